@@ -1,0 +1,19 @@
+# Third-party libraries, found once and exposed as imported targets.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(OpenSSL REQUIRED)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(Qt6 REQUIRED COMPONENTS Core)
+if(CADRELLE_GUI)
+    find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+endif()
+set(CMAKE_AUTOMOC ON)
+
+pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
+pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
+                  libavformat libavcodec libavutil libswscale libswresample)
+pkg_check_modules(X265 IMPORTED_TARGET x265)
+
+find_package(GTest REQUIRED)
+include(GoogleTest)

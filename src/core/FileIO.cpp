@@ -1,0 +1,152 @@
+#include "FileIO.h"
+
+#include "FileError.h"
+
+#include <QUuid>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace cadrelle {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now so that a failing close is reported.
+    int close() {
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem::path& path) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwFileError(path);
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+// Writes a new file that must not exist yet.
+void writeNewFile(std::span<const std::uint8_t> data, const std::filesystem::path& path,
+                  bool sync) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        throwFileError(path);
+    }
+    writeAll(fd.get(), data, path);
+    if (sync && ::fsync(fd.get()) != 0) {
+        throwFileError(path);
+    }
+    if (fd.close() != 0) {
+        throwFileError(path);
+    }
+}
+
+std::span<const std::uint8_t> asBytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+} // namespace
+
+Bytes readFile(const std::filesystem::path& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throwFileError(path);
+    }
+    Bytes bytes;
+    std::uint8_t buffer[1 << 16];
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwFileError(path);
+        }
+        if (count == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    }
+    return bytes;
+}
+
+void createDirectories(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error) {
+        throw FileError(path, error);
+    }
+}
+
+std::string newUuidString() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+}
+
+std::string temporaryItemName() { return ".lumivane-" + newUuidString(); }
+
+std::filesystem::path resolvedPath(const std::filesystem::path& path) {
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
+    if (error) {
+        return std::filesystem::absolute(path).lexically_normal();
+    }
+    return resolved;
+}
+
+void removeQuietly(const std::filesystem::path& path) noexcept {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+}
+
+void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path) {
+    const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    createDirectories(folder);
+    const ScopedRemoval temporary(folder / temporaryItemName());
+    writeNewFile(data, temporary.path(), false);
+    if (::link(temporary.path().c_str(), path.c_str()) != 0) {
+        throwFileError(path);
+    }
+}
+
+void writeExclusive(const std::string& data, const std::filesystem::path& path) {
+    writeExclusive(asBytes(data), path);
+}
+
+void writeAtomically(std::span<const std::uint8_t> data, const std::filesystem::path& path) {
+    const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    createDirectories(folder);
+    ScopedRemoval temporary(folder / temporaryItemName());
+    writeNewFile(data, temporary.path(), true);
+    if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
+        throwFileError(path);
+    }
+}
+
+void writeAtomically(const std::string& data, const std::filesystem::path& path) {
+    writeAtomically(asBytes(data), path);
+}
+
+} // namespace cadrelle

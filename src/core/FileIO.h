@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace cadrelle {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Reads a whole file; throws FileError.
+Bytes readFile(const std::filesystem::path& path);
+
+// Creates `path` holding exactly `data` without ever replacing an existing
+// file: the bytes go to a hidden ".lumivane-<UUID>" file beside the
+// destination, which is then hard-linked to its final name (the link fails
+// with "File exists" when the destination is taken). The temporary file is
+// always removed. Missing parent folders are created.
+void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path);
+void writeExclusive(const std::string& data, const std::filesystem::path& path);
+
+// Replaces `path` in one step: temporary file in the same folder, fsync, rename.
+void writeAtomically(std::span<const std::uint8_t> data, const std::filesystem::path& path);
+void writeAtomically(const std::string& data, const std::filesystem::path& path);
+
+// Creates a folder and its missing parents; throws FileError.
+void createDirectories(const std::filesystem::path& path);
+
+// A new UUID in its 36-character upper-case text form.
+std::string newUuidString();
+
+// The name of a hidden temporary item: ".lumivane-" + a new UUID.
+std::string temporaryItemName();
+
+// Resolves symbolic links in the existing part of a path and normalises the rest.
+std::filesystem::path resolvedPath(const std::filesystem::path& path);
+
+// Removes a file or folder tree, ignoring every error.
+void removeQuietly(const std::filesystem::path& path) noexcept;
+
+// Removes a file or folder tree when it goes out of scope unless released.
+class ScopedRemoval {
+public:
+    explicit ScopedRemoval(std::filesystem::path path) : path_(std::move(path)) {}
+    ~ScopedRemoval() {
+        if (!path_.empty()) {
+            removeQuietly(path_);
+        }
+    }
+    ScopedRemoval(const ScopedRemoval&) = delete;
+    ScopedRemoval& operator=(const ScopedRemoval&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace cadrelle

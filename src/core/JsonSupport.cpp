@@ -1,0 +1,45 @@
+#include "JsonSupport.h"
+
+#include "FileIO.h"
+
+#include <QByteArray>
+
+#include <stdexcept>
+
+namespace cadrelle {
+
+double secondsSinceReferenceDate(Clock::time_point time) {
+    const auto sinceEpoch = std::chrono::duration<double>(time.time_since_epoch()).count();
+    return sinceEpoch - kReferenceDateUnixSeconds;
+}
+
+Clock::time_point timeFromReferenceSeconds(double seconds) {
+    const std::chrono::duration<double> sinceEpoch(seconds + kReferenceDateUnixSeconds);
+    return Clock::time_point(std::chrono::duration_cast<Clock::duration>(sinceEpoch));
+}
+
+std::string base64Encode(const std::vector<std::uint8_t>& bytes) {
+    const QByteArray raw(reinterpret_cast<const char*>(bytes.data()),
+                         static_cast<qsizetype>(bytes.size()));
+    return raw.toBase64().toStdString();
+}
+
+std::vector<std::uint8_t> base64Decode(const std::string& text) {
+    const auto result = QByteArray::fromBase64Encoding(
+        QByteArray::fromStdString(text), QByteArray::AbortOnBase64DecodingErrors);
+    if (!result) {
+        throw std::invalid_argument("Invalid Base64 data.");
+    }
+    return {result.decoded.begin(), result.decoded.end()};
+}
+
+nlohmann::json readJsonFile(const std::filesystem::path& path) {
+    const auto bytes = readFile(path);
+    return nlohmann::json::parse(bytes.begin(), bytes.end());
+}
+
+void writeJsonFile(const nlohmann::json& value, const std::filesystem::path& path, bool pretty) {
+    writeAtomically(pretty ? value.dump(2) + "\n" : value.dump(), path);
+}
+
+} // namespace cadrelle

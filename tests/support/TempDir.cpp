@@ -1,0 +1,39 @@
+#include "TempDir.h"
+
+#include "core/FileIO.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace cadrelle::test {
+
+TempDir::TempDir()
+    : path_(std::filesystem::temp_directory_path() / ("cadrelle-test-" + newUuidString())) {
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() { removeQuietly(path_); }
+
+std::vector<std::string> TempDir::entries(const std::filesystem::path& sub) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_ / sub)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << stream.rdbuf();
+    return buffer.str();
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream stream(path, std::ios::binary);
+    stream << text;
+}
+
+} // namespace cadrelle::test

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace cadrelle::test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // Names of the entries in the folder (or a sub-folder), sorted, hidden ones included.
+    std::vector<std::string> entries(const std::filesystem::path& sub = {}) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readText(const std::filesystem::path& path);
+void writeText(const std::filesystem::path& path, const std::string& text);
+
+} // namespace cadrelle::test
