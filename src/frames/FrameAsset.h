@@ -37,6 +37,10 @@ struct FrameAsset {
     friend bool operator==(const FrameAsset&, const FrameAsset&) = default;
 };
 
+// The text that orders a library and labels a frame: the name, " · ", then
+// "Landscape" or "Portrait".
+std::string frameKey(const FrameAsset& asset);
+
 void to_json(nlohmann::json& json, const PixelRect& rect);
 void from_json(const nlohmann::json& json, PixelRect& rect);
 void to_json(nlohmann::json& json, const FrameAsset& asset);

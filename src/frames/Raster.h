@@ -21,6 +21,10 @@ struct Raster {
     // file-size attribute).
     static Raster decode(std::span<const std::uint8_t> png);
 
+    // Reads a PNG file whole after checking its size against the 100 MB
+    // limit; file-system errors pass through as FileError.
+    static std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+
     std::uint8_t alphaAt(std::int64_t index) const {
         return pixels[static_cast<std::size_t>(index) * 4 + 3];
     }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "frames/FrameAsset.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace cadrelle {
+
+// A directory of device-frame PNGs named by their SHA-256 plus "catalog.json".
+// All state lives in the directory; writers must not run at the same time on
+// one directory.
+struct FrameLibrary {
+    std::filesystem::path directory;
+
+    // The catalog's records in stored order; a missing catalog is an empty list.
+    std::vector<FrameAsset> load() const;
+    // Inspects every file first, then copies new frames in and rewrites the
+    // sorted catalog; returns the whole catalog.
+    std::vector<FrameAsset> importFiles(const std::vector<std::filesystem::path>& files) const;
+    // Merges the frames shipped with the application into this library,
+    // dropping bundled records no longer shipped and ids listed in the shipped
+    // folder's "retired.json".
+    void installBundled(const FrameLibrary& shipped) const;
+};
+
+} // namespace cadrelle

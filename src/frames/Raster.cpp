@@ -1,0 +1,145 @@
+#include "Raster.h"
+
+#include "ColorProfile.h"
+
+#include "core/AppError.h"
+#include "core/FileError.h"
+#include "core/FileIO.h"
+
+#include <spng.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <new>
+
+namespace cadrelle {
+
+namespace {
+
+constexpr std::uint64_t kMaxFileBytes = 100'000'000;
+constexpr std::uint32_t kMaxSide = 10'000;
+constexpr std::uint64_t kMaxPixels = 24'000'000;
+// Ancillary chunk data kept while decoding (text, ICC profile, EXIF...).
+constexpr std::size_t kMaxCachedChunkBytes = 64u << 20;
+
+constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::array<std::uint8_t, 12> kIendTrailer = {0x00, 0x00, 0x00, 0x00, 0x49, 0x45,
+                                                       0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+
+const char* const kTooLarge = "This image is too large. Choose a PNG smaller than 100 MB.";
+const char* const kDamaged = "The PNG is incomplete, damaged, or larger than 24 megapixels.";
+const char* const kNoMemory = "Not enough memory to create the image.";
+
+struct ContextDeleter {
+    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
+};
+using DecoderContext = std::unique_ptr<spng_ctx, ContextDeleter>;
+
+[[noreturn]] void damaged() {
+    throw AppError(kDamaged);
+}
+
+void check(int status) {
+    if (status != 0) {
+        damaged();
+    }
+}
+
+bool hasPngFraming(std::span<const std::uint8_t> png) {
+    if (png.size() < kSignature.size() + kIendTrailer.size()) {
+        return false;
+    }
+    return std::equal(kSignature.begin(), kSignature.end(), png.begin()) &&
+           std::equal(kIendTrailer.begin(), kIendTrailer.end(), png.end() - kIendTrailer.size());
+}
+
+void premultiply(std::vector<std::uint8_t>& pixels) {
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        const unsigned alpha = pixels[i + 3];
+        if (alpha == 255) {
+            continue;
+        }
+        for (std::size_t c = 0; c < 3; ++c) {
+            pixels[i + c] = static_cast<std::uint8_t>((pixels[i + c] * alpha + 127) / 255);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> Raster::readFile(const std::filesystem::path& path) {
+    struct stat attributes {};
+    if (::stat(path.c_str(), &attributes) != 0) {
+        throwFileError(path);
+    }
+    if (attributes.st_size < 0 || static_cast<std::uint64_t>(attributes.st_size) > kMaxFileBytes) {
+        throw AppError(kTooLarge);
+    }
+    auto bytes = cadrelle::readFile(path);
+    // The file may have grown between the size check and the read.
+    if (bytes.size() > kMaxFileBytes) {
+        throw AppError(kTooLarge);
+    }
+    return bytes;
+}
+
+Raster Raster::load(const std::filesystem::path& path) {
+    return decode(readFile(path));
+}
+
+Raster Raster::decode(std::span<const std::uint8_t> png) {
+    if (png.size() > kMaxFileBytes) {
+        throw AppError(kTooLarge);
+    }
+    if (!hasPngFraming(png)) {
+        damaged();
+    }
+    DecoderContext context(spng_ctx_new(0));
+    if (!context) {
+        throw AppError(kNoMemory);
+    }
+    spng_ctx* ctx = context.get();
+    check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
+    // One chunk may fill the whole file (a large ancillary chunk is legal), but
+    // what libspng keeps of ancillary chunks is bounded.
+    check(spng_set_chunk_limits(ctx, kMaxFileBytes, kMaxCachedChunkBytes));
+    check(spng_set_png_buffer(ctx, png.data(), png.size()));
+
+    spng_ihdr header{};
+    check(spng_get_ihdr(ctx, &header));
+    if (header.width < 1 || header.height < 1 || header.width > kMaxSide ||
+        header.height > kMaxSide ||
+        static_cast<std::uint64_t>(header.width) * header.height > kMaxPixels) {
+        damaged();
+    }
+    std::size_t length = 0;
+    check(spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &length));
+
+    Raster raster;
+    raster.width = header.width;
+    raster.height = header.height;
+    try {
+        raster.pixels.resize(length);
+    } catch (const std::bad_alloc&) {
+        throw AppError(kNoMemory);
+    }
+    check(spng_decode_image(ctx, raster.pixels.data(), length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
+    // Read the chunks after the image data up to IEND, so that a damaged tail
+    // is noticed too.
+    check(spng_decode_chunks(ctx));
+
+    spng_iccp profile{};
+    if (spng_get_iccp(ctx, &profile) == 0 && profile.profile != nullptr) {
+        const bool grey = (header.color_type & 2) == 0 && header.color_type != 3;
+        convertToSrgb(raster.pixels,
+                      {reinterpret_cast<const std::uint8_t*>(profile.profile), profile.profile_len},
+                      grey);
+    }
+    premultiply(raster.pixels);
+    return raster;
+}
+
+} // namespace cadrelle
