@@ -1,0 +1,46 @@
+#include "FfmpegHandles.h"
+
+#include "core/AppError.h"
+#include "core/FileError.h"
+
+#include <cerrno>
+#include <new>
+
+namespace cadrelle {
+
+FramePtr makeFrame() {
+    FramePtr frame(av_frame_alloc());
+    if (!frame) {
+        throw std::bad_alloc();
+    }
+    return frame;
+}
+
+PacketPtr makePacket() {
+    PacketPtr packet(av_packet_alloc());
+    if (!packet) {
+        throw std::bad_alloc();
+    }
+    return packet;
+}
+
+void throwOnFailure(int status, const char* fallback, const std::string& path) {
+    if (status >= 0) {
+        return;
+    }
+    if (status == AVERROR_EXIT) {
+        throw Cancelled();
+    }
+    if (status == AVERROR(ENOMEM)) {
+        throw std::bad_alloc();
+    }
+    // FFmpeg reports system errors as negated errno values; those keep the
+    // platform's own description.
+    const int code = AVUNERROR(status);
+    if (!path.empty() && code > 0 && code < 4096 && code != EINVAL && code != ENOSYS) {
+        throw FileError(path, code);
+    }
+    throw AppError(fallback);
+}
+
+} // namespace cadrelle

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace cadrelle {
+
+// Move-only owners of FFmpeg objects, each freed by its one cleanup call.
+struct InputContextDeleter {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct ScaleContextDeleter {
+    void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
+struct ResampleContextDeleter {
+    void operator()(SwrContext* context) const { swr_free(&context); }
+};
+struct AudioFifoDeleter {
+    void operator()(AVAudioFifo* fifo) const { av_audio_fifo_free(fifo); }
+};
+
+using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using ScaleContextPtr = std::unique_ptr<SwsContext, ScaleContextDeleter>;
+using ResampleContextPtr = std::unique_ptr<SwrContext, ResampleContextDeleter>;
+using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
+
+// A new frame or packet; throws std::bad_alloc when FFmpeg has no memory.
+FramePtr makeFrame();
+PacketPtr makePacket();
+
+// Throws for an FFmpeg status below zero: Cancelled for an interrupted call,
+// FileError(path) for a system error, otherwise AppError(fallback).
+void throwOnFailure(int status, const char* fallback, const std::string& path = {});
+
+} // namespace cadrelle

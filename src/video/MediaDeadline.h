@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/CaptureExportControl.h"
+
+#include <chrono>
+
+extern "C" {
+#include <libavformat/avio.h>
+}
+
+namespace cadrelle {
+
+// Bounds the blocking reads that open a recording: FFmpeg polls the
+// interrupt callback during every read, and the callback stops the read when
+// the job is cancelled or the time limit has passed. After an interrupted
+// call, `throwIfStopped` tells the two apart.
+class MediaDeadline {
+public:
+    static constexpr std::chrono::milliseconds kDefaultLimit{30'000};
+
+    explicit MediaDeadline(const CaptureExportControl& control,
+                           std::chrono::milliseconds limit = kDefaultLimit);
+    MediaDeadline(const MediaDeadline&) = delete;
+    MediaDeadline& operator=(const MediaDeadline&) = delete;
+
+    // The callback to install on a format context; valid while this object lives.
+    AVIOInterruptCB callback() const;
+    // True when the work must stop now.
+    bool shouldStop() const;
+    // Throws Cancelled when the job was cancelled, or the time-out AppError
+    // when the limit has passed; cancellation wins over a time-out.
+    void throwIfStopped() const;
+
+private:
+    const CaptureExportControl& control_;
+    std::chrono::steady_clock::time_point deadline_;
+};
+
+} // namespace cadrelle

@@ -1,0 +1,197 @@
+#include "Mp4Maker.h"
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/display.h>
+#include <libavutil/opt.h>
+}
+
+namespace cadrelle::test {
+
+namespace {
+
+void check(int status, const char* what) {
+    if (status < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(status, text, sizeof text);
+        throw std::runtime_error(std::string("Mp4Maker: ") + what + ": " + text);
+    }
+}
+
+struct Encoder {
+    AVCodecContext* context = nullptr;
+    AVStream* stream = nullptr;
+    ~Encoder() { avcodec_free_context(&context); }
+};
+
+void drain(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
+    for (;;) {
+        const int status = avcodec_receive_packet(encoder.context, packet);
+        if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) {
+            return;
+        }
+        check(status, "encode");
+        av_packet_rescale_ts(packet, encoder.context->time_base, encoder.stream->time_base);
+        packet->stream_index = encoder.stream->index;
+        check(av_interleaved_write_frame(output, packet), "write");
+    }
+}
+
+void openVideo(AVFormatContext* output, Encoder& encoder, const Mp4Spec& spec) {
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    encoder.context = avcodec_alloc_context3(codec);
+    encoder.context->width = spec.width;
+    encoder.context->height = spec.height;
+    encoder.context->pix_fmt = AV_PIX_FMT_YUV420P;
+    encoder.context->time_base = AVRational{1, 600};
+    encoder.context->framerate = AVRational{spec.fps, 1};
+    encoder.context->max_b_frames = 0;
+    encoder.context->colorspace = AVCOL_SPC_BT709;
+    encoder.context->color_primaries = AVCOL_PRI_BT709;
+    encoder.context->color_trc = AVCOL_TRC_BT709;
+    encoder.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(encoder.context->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(encoder.context->priv_data, "qp", "0", 0);
+    check(avcodec_open2(encoder.context, codec, nullptr), "open video encoder");
+    encoder.stream = avformat_new_stream(output, nullptr);
+    encoder.stream->time_base = encoder.context->time_base;
+    encoder.stream->avg_frame_rate = AVRational{spec.fps, 1};
+    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context), "params");
+}
+
+void openAudio(AVFormatContext* output, Encoder& encoder, int channels) {
+    const AVCodec* codec = avcodec_find_encoder_by_name("aac");
+    encoder.context = avcodec_alloc_context3(codec);
+    encoder.context->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    encoder.context->sample_rate = 44100;
+    av_channel_layout_default(&encoder.context->ch_layout, channels);
+    encoder.context->bit_rate = 128000;
+    encoder.context->time_base = AVRational{1, 44100};
+    encoder.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    check(avcodec_open2(encoder.context, codec, nullptr), "open audio encoder");
+    encoder.stream = avformat_new_stream(output, nullptr);
+    encoder.stream->time_base = encoder.context->time_base;
+    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context), "params");
+}
+
+// Fills a picture in BT.709 video range.
+void paint(AVFrame* frame, const Mp4Spec& spec) {
+    for (int y = 0; y < spec.height; ++y) {
+        for (int x = 0; x < spec.width; ++x) {
+            const Rgb c = quadrantColour(spec, x, y);
+            const double yy = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
+            frame->data[0][y * frame->linesize[0] + x] =
+                static_cast<std::uint8_t>(std::lround(16 + yy * 219 / 255));
+            if (x % 2 == 0 && y % 2 == 0) {
+                const double cb = (c.b - yy) / 1.8556;
+                const double cr = (c.r - yy) / 1.5748;
+                frame->data[1][y / 2 * frame->linesize[1] + x / 2] =
+                    static_cast<std::uint8_t>(std::lround(128 + cb * 224 / 255));
+                frame->data[2][y / 2 * frame->linesize[2] + x / 2] =
+                    static_cast<std::uint8_t>(std::lround(128 + cr * 224 / 255));
+            }
+        }
+    }
+}
+
+} // namespace
+
+Rgb quadrantColour(const Mp4Spec& spec, int x, int y) {
+    const bool right = x >= spec.width / 2;
+    const bool bottom = y >= spec.height / 2;
+    if (!bottom) {
+        return right ? Rgb{40, 200, 60} : Rgb{220, 40, 40};
+    }
+    return right ? Rgb{230, 220, 40} : Rgb{40, 60, 220};
+}
+
+void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
+    AVFormatContext* output = nullptr;
+    check(avformat_alloc_output_context2(&output, nullptr, "mp4", path.c_str()), "muxer");
+    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(
+        output, [](AVFormatContext* context) {
+            avio_closep(&context->pb);
+            avformat_free_context(context);
+        });
+
+    Encoder video;
+    openVideo(output, video, spec);
+    if (spec.rotation != 0 || spec.mirror) {
+        auto* matrix = reinterpret_cast<std::int32_t*>(
+            av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * 4));
+        av_display_rotation_set(matrix, spec.rotation);
+        av_display_matrix_flip(matrix, spec.mirror ? 1 : 0, 0);
+    }
+    Encoder second;
+    if (spec.secondVideoTrack) {
+        openVideo(output, second, spec);
+    }
+    Encoder audio;
+    if (spec.audioChannels > 0) {
+        openAudio(output, audio, spec.audioChannels);
+    }
+    check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE), "create file");
+    check(avformat_write_header(output, nullptr), "header");
+
+    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
+                                                          [](AVPacket* p) { av_packet_free(&p); });
+    std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
+                                                       [](AVFrame* f) { av_frame_free(&f); });
+    std::int64_t lastTime = 0;
+    for (int i = 0; i < spec.frames; ++i) {
+        frame->format = AV_PIX_FMT_YUV420P;
+        frame->width = spec.width;
+        frame->height = spec.height;
+        check(av_frame_get_buffer(frame.get(), 0), "frame");
+        paint(frame.get(), spec);
+        lastTime = spec.times.empty() ? i * 600 / spec.fps : spec.times[i];
+        frame->pts = lastTime;
+        check(avcodec_send_frame(video.context, frame.get()), "send");
+        drain(output, video, packet.get());
+        if (spec.secondVideoTrack) {
+            check(avcodec_send_frame(second.context, frame.get()), "send");
+            drain(output, second, packet.get());
+        }
+        av_frame_unref(frame.get());
+    }
+    check(avcodec_send_frame(video.context, nullptr), "flush");
+    drain(output, video, packet.get());
+    if (spec.secondVideoTrack) {
+        check(avcodec_send_frame(second.context, nullptr), "flush");
+        drain(output, second, packet.get());
+    }
+
+    if (audio.context != nullptr) {
+        const std::int64_t total = (lastTime + 600 / spec.fps) * 44100 / 600;
+        const int size = audio.context->frame_size;
+        for (std::int64_t start = 0; start < total; start += size) {
+            frame->format = AV_SAMPLE_FMT_FLTP;
+            frame->nb_samples = static_cast<int>(std::min<std::int64_t>(size, total - start));
+            frame->sample_rate = 44100;
+            av_channel_layout_copy(&frame->ch_layout, &audio.context->ch_layout);
+            check(av_frame_get_buffer(frame.get(), 0), "audio frame");
+            for (int c = 0; c < spec.audioChannels; ++c) {
+                auto* samples = reinterpret_cast<float*>(frame->data[c]);
+                for (int s = 0; s < frame->nb_samples; ++s) {
+                    samples[s] = static_cast<float>(
+                        0.3 * std::sin(2 * M_PI * (440 + 110 * c) * double(start + s) / 44100));
+                }
+            }
+            frame->pts = start;
+            check(avcodec_send_frame(audio.context, frame.get()), "send audio");
+            drain(output, audio, packet.get());
+            av_frame_unref(frame.get());
+        }
+        check(avcodec_send_frame(audio.context, nullptr), "flush audio");
+        drain(output, audio, packet.get());
+    }
+    check(av_write_trailer(output), "trailer");
+}
+
+} // namespace cadrelle::test

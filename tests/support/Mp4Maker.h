@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace cadrelle::test {
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+
+// What a test recording looks like. Pictures are stored width × height and
+// show four flat quadrants (see quadrantColour); the display matrix may turn
+// them for display.
+struct Mp4Spec {
+    int width = 64;
+    int height = 96;
+    int frames = 6;
+    int fps = 30;
+    // Presentation times in 1/600 s, one per frame; empty gives a constant rate.
+    std::vector<std::int64_t> times;
+    // Display-matrix rotation in degrees (FFmpeg's av_display_rotation_set)
+    // and a horizontal mirror; 0 and false write no matrix.
+    double rotation = 0;
+    bool mirror = false;
+    // Audio channels (0 for no audio track) at 44.1 kHz.
+    int audioChannels = 0;
+    // Adds a second, independent video track.
+    bool secondVideoTrack = false;
+};
+
+// The colour of the stored picture's quadrant holding (x, y): top-left red,
+// top-right green, bottom-left blue, bottom-right yellow.
+Rgb quadrantColour(const Mp4Spec& spec, int x, int y);
+
+// Encodes a recording with the FFmpeg libraries (H.264, AAC) into an MP4
+// whose movie box comes last, as a screen recorder writes it.
+void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec);
+
+} // namespace cadrelle::test
