@@ -1,0 +1,254 @@
+#include "FakeSimulatorTools.h"
+
+#include "core/AppError.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+
+namespace cadrelle::test {
+namespace {
+
+const std::string kInstallXcode =
+    "Install Xcode and an iOS simulator to use the simulator time override.";
+const std::string kTimedOut =
+    "Simulator time update timed out. Open Xcode or Glimmerbox and try again.";
+
+// Runs with DEVELOPER_DIR unset (or set to the given value) and restores it.
+class DeveloperDirVariable {
+public:
+    explicit DeveloperDirVariable(const std::optional<std::string>& value = std::nullopt) {
+        if (const char* old = std::getenv("DEVELOPER_DIR")) {
+            old_ = old;
+        }
+        set(value);
+    }
+    ~DeveloperDirVariable() { set(old_); }
+    DeveloperDirVariable(const DeveloperDirVariable&) = delete;
+    DeveloperDirVariable& operator=(const DeveloperDirVariable&) = delete;
+
+private:
+    static void set(const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv("DEVELOPER_DIR", value->c_str(), 1);
+        } else {
+            ::unsetenv("DEVELOPER_DIR");
+        }
+    }
+    std::optional<std::string> old_;
+};
+
+std::string text(const Bytes& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+std::string failureOf(SimulatorCommandRunner& runner, const std::vector<std::string>& arguments) {
+    try {
+        runner.run(arguments);
+    } catch (const std::exception& error) {
+        return userDescription(error);
+    }
+    return "(no failure)";
+}
+
+std::string usedDeveloperDirectory(const FakeSimulatorTools& tools) {
+    return readText(tools.root() / "fake/developer-dir");
+}
+
+TEST(SimulatorCommandRunnerTest, WithoutXcodeEveryRunAsksToInstallIt) {
+    const DeveloperDirVariable unset;
+    const TempDir empty;
+    SimulatorCommandSettings settings;
+    settings.xcrun = empty / "usr/bin/xcrun";
+    settings.xcodeSelect = empty / "usr/bin/xcode-select";
+    settings.applicationsFolder = empty / "Applications";
+    settings.homeFolder = empty / "home";
+    settings.temporaryFolder = empty.path();
+    SimulatorCommandRunner runner(settings);
+    EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
+    EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
+    EXPECT_FALSE(runner.developerDirectory());
+    EXPECT_TRUE(empty.entries().empty()); // no temporary folder left behind
+}
+
+TEST(SimulatorCommandRunnerTest, SearchesDeveloperDirectoriesInOrder) {
+    const DeveloperDirVariable unset;
+    FakeSimulatorTools tools;
+    const auto fixed = tools.root() / "Applications/Xcode.app/Contents/Developer";
+
+    // DEVELOPER_DIR naming an application bundle is accepted through its
+    // "Contents/Developer" folder, ahead of every other candidate.
+    tools.installSimctl(tools.root() / "Custom.app");
+    {
+        const DeveloperDirVariable bundle((tools.root() / "Custom.app").string());
+        SimulatorCommandRunner runner(tools.settings());
+        EXPECT_EQ(text(runner.run({"list", "devices", "--json"})), "{\"devices\":{}}");
+        EXPECT_EQ(usedDeveloperDirectory(tools),
+                  (tools.root() / "Custom.app/Contents/Developer").string());
+    }
+
+    // The folder xcode-select names comes before the fixed Xcode location.
+    tools.installSimctl(tools.root() / "Selected.app");
+    tools.selectDeveloperDirectory(tools.root() / "Selected.app/Contents/Developer");
+    {
+        SimulatorCommandRunner runner(tools.settings());
+        runner.run({"list", "devices", "--json"});
+        EXPECT_EQ(usedDeveloperDirectory(tools),
+                  (tools.root() / "Selected.app/Contents/Developer").string());
+    }
+
+    // Without a selection the fixed location is tried before the sorted bundles.
+    tools.selectDeveloperDirectory(std::nullopt);
+    tools.installSimctl(tools.root() / "Applications/Xcode-beta.app");
+    {
+        SimulatorCommandRunner runner(tools.settings());
+        runner.run({"list", "devices", "--json"});
+        EXPECT_EQ(usedDeveloperDirectory(tools), fixed.string());
+    }
+
+    // Then "/Applications" in plain text order (a hyphen sorts before a full
+    // stop), entries named exactly "*.app" only, then the home Applications.
+    std::filesystem::rename(tools.root() / "Applications/Xcode.app",
+                            tools.root() / "Applications/Xcode.app0");
+    tools.installSimctl(tools.root() / "Applications/Xcode.APP");
+    tools.installSimctl(tools.root() / "home/Applications/Aardvark.app");
+    {
+        SimulatorCommandRunner runner(tools.settings());
+        runner.run({"list", "devices", "--json"});
+        EXPECT_EQ(usedDeveloperDirectory(tools),
+                  (tools.root() / "Applications/Xcode-beta.app/Contents/Developer").string());
+    }
+    std::filesystem::remove_all(tools.root() / "Applications/Xcode-beta.app");
+    {
+        SimulatorCommandRunner runner(tools.settings());
+        runner.run({"list", "devices", "--json"});
+        EXPECT_EQ(usedDeveloperDirectory(tools),
+                  (tools.root() / "home/Applications/Aardvark.app/Contents/Developer").string());
+    }
+
+    // A simctl that is not executable does not qualify.
+    std::filesystem::permissions(
+        tools.root() / "home/Applications/Aardvark.app/Contents/Developer/usr/bin/simctl",
+        std::filesystem::perms::owner_read);
+    {
+        SimulatorCommandRunner runner(tools.settings());
+        EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
+    }
+    EXPECT_TRUE(tools.leftovers().empty());
+}
+
+TEST(SimulatorCommandRunnerTest, KeepsTheDeveloperDirectoryOnceFound) {
+    const DeveloperDirVariable unset;
+    FakeSimulatorTools tools;
+    const auto xcode = tools.root() / "Applications/Xcode.app";
+    const auto away = tools.root() / "Xcode-moved.app";
+    std::filesystem::rename(xcode, away);
+    SimulatorCommandRunner runner(tools.settings());
+
+    // A failed search is not kept: once Xcode is back, the next run finds it.
+    EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
+    std::filesystem::rename(away, xcode);
+    EXPECT_EQ(text(runner.run({"list", "devices", "--json"})), "{\"devices\":{}}");
+    ASSERT_TRUE(runner.developerDirectory());
+    EXPECT_EQ(*runner.developerDirectory(), xcode / "Contents/Developer");
+
+    // Moving Xcode away later does not search again: the tool's own error shows.
+    std::filesystem::rename(xcode, away);
+    const auto message = failureOf(runner, {"status_bar", "X", "clear"});
+    EXPECT_EQ(message.rfind("Couldn't update simulator time. ", 0), 0u) << message;
+    EXPECT_NE(message.find("usr/bin/simctl"), std::string::npos) << message;
+    EXPECT_EQ(tools.calls(), (std::vector<std::string>{"simctl [list] [devices] [--json]"}));
+    // xcode-select was asked once per search, and there were two searches.
+    EXPECT_EQ(readText(tools.root() / "fake/xcode-select.log"), "-p\n-p\n");
+    EXPECT_TRUE(tools.leftovers().empty());
+}
+
+TEST(SimulatorCommandRunnerTest, ReportsFailuresWithTheirErrorOutput) {
+    const DeveloperDirVariable unset;
+    FakeSimulatorTools tools;
+    const auto simctl = tools.root() / "Applications/Xcode.app/Contents/Developer/usr/bin/simctl";
+    SimulatorCommandRunner runner(tools.settings());
+
+    // Standard output comes back byte for byte, arguments arrive unchanged.
+    const char raw[] = "line one\n\x00\xff\xfe tail";
+    const std::string binary(raw, sizeof raw - 1);
+    writeScript(simctl, "printf '%s|' \"$@\"\nprintf 'line one\\n\\000\\377\\376 tail'\n");
+    EXPECT_EQ(text(runner.run({"a b", "$(echo hi)", "'\"", ""})), "a b|$(echo hi)|'\"||" + binary);
+
+    // Long error output is trimmed and cut to its first 600 characters.
+    std::string longError;
+    for (int i = 0; i < 2000; ++i) {
+        longError += static_cast<char>('a' + i % 26);
+    }
+    writeText(tools.root() / "fake/error", "\n  \t" + longError + "\n\n");
+    writeScript(simctl, "cat '" + (tools.root() / "fake/error").string() + "' >&2\nexit 3\n");
+    EXPECT_EQ(failureOf(runner, {"list"}),
+              "Couldn't update simulator time. " + longError.substr(0, 600));
+
+    // Characters are counted whole: 700 "é" written as two code points each.
+    std::string accented;
+    for (int i = 0; i < 700; ++i) {
+        accented += "e\xcc\x81";
+    }
+    writeText(tools.root() / "fake/error", accented);
+    EXPECT_EQ(failureOf(runner, {"list"}),
+              "Couldn't update simulator time. " + accented.substr(0, 600 * 3));
+
+    // Empty, blank or undecodable error output gives the generic advice.
+    const std::string generic =
+        "Couldn't update simulator time. Open Xcode or Glimmerbox and try again.";
+    writeScript(simctl, "exit 1\n");
+    EXPECT_EQ(failureOf(runner, {"list"}), generic);
+    writeScript(simctl, "printf ' \\n\\t ' >&2\nexit 1\n");
+    EXPECT_EQ(failureOf(runner, {"list"}), generic);
+    writeScript(simctl, "printf 'bad \\377\\376 bytes' >&2\nexit 1\n");
+    EXPECT_EQ(failureOf(runner, {"list"}), generic);
+    // A child ended by a signal has failed too.
+    writeScript(simctl, "echo 'crashed' >&2\nkill -TERM $$\n");
+    EXPECT_EQ(failureOf(runner, {"list"}), "Couldn't update simulator time. crashed");
+
+    // A program that cannot be launched fails with the system's reason.
+    auto settings = tools.settings();
+    settings.xcrun = tools.root() / "bin/missing-xcrun";
+    SimulatorCommandRunner missing(settings);
+    const auto launchError = failureOf(missing, {"list"});
+    EXPECT_EQ(launchError.rfind(settings.xcrun.string() + ": ", 0), 0u) << launchError;
+    EXPECT_NE(launchError.find("No such file or directory"), std::string::npos) << launchError;
+
+    EXPECT_TRUE(tools.leftovers().empty());
+}
+
+TEST(SimulatorCommandRunnerTest, StopsCommandsThatRunTooLong) {
+    const DeveloperDirVariable unset;
+    FakeSimulatorTools tools;
+    const auto simctl = tools.root() / "Applications/Xcode.app/Contents/Developer/usr/bin/simctl";
+    const auto pidFile = tools.root() / "fake/pid";
+    // Ignores the terminate request; only SIGKILL ends it.
+    writeScript(simctl, "echo $$ > '" + pidFile.string() +
+                            "'\ntrap '' TERM\nwhile :; do sleep 0.1; done\n");
+
+    auto settings = tools.settings();
+    settings.timeLimit = std::chrono::milliseconds(300);
+    settings.terminateWait = std::chrono::milliseconds(200);
+    settings.killWait = std::chrono::milliseconds(1000);
+    SimulatorCommandRunner quick(settings);
+    EXPECT_EQ(failureOf(quick, {"list"}), kTimedOut);
+    const auto pid = std::stoi(readText(pidFile));
+    EXPECT_NE(::kill(pid, 0), 0);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_TRUE(tools.leftovers().empty());
+
+    // With the real limits it is killed and reported after 11 to 12 seconds.
+    SimulatorCommandRunner real(tools.settings());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(failureOf(real, {"list"}), kTimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(10'900));
+    EXPECT_NE(::kill(std::stoi(readText(pidFile)), 0), 0);
+    EXPECT_TRUE(tools.leftovers().empty());
+}
+
+} // namespace
+} // namespace cadrelle::test
