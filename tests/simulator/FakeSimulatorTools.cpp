@@ -106,7 +106,9 @@ void FakeSimulatorTools::setDevices(const std::vector<FakeDevice>& devices) cons
 }
 
 void FakeSimulatorTools::setListingText(const std::string& text) const {
-    writeText(root() / "fake/listing", text);
+    // Replaced in one step: a controller's pass may be reading it right now.
+    writeText(root() / "fake/listing.new", text);
+    std::filesystem::rename(root() / "fake/listing.new", root() / "fake/listing");
 }
 
 void FakeSimulatorTools::setFailing(const std::vector<std::string>& udids,

@@ -1,0 +1,173 @@
+#include "FakeSimulatorTools.h"
+
+#include "simulator/SimulatorTimeController.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace cadrelle::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The statuses a controller reported, from its queue.
+class StatusLog {
+public:
+    SimulatorTimeController::StatusHandler handler() {
+        return [this](const SimulatorTimeStatus& status) {
+            std::lock_guard guard(lock_);
+            messages_.push_back(status.message);
+            changed_.notify_all();
+        };
+    }
+    // Waits (at most ten seconds) until `count` statuses have arrived.
+    std::vector<std::string> waitFor(std::size_t count) {
+        std::unique_lock guard(lock_);
+        changed_.wait_for(guard, 10s, [&] { return messages_.size() >= count; });
+        return messages_;
+    }
+    // Waits for the next status that is `message`; true when it came.
+    bool waitForMessage(const std::string& message) {
+        std::unique_lock guard(lock_);
+        const auto from = messages_.size();
+        return changed_.wait_for(guard, 10s, [&] {
+            return std::find(messages_.begin() + static_cast<std::ptrdiff_t>(from), messages_.end(),
+                             message) != messages_.end();
+        });
+    }
+    std::size_t size() {
+        std::lock_guard guard(lock_);
+        return messages_.size();
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<std::string> messages_;
+};
+
+// The controller's queue runs a Qt event loop, which needs an application object.
+class QtApplication : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "simulator_tests";
+        static char* argv[] = {name, nullptr};
+        application_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { application_.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const qtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+const SimulatorTimeTiming kQuick{200ms, 20ms};
+
+class SimulatorTimeControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::unsetenv("DEVELOPER_DIR"); }
+
+    FakeSimulatorTools tools;
+    StatusLog statuses;
+    FakeDevice phone{"AAAA-1", "iPhone 15"};
+    FakeDevice pad{"BBBB-2", "iPad Air"};
+};
+
+TEST_F(SimulatorTimeControllerTest, AppliesOnConfigureAndOnEveryTick) {
+    tools.setDevices({phone});
+    SimulatorTimeController controller(tools.stateFile(), tools.runner(), statuses.handler(),
+                                       kQuick);
+    controller.configure(581);
+    EXPECT_EQ(statuses.waitFor(1).front(), "9:41 applied to 1 running simulator.");
+
+    // A simulator that boots later gets the time on a timer pass.
+    tools.setDevices({phone, pad});
+    EXPECT_TRUE(statuses.waitForMessage("9:41 applied to 2 running simulators."));
+
+    // Turning the feature off restores both; the timer goes on, so a
+    // simulator that shuts down first is restored once it boots again.
+    pad.state = "Shutdown";
+    tools.setDevices({phone, pad});
+    controller.configure(std::nullopt);
+    EXPECT_TRUE(
+        statuses.waitForMessage("Off · Waiting for 1 simulator to start to restore the clock."));
+    pad.state = "Booted";
+    tools.setDevices({phone, pad});
+    EXPECT_TRUE(statuses.waitForMessage("Off · Simulators use their normal clock."));
+    EXPECT_EQ(readText(tools.stateFile()), "[]");
+    controller.stop();
+
+    const std::string list = "simctl [list] [devices] [--json]";
+    std::vector<std::string> changes;
+    for (const auto& call : tools.calls()) {
+        if (call != list) {
+            changes.push_back(call);
+        }
+    }
+    EXPECT_EQ(changes,
+              (std::vector<std::string>{"simctl [status_bar] [AAAA-1] [override] [--time] [9:41]",
+                                        "simctl [status_bar] [BBBB-2] [override] [--time] [9:41]",
+                                        "simctl [status_bar] [AAAA-1] [clear]",
+                                        "simctl [status_bar] [BBBB-2] [clear]"}));
+}
+
+TEST_F(SimulatorTimeControllerTest, StopRestoresQuietlyAndEndsEverything) {
+    tools.setDevices({phone, pad});
+    SimulatorTimeController controller(tools.stateFile(), tools.runner(), statuses.handler(),
+                                       kQuick);
+    controller.configure(581);
+    controller.configure(600);
+    EXPECT_EQ(statuses.waitFor(2)[1], "10:00 applied to 2 running simulators.");
+
+    tools.clearLog();
+    const auto reported = statuses.size();
+    controller.stop();
+    // The final pass ran before stop() returned and reported nothing.
+    EXPECT_EQ(tools.calls(), (std::vector<std::string>{"simctl [list] [devices] [--json]",
+                                                       "simctl [status_bar] [AAAA-1] [clear]",
+                                                       "simctl [status_bar] [BBBB-2] [clear]"}));
+    EXPECT_EQ(readText(tools.stateFile()), "[]");
+
+    // After stop nothing runs: neither configure nor the timer.
+    tools.clearLog();
+    controller.configure(581);
+    controller.stop();
+    std::this_thread::sleep_for(3 * kQuick.interval);
+    EXPECT_TRUE(tools.calls().empty());
+    EXPECT_EQ(statuses.size(), reported);
+}
+
+TEST_F(SimulatorTimeControllerTest, StopRestoresSimulatorsSavedByAnEarlierRun) {
+    // The feature was on when the application last ended without restoring.
+    writeText(tools.stateFile(), R"(["AAAA-1","BBBB-2"])");
+    pad.state = "Shutdown";
+    tools.setDevices({phone, pad});
+    {
+        SimulatorTimeController controller(tools.stateFile(), tools.runner(), statuses.handler());
+        controller.stop();
+    }
+    EXPECT_EQ(tools.calls(), (std::vector<std::string>{"simctl [list] [devices] [--json]",
+                                                       "simctl [status_bar] [AAAA-1] [clear]"}));
+    EXPECT_EQ(readText(tools.stateFile()), R"(["BBBB-2"])");
+    EXPECT_EQ(statuses.size(), 0u);
+
+    // A controller dropped without stop() ends its queue and runs nothing more.
+    tools.clearLog();
+    {
+        SimulatorTimeController controller(tools.stateFile(), tools.runner(), statuses.handler(),
+                                           kQuick);
+    }
+    EXPECT_TRUE(tools.calls().empty());
+}
+
+} // namespace
+} // namespace cadrelle::test
