@@ -52,6 +52,8 @@ public:
     ScopedRemoval(const ScopedRemoval&) = delete;
     ScopedRemoval& operator=(const ScopedRemoval&) = delete;
     const std::filesystem::path& path() const { return path_; }
+    // Keeps the item: nothing is removed.
+    void release() { path_.clear(); }
 
 private:
     std::filesystem::path path_;

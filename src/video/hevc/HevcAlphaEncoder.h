@@ -1,0 +1,74 @@
+#pragma once
+
+#include "video/hevc/HevcAlphaJoiner.h"
+#include "video/hevc/X265Encoder.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct SwsContext;
+
+namespace cadrelle {
+
+// One access unit of both layers, as a movie sample: NAL units behind
+// four-byte lengths.
+struct EncodedAccessUnit {
+    std::vector<std::uint8_t> data;
+    std::int64_t pts = 0;
+    bool keyframe = false;
+};
+
+// Copies of what each encoder wrote, for checking the joined stream.
+struct HevcLayerStreams {
+    std::vector<NalUnit> colourHeaders;
+    std::vector<NalUnit> alphaHeaders;
+    std::vector<std::vector<NalUnit>> colourPictures;
+    std::vector<std::vector<NalUnit>> alphaPictures;
+};
+
+// Encodes premultiplied RGBA pictures into HEVC with an alpha layer: the
+// colour (BT.709, limited range 4:2:0) and the alpha (opacity in luma, chroma
+// 128) go through two libx265 encoders with the same GOP, and their pictures
+// are joined into two-layer access units handed to `sink` in order.
+class HevcAlphaEncoder {
+public:
+    using Sink = std::function<void(EncodedAccessUnit&&)>;
+
+    // The alpha layer gets `alphaBitRate` (its pictures are mostly flat).
+    HevcAlphaEncoder(const X265Settings& colour, long long alphaBitRate, Sink sink,
+                     HevcLayerStreams* layerCopies = nullptr);
+    ~HevcAlphaEncoder();
+    HevcAlphaEncoder(const HevcAlphaEncoder&) = delete;
+    HevcAlphaEncoder& operator=(const HevcAlphaEncoder&) = delete;
+
+    // The `hvcC` payload of the movie's sample entry, known from the start.
+    const std::vector<std::uint8_t>& decoderConfiguration() const { return hvcC_; }
+    // The parameter sets and SEI of the joined stream, in stream order.
+    const std::vector<NalUnit>& parameterSets() const { return joiner_->parameterSets(); }
+
+    // `rgba`: width × height pixels, premultiplied, rows `stride` bytes apart.
+    void encode(const std::uint8_t* rgba, int stride, std::int64_t pts);
+    // Drains both encoders; every picture has reached the sink afterwards.
+    void finish();
+
+private:
+    void drain();
+
+    X265Settings settings_;
+    Sink sink_;
+    HevcLayerStreams* layerCopies_;
+    X265Encoder colourEncoder_;
+    X265Encoder alphaEncoder_;
+    std::unique_ptr<HevcAlphaJoiner> joiner_;
+    std::vector<std::uint8_t> hvcC_;
+    std::unique_ptr<SwsContext, void (*)(SwsContext*)> converter_;
+    std::vector<std::uint8_t> colourPlanes_;
+    std::vector<std::uint8_t> alphaPlanes_;
+    std::deque<EncodedPicture> colourOut_;
+    std::deque<EncodedPicture> alphaOut_;
+};
+
+} // namespace cadrelle

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "video/hevc/NalUnit.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace cadrelle::test {
+
+// A synthetic framed picture: transparent outside a rounded device with
+// anti-aliased corners, an opaque grey bezel, and moving content in the
+// opening that changes completely from `sceneChange` on. Premultiplied RGBA.
+std::vector<std::uint8_t> framedPicture(int width, int height, int index, int sceneChange);
+
+// A decoded 8-bit 4:2:0 picture, planes without padding.
+struct DecodedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> y, u, v;
+    bool operator==(const DecodedPicture&) const = default;
+};
+
+// Decodes packets (Annex B access units, or length-prefixed ones with an
+// hvcC record in `extradata`) with FFmpeg's HEVC decoder.
+std::vector<DecodedPicture> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
+                                       const std::vector<std::uint8_t>& extradata = {});
+
+// One video sample of a movie.
+struct MovieSample {
+    std::vector<std::uint8_t> data;
+    std::int64_t pts = 0;
+    bool keyframe = false;
+};
+
+// Writes a video-only QuickTime movie with an `hvc1` sample entry holding
+// `hvcC`; `faststart` puts the movie header before the media data.
+void writeHevcMovie(const std::filesystem::path& path, int width, int height,
+                    const std::vector<std::uint8_t>& hvcC, const std::vector<MovieSample>& samples,
+                    bool faststart);
+
+// The video track of a movie: its sample entry's tag, hvcC and samples.
+struct MovieVideo {
+    std::uint32_t codecTag = 0;
+    std::vector<std::uint8_t> extradata;
+    std::vector<MovieSample> samples;
+    int width = 0;
+    int height = 0;
+};
+MovieVideo readMovieVideo(const std::filesystem::path& path);
+
+// Splits a sample into its NAL units (four-byte lengths).
+std::vector<NalUnit> splitLengthPrefixed(const std::vector<std::uint8_t>& sample);
+
+} // namespace cadrelle::test
