@@ -4,9 +4,15 @@
 #include "core/FileError.h"
 
 #include <cerrno>
+#include <mutex>
 #include <new>
 
 namespace cadrelle {
+
+void silenceFfmpegLog() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
 
 FramePtr makeFrame() {
     FramePtr frame(av_frame_alloc());

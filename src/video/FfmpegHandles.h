@@ -48,6 +48,10 @@ using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 FramePtr makeFrame();
 PacketPtr makePacket();
 
+// Silences FFmpeg's own console messages: the system keeps no log and the
+// command line's standard error carries only its own lines.
+void silenceFfmpegLog();
+
 // Throws for an FFmpeg status below zero: Cancelled for an interrupted call,
 // FileError(path) for a system error, otherwise AppError(fallback).
 void throwOnFailure(int status, const char* fallback, const std::string& path = {});

@@ -51,6 +51,7 @@ bool AffineTransform::isQuarterTurn() const {
 VideoSource::VideoSource(const std::filesystem::path& path, const CaptureExportControl& control)
     : path_(path) {
     validateMP4(path);
+    silenceFfmpegLog();
 
     const MediaDeadline deadline(control);
     AVFormatContext* raw = avformat_alloc_context();

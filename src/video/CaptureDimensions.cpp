@@ -1,0 +1,47 @@
+#include "CaptureDimensions.h"
+
+#include "core/AppError.h"
+#include "frames/Raster.h"
+#include "video/VideoSource.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace cadrelle {
+
+namespace {
+
+std::string lowerCaseExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    if (!extension.empty()) {
+        extension.erase(0, 1);
+    }
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+} // namespace
+
+CaptureSize captureDimensions(const std::filesystem::path& capture,
+                              const CaptureExportControl& control) {
+    const std::string extension = lowerCaseExtension(capture);
+    if (extension == "mp4") {
+        const VideoSource recording(capture, control);
+        return {recording.width(), recording.height()};
+    }
+    if (extension == "png") {
+        const Raster image = Raster::load(capture);
+        return {image.width, image.height};
+    }
+    throw AppError("Choose a PNG screenshot or an MP4 recording.");
+}
+
+FrameAsset selectFrame(const std::filesystem::path& capture, const std::vector<FrameAsset>& assets,
+                       const std::optional<std::string>& selectedID, bool automaticallyMatch,
+                       const CaptureExportControl& control) {
+    const CaptureSize size = captureDimensions(capture, control);
+    return selectFrame(size, capture.filename().string(), assets, selectedID, automaticallyMatch);
+}
+
+} // namespace cadrelle

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/CaptureExportControl.h"
+#include "video/VideoExportFormat.h"
+
+#include <filesystem>
+#include <string>
+
+namespace cadrelle {
+
+// The capture fingerprint: SHA-256 over the UTF-8 bytes of the capture's
+// path immediately followed by the frame id, then over the file's bytes in
+// 1 MiB chunks (checking `control` before each chunk), as 64 lower-case hex
+// digits. It changes when the file's content, its path or the frame changes.
+// Throws FileError or Cancelled.
+std::string captureFingerprint(const std::filesystem::path& capture, const std::string& frameID,
+                               const CaptureExportControl& control);
+
+// The identifier a framed output is named by: the capture fingerprint for
+// screenshots and MP4 recordings, the format's own fingerprint of it for the
+// MOV formats.
+std::string captureIdentifier(const std::filesystem::path& capture, const std::string& fingerprint,
+                              VideoExportFormat format);
+
+// The extension of a framed output: "png" for screenshots, the format's
+// extension ("mp4" or "mov") for recordings.
+std::string framedExtension(const std::filesystem::path& capture, VideoExportFormat format);
+
+// The framed output's file name: the capture's name without its extension
+// cut to 120 characters, "-framed-", the first 16 characters of the
+// identifier, ".", the extension.
+std::string framedOutputName(const std::filesystem::path& capture, const std::string& identifier,
+                             const std::string& extension);
+
+} // namespace cadrelle
