@@ -1,6 +1,7 @@
 #include "Raster.h"
 
 #include "ColorProfile.h"
+#include "ImageDataCheck.h"
 
 #include "core/AppError.h"
 #include "core/FileError.h"
@@ -22,7 +23,9 @@ namespace {
 constexpr std::uint64_t kMaxFileBytes = 100'000'000;
 constexpr std::uint32_t kMaxSide = 10'000;
 constexpr std::uint64_t kMaxPixels = 24'000'000;
-// Ancillary chunk data kept while decoding (text, ICC profile, EXIF...).
+// Ancillary chunks above this size are skipped (IDAT is not affected); all
+// ancillary chunk data kept while decoding (text, ICC profile...) is bounded.
+constexpr std::size_t kMaxAncillaryChunkBytes = 16u << 20;
 constexpr std::size_t kMaxCachedChunkBytes = 64u << 20;
 
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
@@ -103,9 +106,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     }
     spng_ctx* ctx = context.get();
     check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
-    // One chunk may fill the whole file (a large ancillary chunk is legal), but
-    // what libspng keeps of ancillary chunks is bounded.
-    check(spng_set_chunk_limits(ctx, kMaxFileBytes, kMaxCachedChunkBytes));
+    check(spng_set_chunk_limits(ctx, kMaxAncillaryChunkBytes, kMaxCachedChunkBytes));
     check(spng_set_png_buffer(ctx, png.data(), png.size()));
 
     spng_ihdr header{};
@@ -130,10 +131,16 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     // Read the chunks after the image data up to IEND, so that a damaged tail
     // is noticed too.
     check(spng_decode_chunks(ctx));
+    // libspng stops inflating once the image is complete; a stream that goes
+    // on (a decompression bomb or trailing garbage) is refused here.
+    if (!imageDataHasExactLength(png, {header.width, header.height, header.bit_depth,
+                                       header.color_type, header.interlace_method != 0})) {
+        damaged();
+    }
 
     spng_iccp profile{};
     if (spng_get_iccp(ctx, &profile) == 0 && profile.profile != nullptr) {
-        const bool grey = (header.color_type & 2) == 0 && header.color_type != 3;
+        const bool grey = header.color_type == 0 || header.color_type == 4;
         convertToSrgb(raster.pixels,
                       {reinterpret_cast<const std::uint8_t*>(profile.profile), profile.profile_len},
                       grey);

@@ -1,0 +1,36 @@
+#include "TestFrames.h"
+
+namespace cadrelle::test {
+
+RgbaImage drawFrame(const FrameDrawing& d) {
+    RgbaImage image(d.width, d.height, kBezel);
+    image.fill(d.openingX, d.openingY, d.openingWidth, d.openingHeight, 0x00000000);
+    if (d.island) {
+        image.fill(d.openingX + d.openingWidth / 4, d.openingY + 1, d.openingWidth / 2, 3, kIsland);
+    }
+    return image;
+}
+
+std::filesystem::path writeFrame(const std::filesystem::path& path, const FrameDrawing& drawing) {
+    writeTestPng(path, drawFrame(drawing));
+    return path;
+}
+
+RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height) {
+    RgbaImage image(width, height);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            image.set(x, y,
+                      ((x * 7 + 1) & 0xFF) << 24 | ((y * 5 + 2) & 0xFF) << 16 |
+                          ((x * y + 3) & 0xFF) << 8 | 0xFF);
+        }
+    }
+    return image;
+}
+
+std::uint32_t pixelAt(const Raster& raster, std::int64_t x, std::int64_t y) {
+    const std::uint8_t* p = raster.pixels.data() + (y * raster.width + x) * 4;
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+} // namespace cadrelle::test

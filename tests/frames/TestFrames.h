@@ -1,0 +1,47 @@
+#pragma once
+
+#include "frames/Raster.h"
+#include "support/PngWriter.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace cadrelle::test {
+
+// A phone-like frame: an opaque body with a transparent rectangular opening
+// and, optionally, an opaque island at the top of the opening.
+struct FrameDrawing {
+    std::uint32_t width = 40;
+    std::uint32_t height = 60;
+    std::uint32_t openingX = 4;
+    std::uint32_t openingY = 6;
+    std::uint32_t openingWidth = 32;
+    std::uint32_t openingHeight = 48;
+    bool island = false;
+};
+
+inline constexpr std::uint32_t kBezel = 0x202428FF;
+inline constexpr std::uint32_t kIsland = 0x010203FF;
+
+RgbaImage drawFrame(const FrameDrawing& drawing);
+std::filesystem::path writeFrame(const std::filesystem::path& path,
+                                 const FrameDrawing& drawing = {});
+
+// A picture whose every pixel differs from its neighbours, opaque.
+RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height);
+
+// The message of the error `call` throws, or "" when it throws nothing.
+template <typename Call> std::string messageOf(Call&& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// The premultiplied pixel at (x, y) as 0xRRGGBBAA.
+std::uint32_t pixelAt(const Raster& raster, std::int64_t x, std::int64_t y);
+
+} // namespace cadrelle::test
