@@ -1,0 +1,207 @@
+#include "SerialQueue.h"
+
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+
+#include <future>
+#include <map>
+#include <stdexcept>
+
+namespace cadrelle {
+
+// The queue's object on its own thread: the target of queued closures and the
+// parent of the queue's timers.
+class SerialQueue::Worker final : public QObject {
+public:
+    std::map<TimerId, QTimer*> timers;
+
+    void removeTimer(TimerId id) {
+        const auto found = timers.find(id);
+        if (found != timers.end()) {
+            // Later, not now: the timer may be the one whose tick is running.
+            found->second->stop();
+            found->second->deleteLater();
+            timers.erase(found);
+        }
+    }
+
+    void removeAllTimers() {
+        for (auto& entry : timers) {
+            entry.second->stop();
+            entry.second->deleteLater();
+        }
+        timers.clear();
+    }
+};
+
+namespace {
+
+void runGuarded(const SerialQueue::Work& work) {
+    try {
+        work();
+    } catch (...) {
+        // The closure's owner keeps its own errors; the queue goes on.
+    }
+}
+
+Qt::TimerType timerTypeFor(SerialQueue::Duration interval, SerialQueue::Duration leeway) {
+    // A coarse Qt timer may fire up to 5% of its interval late.
+    return leeway.count() * 20 >= interval.count() ? Qt::CoarseTimer : Qt::PreciseTimer;
+}
+
+} // namespace
+
+SerialQueue::SerialQueue(std::string label)
+    : label_(std::move(label)), thread_(std::make_unique<QThread>()), worker_(new Worker),
+      dropQueued_(std::make_shared<std::atomic<bool>>(false)) {
+    thread_->setObjectName(QString::fromStdString(label_));
+    worker_->moveToThread(thread_.get());
+    thread_->start();
+}
+
+SerialQueue::~SerialQueue() {
+    if (isCurrent()) {
+        // Destroying a queue from its own closure cannot wait for itself; this
+        // is a programming error.
+        std::terminate();
+    }
+    stop(StopMode::drain);
+}
+
+bool SerialQueue::isCurrent() const {
+    return QThread::currentThread() == thread_.get();
+}
+
+void SerialQueue::async(Work work) {
+    std::lock_guard guard(stateLock_);
+    if (!accepting_) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        worker_,
+        [work = std::move(work), drop = dropQueued_] {
+            if (!drop->load()) {
+                runGuarded(work);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void SerialQueue::sync(const Work& work) {
+    if (isCurrent()) {
+        throw std::logic_error("SerialQueue::sync called on its own queue " + label_);
+    }
+    std::promise<void> done;
+    auto finished = done.get_future();
+    {
+        std::lock_guard guard(stateLock_);
+        if (!accepting_) {
+            throw std::logic_error("SerialQueue::sync called after stop on " + label_);
+        }
+        QMetaObject::invokeMethod(
+            worker_,
+            [&work, &done, drop = dropQueued_] {
+                if (drop->load()) {
+                    done.set_exception(std::make_exception_ptr(
+                        std::logic_error("SerialQueue::sync cancelled by stop")));
+                    return;
+                }
+                try {
+                    work();
+                    done.set_value();
+                } catch (...) {
+                    done.set_exception(std::current_exception());
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    finished.get();
+}
+
+SerialQueue::TimerId SerialQueue::after(Duration delay, Duration leeway, Work handler) {
+    return addTimer(delay, delay, leeway, false, std::move(handler));
+}
+
+SerialQueue::TimerId SerialQueue::every(Duration interval, Duration leeway, Work handler,
+                                        Duration firstDelay) {
+    return addTimer(firstDelay, interval, leeway, true, std::move(handler));
+}
+
+SerialQueue::TimerId SerialQueue::addTimer(Duration firstDelay, Duration interval, Duration leeway,
+                                           bool repeating, Work handler) {
+    const TimerId id = nextTimer_++;
+    Worker* worker = worker_;
+    auto create = [worker, id, firstDelay, interval, leeway, repeating,
+                   handler = std::move(handler)]() mutable {
+        auto* timer = new QTimer(worker);
+        timer->setSingleShot(!repeating);
+        timer->setTimerType(timerTypeFor(interval, leeway));
+        timer->setInterval(firstDelay);
+        QObject::connect(timer, &QTimer::timeout, timer,
+                         [worker, timer, id, interval, repeating, handler] {
+                             if (repeating && timer->interval() != interval.count()) {
+                                 timer->setInterval(interval);
+                             }
+                             if (!repeating) {
+                                 worker->timers.erase(id);
+                                 timer->deleteLater();
+                             }
+                             runGuarded(handler);
+                         });
+        worker->timers[id] = timer;
+        timer->start();
+    };
+    if (isCurrent()) {
+        create();
+    } else {
+        async(std::move(create));
+    }
+    return id;
+}
+
+void SerialQueue::cancelTimer(TimerId timer) {
+    Worker* worker = worker_;
+    if (isCurrent()) {
+        worker->removeTimer(timer);
+        return;
+    }
+    std::lock_guard guard(stateLock_);
+    if (!accepting_) {
+        return;
+    }
+    // Not subject to a cancelling stop: removing a timer is always wanted.
+    QMetaObject::invokeMethod(
+        worker, [worker, timer] { worker->removeTimer(timer); }, Qt::QueuedConnection);
+}
+
+void SerialQueue::stop(StopMode mode) {
+    if (isCurrent()) {
+        throw std::logic_error("SerialQueue::stop called on its own queue " + label_);
+    }
+    {
+        std::lock_guard guard(stateLock_);
+        if (!accepting_) {
+            return;
+        }
+        accepting_ = false;
+        if (mode == StopMode::cancel) {
+            dropQueued_->store(true);
+        }
+        // Queued after everything else: in drain mode every earlier closure
+        // has run when this one does.
+        Worker* worker = worker_;
+        QMetaObject::invokeMethod(
+            worker,
+            [worker] {
+                worker->removeAllTimers();
+                worker->deleteLater();
+                QThread::currentThread()->quit();
+            },
+            Qt::QueuedConnection);
+    }
+    thread_->wait();
+    worker_ = nullptr;
+}
+
+} // namespace cadrelle
