@@ -112,6 +112,7 @@ Rgb quadrantColour(const Mp4Spec& spec, int x, int y) {
 }
 
 void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
+    av_log_set_level(AV_LOG_QUIET);
     AVFormatContext* output = nullptr;
     check(avformat_alloc_output_context2(&output, nullptr, "mp4", path.c_str()), "muxer");
     std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(
