@@ -71,7 +71,7 @@ std::vector<Model> models() {
     return {
         {"iPhone 17 Pro Max", islandPhone(1320, 2868, 36, 186), false},
         {"iPhone 17 Pro", islandPhone(1206, 2622, 36, 180), false},
-        {"iPhone 17", islandPhone(1206, 2622, 38, 180), false},
+        {"iPhone 17", islandPhone(1206, 2622, 40, 180), false},
         {"iPhone Air", islandPhone(1260, 2736, 40, 186), false},
         {"iPhone 16e", notchPhone(1170, 2532), false},
         {"iPhone 16 Pro Max", islandPhone(1320, 2868, 38, 186), false},
