@@ -107,11 +107,70 @@ TEST(RenderVideo, ProResKeepsTransparencyOutsideTheDevice) {
     EXPECT_EQ(picture.at(4, 50).a, 255);
     EXPECT_EQ(picture.at(40, 60).a, 255);
     EXPECT_TRUE(test::near(picture.at(4, 50), Rgba{90, 90, 90, 255}, 4));
+    EXPECT_TRUE(test::near(picture.at(40, 13), Rgba{255, 0, 255, 255}, 4)); // island
+    // The half-transparent edge of the opening blends bezel and recording.
+    const Rgba edge = picture.at(test::kOpeningX, 30);
+    EXPECT_TRUE(test::near(edge, Rgba{155, 65, 65, 255}, 5))
+        << edge.r << "," << edge.g << "," << edge.b << "," << edge.a;
     const Rgba quadrants[4] = {
         opaque(test::quadrantColour(spec, 0, 0)), opaque(test::quadrantColour(spec, 63, 0)),
         opaque(test::quadrantColour(spec, 0, 95)), opaque(test::quadrantColour(spec, 63, 95))};
     expectRecordingInOpening(picture, quadrants);
     expectOnly(dir, {"in.mp4", "out.MOV"});
+}
+
+TEST(RenderVideo, TurnsRecordingsUprightByTheirDisplayMatrix) {
+    test::TempDir dir;
+    CaptureExportControl control;
+    const LoadedFrame frame = test::makeTestFrame();
+
+    // Stored landscape, turned a quarter clockwise for display.
+    test::Mp4Spec turned;
+    turned.width = 96;
+    turned.height = 64;
+    turned.rotation = 90;
+    test::makeMp4(dir / "turned.mp4", turned);
+    renderVideo(dir / "turned.mp4", dir / "turned-out.mp4", frame, control, VideoExportFormat::mp4,
+                {});
+    const auto stored = [](const test::Mp4Spec& spec, int x, int y) {
+        return opaque(test::quadrantColour(spec, x, y));
+    };
+    const Rgba clockwise[4] = {stored(turned, 0, 63), stored(turned, 0, 0), stored(turned, 95, 63),
+                               stored(turned, 95, 0)};
+    expectRecordingInOpening(test::decodeMovie(dir / "turned-out.mp4").pictures.at(0), clockwise);
+
+    // Mirrored left to right.
+    test::Mp4Spec mirrored;
+    mirrored.mirror = true;
+    test::makeMp4(dir / "mirrored.mp4", mirrored);
+    renderVideo(dir / "mirrored.mp4", dir / "mirrored-out.mov", frame, control,
+                VideoExportFormat::proRes4444, {});
+    const Rgba mirror[4] = {stored(mirrored, 63, 0), stored(mirrored, 0, 0),
+                            stored(mirrored, 63, 95), stored(mirrored, 0, 95)};
+    expectRecordingInOpening(test::decodeMovie(dir / "mirrored-out.mov").pictures.at(0), mirror);
+}
+
+TEST(RenderVideo, KeepsVariableFrameTimingAndDuration) {
+    test::TempDir dir;
+    test::Mp4Spec spec;
+    spec.frames = 6;
+    spec.times = {0, 20, 50, 130, 400, 410}; // 1/600 s, as a simulator writes them
+    spec.audioChannels = 1;
+    test::makeMp4(dir / "in.mp4", spec);
+    CaptureExportControl control;
+    renderVideo(dir / "in.mp4", dir / "out.mp4", test::makeTestFrame(), control,
+                VideoExportFormat::mp4, {});
+    const auto in = test::decodeMovie(dir / "in.mp4");
+    const auto out = test::decodeMovie(dir / "out.mp4");
+    ASSERT_EQ(out.pictures.size(), spec.times.size());
+    for (std::size_t i = 0; i < spec.times.size(); ++i) {
+        EXPECT_NEAR(out.pictures[i].seconds, in.pictures[i].seconds, 0.002) << i;
+        EXPECT_NEAR(out.pictures[i].seconds, spec.times[i] / 600.0, 0.002) << i;
+    }
+    EXPECT_NEAR(out.duration, in.duration, 0.03);
+    ASSERT_EQ(out.streams.size(), 2u);
+    EXPECT_EQ(out.streams[1].codec, "aac");
+    EXPECT_EQ(out.streams[1].channels, 1);
 }
 
 } // namespace cadrelle
