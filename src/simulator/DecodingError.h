@@ -17,6 +17,16 @@ public:
         return DecodingError("The data couldn't be read because it isn't in the correct format.");
     }
 
+    // Throws missing() for null and wrongFormat() when `isExpectedKind` is false.
+    static void check(bool isNull, bool isExpectedKind) {
+        if (isNull) {
+            throw missing();
+        }
+        if (!isExpectedKind) {
+            throw wrongFormat();
+        }
+    }
+
 private:
     explicit DecodingError(const std::string& message) : std::runtime_error(message) {}
 };

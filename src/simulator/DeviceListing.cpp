@@ -18,19 +18,12 @@ const nlohmann::json& member(const nlohmann::json& object, const char* key) {
 
 std::string text(const nlohmann::json& object, const char* key) {
     const auto& value = member(object, key);
-    if (value.is_null()) {
-        throw DecodingError::missing();
-    }
-    if (!value.is_string()) {
-        throw DecodingError::wrongFormat();
-    }
+    DecodingError::check(value.is_null(), value.is_string());
     return value.get<std::string>();
 }
 
 Device decodeDevice(const nlohmann::json& json) {
-    if (!json.is_object()) {
-        throw DecodingError::wrongFormat();
-    }
+    DecodingError::check(json.is_null(), json.is_object());
     Device device{text(json, "udid"), text(json, "name"), text(json, "state"), std::nullopt};
     const auto available = json.find("isAvailable");
     if (available != json.end() && !available->is_null()) {
@@ -46,18 +39,12 @@ Device decodeDevice(const nlohmann::json& json) {
 
 DeviceListing DeviceListing::decode(const Bytes& bytes) {
     const auto json = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
-    if (json.is_discarded() || !json.is_object()) {
-        throw DecodingError::wrongFormat();
-    }
+    DecodingError::check(json.is_null(), !json.is_discarded() && json.is_object());
     const auto& runtimes = member(json, "devices");
-    if (!runtimes.is_object()) {
-        throw DecodingError::wrongFormat();
-    }
+    DecodingError::check(runtimes.is_null(), runtimes.is_object());
     DeviceListing listing;
     for (const auto& [runtime, devices] : runtimes.items()) {
-        if (!devices.is_array()) {
-            throw DecodingError::wrongFormat();
-        }
+        DecodingError::check(devices.is_null(), devices.is_array());
         auto& list = listing.devices[runtime];
         for (const auto& device : devices) {
             list.push_back(decodeDevice(device));

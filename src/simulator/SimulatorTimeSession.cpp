@@ -19,14 +19,10 @@ constexpr int kMinutesPerDay = 24 * 60;
 std::set<std::string> decodeStateFile(const std::filesystem::path& path) {
     const auto bytes = readFile(path);
     const auto json = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
-    if (json.is_discarded() || !json.is_array()) {
-        throw DecodingError::wrongFormat();
-    }
+    DecodingError::check(json.is_null(), !json.is_discarded() && json.is_array());
     std::set<std::string> ids;
     for (const auto& item : json) {
-        if (!item.is_string()) {
-            throw DecodingError::wrongFormat();
-        }
+        DecodingError::check(item.is_null(), item.is_string());
         ids.insert(item.get<std::string>());
     }
     return ids;

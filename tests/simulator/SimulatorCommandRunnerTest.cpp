@@ -71,7 +71,16 @@ TEST(SimulatorCommandRunnerTest, WithoutXcodeEveryRunAsksToInstallIt) {
     EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
     EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
     EXPECT_FALSE(runner.developerDirectory());
-    EXPECT_TRUE(empty.entries().empty()); // no temporary folder left behind
+
+    // Every pass of the time override says so, and nothing is saved.
+    auto shared = std::make_shared<SimulatorCommandRunner>(settings);
+    SimulatorTimeSession session(
+        empty / "data/simulator-time-devices.json",
+        [shared](const auto& arguments) { return shared->run(arguments); });
+    session.minutes = 581;
+    EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{kInstallXcode, true}));
+    EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{kInstallXcode, true}));
+    EXPECT_TRUE(empty.entries().empty()); // no temporary folder or state file left behind
 }
 
 TEST(SimulatorCommandRunnerTest, SearchesDeveloperDirectoriesInOrder) {

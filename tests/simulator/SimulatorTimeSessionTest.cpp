@@ -201,16 +201,23 @@ TEST_F(SimulatorTimeSessionTest, AFailingSimulatorStaysManagedAndOthersGoOn) {
 
 TEST_F(SimulatorTimeSessionTest, NeverTouchesSimulatorsWithoutItsSavedList) {
     tools.setDevices({phone});
-    const std::string formatError =
-        "Couldn't read saved simulator time settings: The data couldn't be read because it "
-        "isn't in the correct format.";
-    for (const std::string contents : {"[\"AAAA-1\"", "{\"udids\":[\"AAAA-1\"]}", "[1,2]", "",
-                                       "\"AAAA-1\"", "[\"AAAA-1\",null]"}) {
+    const std::string prefix = "Couldn't read saved simulator time settings: The data couldn't "
+                               "be read because it ";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"[\"AAAA-1\"", "isn't in the correct format."},
+        {"{\"udids\":[\"AAAA-1\"]}", "isn't in the correct format."},
+        {"[1,2]", "isn't in the correct format."},
+        {"", "isn't in the correct format."},
+        {"\"AAAA-1\"", "isn't in the correct format."},
+        {"[\"AAAA-1\",null]", "is missing."},
+        {"null", "is missing."},
+    };
+    for (const auto& [contents, reason] : files) {
         writeText(tools.stateFile(), contents);
         SimulatorTimeSession session(tools.stateFile(), tools.runner());
         for (const std::optional<int> minutes : {std::optional<int>(581), std::optional<int>()}) {
             session.minutes = minutes;
-            EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{formatError, true})) << contents;
+            EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{prefix + reason, true})) << contents;
         }
         EXPECT_TRUE(session.managed().empty());
         EXPECT_TRUE(tools.calls().empty()) << contents;
@@ -243,6 +250,8 @@ TEST_F(SimulatorTimeSessionTest, ReportsBadListingsWithoutLosingTrack) {
         {R"({"devices":{"x.iOS-17":[{"udid":7,"name":"iPhone","state":"Booted"}]}})", wrongFormat},
         {R"({"devices":{"x.iOS-17":[{"udid":"A","name":"i","state":"Booted","isAvailable":"yes"}]}})",
          wrongFormat},
+        {R"({"devices":{"x.iOS-17":[null]}})", missing},
+        {R"({"devices":null})", missing},
         // A device of another runtime fails the whole listing too.
         {R"({"devices":{"x.tvOS-17":[{"udid":"A","name":"TV"}]}})", missing},
     };
