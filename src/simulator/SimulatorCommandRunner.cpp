@@ -175,7 +175,9 @@ Bytes SimulatorCommandRunner::execute(const std::filesystem::path& executable,
         throw std::runtime_error(executable.string() + ": " + process.errorString().toStdString());
     }
 
-    if (!process.waitForFinished(static_cast<int>(settings_.timeLimit.count()))) {
+    // waitForFinished also answers false for a child that has already ended.
+    if (!process.waitForFinished(static_cast<int>(settings_.timeLimit.count())) &&
+        process.state() != QProcess::NotRunning) {
         process.terminate();
         if (!process.waitForFinished(static_cast<int>(settings_.terminateWait.count()))) {
             process.kill();
