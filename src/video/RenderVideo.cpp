@@ -181,6 +181,7 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
     }
     sink->finish(control);
     writer.finish();
+    sink->completeMovie(movie, control);
     control.checkCancelled();
 
     const std::optional<FileStamp> after = FileStamp::of(input);

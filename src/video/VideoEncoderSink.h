@@ -6,6 +6,7 @@
 #include "video/VideoExportFormat.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 namespace cadrelle {
@@ -38,6 +39,13 @@ public:
     // Encodes what is still buffered and writes it, checking `control`
     // between packets. The last frame lasts until VideoTrackSettings::endTime.
     virtual void finish(const CaptureExportControl& control) = 0;
+    // Completes the movie file once its container is written (the default
+    // leaves it as it is). Throws FileError or Cancelled.
+    virtual void completeMovie(const std::filesystem::path& movie,
+                               const CaptureExportControl& control) {
+        (void)movie;
+        (void)control;
+    }
 };
 
 // The sink for `format`, whose track is added to `writer` now. Throws "This

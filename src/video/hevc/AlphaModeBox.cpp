@@ -118,14 +118,14 @@ void shiftChunkOffsets(QuickTimeBox& box, std::uint64_t from, std::int64_t delta
 int addToSampleEntries(QuickTimeBox& moov) {
     int added = 0;
     for (auto& trak : moov.children) {
-        QuickTimeBox* stsd = nullptr;
-        if (trak.type == fourCC("trak")) {
-            QuickTimeBox* box = trak.child("mdia");
-            box = box ? box->child("minf") : nullptr;
-            box = box ? box->child("stbl") : nullptr;
-            stsd = box ? box->child("stsd") : nullptr;
+        QuickTimeBox* box = trak.type == fourCC("trak") ? trak.child("mdia") : nullptr;
+        for (const char* name : {"minf", "stbl", "stsd"}) {
+            box = box ? box->child(name) : nullptr;
         }
-        for (auto& entry : stsd ? stsd->children : std::vector<QuickTimeBox>{}) {
+        if (!box) {
+            continue;
+        }
+        for (auto& entry : box->children) {
             if (entry.type == fourCC("hvc1") && entry.hasChildren && !entry.child("almo")) {
                 QuickTimeBox almo;
                 almo.type = fourCC("almo");
@@ -140,8 +140,9 @@ int addToSampleEntries(QuickTimeBox& moov) {
 
 } // namespace
 
-void addAlphaModeBox(const std::filesystem::path& source,
-                     const std::filesystem::path& destination) {
+void addAlphaModeBox(const std::filesystem::path& movie, const CaptureExportControl& control) {
+    const std::filesystem::path& source = movie;
+    const std::filesystem::path destination = movie.parent_path() / temporaryItemName();
     File in(std::fopen(source.c_str(), "rb"), std::fclose);
     if (!in) {
         throwFileError(source);
@@ -184,6 +185,7 @@ void addAlphaModeBox(const std::filesystem::path& source,
         for (std::uint64_t left = box.size; left > 0;) {
             const auto chunk =
                 static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+            control.checkCancelled();
             readExactly(in.get(), buffer.data(), chunk, source);
             writeAll(out.get(), buffer.data(), chunk, destination);
             left -= chunk;
@@ -194,6 +196,9 @@ void addAlphaModeBox(const std::filesystem::path& source,
     }
     if (std::fclose(out.release()) != 0) {
         throwFileError(destination);
+    }
+    if (std::rename(destination.c_str(), movie.c_str()) != 0) {
+        throwFileError(movie);
     }
     partial.release();
 }

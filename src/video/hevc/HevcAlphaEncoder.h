@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-struct SwsContext;
-
 namespace cadrelle {
 
 // One access unit of both layers, as a movie sample: NAL units behind
@@ -21,6 +19,10 @@ struct EncodedAccessUnit {
     bool keyframe = false;
 };
 
+// The alpha layer's average bit rate for a colour layer of `colourBitRate`:
+// its pictures are mostly flat and rarely change.
+long long alphaLayerBitRate(long long colourBitRate);
+
 // Copies of what each encoder wrote, for checking the joined stream.
 struct HevcLayerStreams {
     std::vector<NalUnit> colourHeaders;
@@ -29,10 +31,10 @@ struct HevcLayerStreams {
     std::vector<std::vector<NalUnit>> alphaPictures;
 };
 
-// Encodes premultiplied RGBA pictures into HEVC with an alpha layer: the
-// colour (BT.709, limited range 4:2:0) and the alpha (opacity in luma, chroma
-// 128) go through two libx265 encoders with the same GOP, and their pictures
-// are joined into two-layer access units handed to `sink` in order.
+// Encodes framed pictures into HEVC with an alpha layer: the colour (BT.709,
+// video range 4:2:0, premultiplied by alpha) and the alpha (opacity in luma,
+// chroma 128) go through two libx265 encoders with the same GOP, and their
+// pictures are joined into two-layer access units handed to `sink` in order.
 class HevcAlphaEncoder {
 public:
     using Sink = std::function<void(EncodedAccessUnit&&)>;
@@ -49,8 +51,10 @@ public:
     // The parameter sets and SEI of the joined stream, in stream order.
     const std::vector<NalUnit>& parameterSets() const { return joiner_->parameterSets(); }
 
-    // `rgba`: width × height pixels, premultiplied, rows `stride` bytes apart.
-    void encode(const std::uint8_t* rgba, int stride, std::int64_t pts);
+    // `colour`: the 4:2:0 picture; `alpha`: one byte per pixel, 0 transparent
+    // to 255 opaque, rows `alphaStride` bytes apart.
+    void encode(const PlanarPicture& colour, const std::uint8_t* alpha, int alphaStride,
+                std::int64_t pts);
     // Drains both encoders; every picture has reached the sink afterwards.
     void finish();
 
@@ -64,9 +68,7 @@ private:
     X265Encoder alphaEncoder_;
     std::unique_ptr<HevcAlphaJoiner> joiner_;
     std::vector<std::uint8_t> hvcC_;
-    std::unique_ptr<SwsContext, void (*)(SwsContext*)> converter_;
-    std::vector<std::uint8_t> colourPlanes_;
-    std::vector<std::uint8_t> alphaPlanes_;
+    std::vector<std::uint8_t> neutralChroma_;
     std::deque<EncodedPicture> colourOut_;
     std::deque<EncodedPicture> alphaOut_;
 };

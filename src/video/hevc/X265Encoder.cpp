@@ -67,6 +67,9 @@ X265Encoder::X265Encoder(const X265Settings& settings) : param_(x265_param_alloc
     set(p, "aud", "0");
     set(p, "slices", "1");
     set(p, "bitrate", std::to_string(std::max(1LL, settings.bitRate / 1000)));
+    if (settings.maxQp > 0) {
+        set(p, "qpmax", std::to_string(settings.maxQp));
+    }
     if (settings.bt709Tags) {
         set(p, "colorprim", "bt709");
         set(p, "transfer", "bt709");

@@ -23,6 +23,7 @@ struct X265Settings {
     int keyframeInterval = 60;     // pictures between IDR pictures
     std::string preset = "ultrafast";
     bool bt709Tags = true; // colour description in the VUI (the colour layer)
+    int maxQp = 0;         // a ceiling on the quantiser, 0 for none
 };
 
 // One picture as the encoder returned it.

@@ -46,7 +46,7 @@ int coverage(int x, int y, int left, int top, int right, int bottom, int radius)
 
 } // namespace
 
-std::vector<std::uint8_t> framedPicture(int width, int height, int index, int sceneChange) {
+FramedPicture framedPicture(int width, int height, int index, int sceneChange) {
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4);
     const int left = 3, top = 2, right = width - 3, bottom = height - 2, bezel = 5;
     const bool secondScene = index >= sceneChange;
@@ -73,7 +73,33 @@ std::vector<std::uint8_t> framedPicture(int width, int height, int index, int sc
             p[3] = static_cast<std::uint8_t>(alpha);
         }
     }
-    return rgba;
+    FramedPicture picture;
+    auto at = [&](int x, int y, int c) {
+        return double(rgba[(static_cast<std::size_t>(y) * width + x) * 4 + std::size_t(c)]);
+    };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double luma = 0.2126 * at(x, y, 0) + 0.7152 * at(x, y, 1) + 0.0722 * at(x, y, 2);
+            picture.y.push_back(static_cast<std::uint8_t>(std::lround(16 + luma * 219 / 255)));
+            picture.a.push_back(static_cast<std::uint8_t>(at(x, y, 3)));
+        }
+    }
+    for (int y = 0; y < height; y += 2) {
+        for (int x = 0; x < width; x += 2) {
+            double r = 0, g = 0, b = 0;
+            for (int k = 0; k < 4; ++k) {
+                r += at(x + k % 2, y + k / 2, 0) / 4;
+                g += at(x + k % 2, y + k / 2, 1) / 4;
+                b += at(x + k % 2, y + k / 2, 2) / 4;
+            }
+            const double luma = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+            picture.u.push_back(
+                static_cast<std::uint8_t>(std::lround(128 + (b - luma) / 1.8556 * 224 / 255)));
+            picture.v.push_back(
+                static_cast<std::uint8_t>(std::lround(128 + (r - luma) / 1.5748 * 224 / 255)));
+        }
+    }
+    return picture;
 }
 
 std::vector<DecodedPicture> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,

@@ -8,10 +8,14 @@
 
 namespace cadrelle::test {
 
-// A synthetic framed picture: transparent outside a rounded device with
-// anti-aliased corners, an opaque grey bezel, and moving content in the
-// opening that changes completely from `sceneChange` on. Premultiplied RGBA.
-std::vector<std::uint8_t> framedPicture(int width, int height, int index, int sceneChange);
+// A synthetic framed picture in 4:2:0 with alpha: transparent outside a
+// rounded device with anti-aliased corners, an opaque grey bezel, and moving
+// content in the opening that changes completely from `sceneChange` on.
+// Colour premultiplied by alpha (BT.709, video range).
+struct FramedPicture {
+    std::vector<std::uint8_t> y, u, v, a;
+};
+FramedPicture framedPicture(int width, int height, int index, int sceneChange);
 
 // A decoded 8-bit 4:2:0 picture, planes without padding.
 struct DecodedPicture {

@@ -1,0 +1,262 @@
+#include "HevcTestMedia.h"
+#include "support/TempDir.h"
+
+#include "video/hevc/AlphaModeBox.h"
+#include "video/hevc/HevcAlphaEncoder.h"
+#include "video/hevc/QuickTimeBox.h"
+#include "video/hevc/SliceHeader.h"
+
+#include "core/FileIO.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace cadrelle {
+namespace {
+
+constexpr int width = 64;
+constexpr int height = 64;
+constexpr int frameCount = 300;
+constexpr int keyframeInterval = 90;
+constexpr int sceneChange = 150;
+
+struct Encoded {
+    std::vector<std::uint8_t> hvcC;
+    std::vector<NalUnit> parameterSets;
+    std::vector<test::MovieSample> samples;
+    HevcLayerStreams layers;
+};
+
+Encoded encodeRecording() {
+    X265Settings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.bitRate = 4'000'000;
+    settings.keyframeInterval = keyframeInterval;
+    Encoded result;
+    HevcAlphaEncoder encoder(
+        settings, alphaLayerBitRate(settings.bitRate),
+        [&](EncodedAccessUnit&& unit) {
+            result.samples.push_back({std::move(unit.data), unit.pts, unit.keyframe});
+        },
+        &result.layers);
+    result.hvcC = encoder.decoderConfiguration();
+    result.parameterSets = encoder.parameterSets();
+    for (int i = 0; i < frameCount; ++i) {
+        const auto picture = test::framedPicture(width, height, i, sceneChange);
+        PlanarPicture colour;
+        colour.planes[0] = picture.y.data();
+        colour.planes[1] = picture.u.data();
+        colour.planes[2] = picture.v.data();
+        colour.strides[0] = width;
+        colour.strides[1] = colour.strides[2] = width / 2;
+        encoder.encode(colour, picture.a.data(), width, i);
+    }
+    encoder.finish();
+    return result;
+}
+
+// Annex B packets of one single-layer stream: the headers go with the first picture.
+std::vector<std::vector<std::uint8_t>>
+annexBPackets(const std::vector<NalUnit>& headers,
+              const std::vector<std::vector<NalUnit>>& pictures) {
+    std::vector<std::vector<std::uint8_t>> packets;
+    for (const auto& picture : pictures) {
+        std::vector<NalUnit> units = packets.empty() ? headers : std::vector<NalUnit>{};
+        units.insert(units.end(), picture.begin(), picture.end());
+        packets.push_back(joinAnnexB(units));
+    }
+    return packets;
+}
+
+struct HvcC {
+    std::vector<std::uint8_t> profileTierLevel;
+    int lengthSizeMinusOne = 0;
+    std::map<int, std::vector<NalUnit>> arrays;
+};
+
+HvcC parseHvcC(const std::vector<std::uint8_t>& record) {
+    HvcC parsed;
+    EXPECT_EQ(record.at(0), 1); // configurationVersion
+    parsed.profileTierLevel.assign(record.begin() + 1, record.begin() + 13);
+    parsed.lengthSizeMinusOne = record.at(21) & 3;
+    std::size_t at = 23;
+    for (int array = 0; array < record.at(22); ++array) {
+        const int type = record.at(at) & 0x3f;
+        const int count = (record.at(at + 1) << 8) | record.at(at + 2);
+        at += 3;
+        for (int i = 0; i < count; ++i) {
+            const std::size_t size = (std::size_t{record.at(at)} << 8) | record.at(at + 1);
+            at += 2;
+            parsed.arrays[type].push_back(
+                {NalBytes(record.begin() + static_cast<long>(at),
+                          record.begin() + static_cast<long>(at + size))});
+            at += size;
+        }
+    }
+    EXPECT_EQ(at, record.size());
+    return parsed;
+}
+
+std::vector<std::vector<std::uint8_t>> samplePackets(const test::MovieVideo& video) {
+    std::vector<std::vector<std::uint8_t>> packets;
+    for (const auto& sample : video.samples) {
+        packets.push_back(sample.data);
+    }
+    return packets;
+}
+
+QuickTimeBox readMoov(const std::filesystem::path& path) {
+    const Bytes file = readFile(path);
+    std::size_t at = 0;
+    while (at + 8 <= file.size()) {
+        const std::size_t size = (std::size_t{file[at]} << 24) | (std::size_t{file[at + 1]} << 16) |
+                                 (std::size_t{file[at + 2]} << 8) | file[at + 3];
+        const auto type = static_cast<std::uint32_t>((file[at + 4] << 24) | (file[at + 5] << 16) |
+                                                     (file[at + 6] << 8) | file[at + 7]);
+        if (type == fourCC("moov")) {
+            return QuickTimeBox::parse(type, std::span(file).subspan(at + 8, size - 8));
+        }
+        at += size;
+    }
+    throw std::runtime_error("no moov");
+}
+
+TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
+    const Encoded encoded = encodeRecording();
+    ASSERT_EQ(encoded.samples.size(), std::size_t{frameCount});
+
+    test::TempDir dir;
+    for (const bool faststart : {true, false}) {
+        SCOPED_TRACE(faststart ? "movie header first" : "movie header last");
+        const auto movie = dir / (faststart ? "alpha-fast.mov" : "alpha.mov");
+        test::writeHevcMovie(movie, width, height, encoded.hvcC, encoded.samples, faststart);
+        const auto plainSize = std::filesystem::file_size(movie);
+        CaptureExportControl control;
+        addAlphaModeBox(movie, control);
+        EXPECT_EQ(std::filesystem::file_size(movie), plainSize + 12);
+
+        // The sample entry is hvc1 with our hvcC, followed by the almo box.
+        const test::MovieVideo video = test::readMovieVideo(movie);
+        EXPECT_EQ(video.codecTag, fourCC("1cvh")); // little-endian tag "hvc1"
+        EXPECT_EQ(video.extradata, encoded.hvcC);
+        QuickTimeBox moov = readMoov(movie);
+        QuickTimeBox* entry =
+            moov.child("trak")->child("mdia")->child("minf")->child("stbl")->child("stsd")->child(
+                "hvc1");
+        ASSERT_NE(entry, nullptr);
+        ASSERT_NE(entry->child("almo"), nullptr);
+        EXPECT_EQ(entry->child("almo")->payload, (std::vector<std::uint8_t>{0, 0, 1, 2}));
+        ASSERT_EQ(video.samples.size(), std::size_t{frameCount});
+
+        // Layer 0 of the movie decodes bit-identically to the colour-only encode.
+        const auto colourOnly = test::decodeHevc(
+            annexBPackets(encoded.layers.colourHeaders, encoded.layers.colourPictures));
+        const auto layer0 = test::decodeHevc(samplePackets(video), video.extradata);
+        ASSERT_EQ(colourOnly.size(), std::size_t{frameCount});
+        EXPECT_TRUE(layer0 == colourOnly);
+
+        // Layer 1, relabelled to layer 0, decodes bit-identically to the alpha-only encode.
+        const HvcC hvcC = parseHvcC(video.extradata);
+        std::vector<NalUnit> layer1Headers = {hvcC.arrays.at(nal::vps).at(0)};
+        for (const int type : {nal::sps, nal::pps}) {
+            for (const auto& unit : hvcC.arrays.at(type)) {
+                if (unit.layerId() == 1) {
+                    layer1Headers.push_back(unit.relabelled(0));
+                }
+            }
+        }
+        std::vector<std::vector<NalUnit>> layer1Pictures;
+        for (const auto& sample : video.samples) {
+            std::vector<NalUnit> units;
+            for (const auto& unit : test::splitLengthPrefixed(sample.data)) {
+                if (unit.layerId() == 1) {
+                    units.push_back(unit.relabelled(0));
+                }
+            }
+            layer1Pictures.push_back(units);
+        }
+        const auto alphaOnly = test::decodeHevc(
+            annexBPackets(encoded.layers.alphaHeaders, encoded.layers.alphaPictures));
+        const auto layer1 = test::decodeHevc(annexBPackets(layer1Headers, layer1Pictures));
+        ASSERT_EQ(alphaOnly.size(), std::size_t{frameCount});
+        EXPECT_TRUE(layer1 == alphaOnly);
+
+        // Its luma is the pictures' alpha within ±2: 0 outside the device, 255 inside.
+        int worst = 0;
+        for (int i = 0; i < frameCount; ++i) {
+            const auto picture = test::framedPicture(width, height, i, sceneChange);
+            for (std::size_t p = 0; p < picture.a.size(); ++p) {
+                worst = std::max(worst, std::abs(int(layer1[std::size_t(i)].y[p]) - picture.a[p]));
+            }
+        }
+        EXPECT_LE(worst, 2);
+    }
+}
+
+TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
+    const Encoded encoded = encodeRecording();
+
+    // hvcC: colour profile and level, four-byte lengths, both layers' parameter sets and the SEI.
+    const HvcC hvcC = parseHvcC(encoded.hvcC);
+    EXPECT_EQ(hvcC.lengthSizeMinusOne, 3);
+    const auto colourSps = SequenceParameterSet::parse(hvcC.arrays.at(nal::sps).at(0));
+    EXPECT_EQ(hvcC.profileTierLevel, std::vector<std::uint8_t>(colourSps.profileTierLevel.begin(),
+                                                               colourSps.profileTierLevel.end()));
+    ASSERT_EQ(hvcC.arrays.at(nal::vps).size(), 1u);
+    ASSERT_EQ(hvcC.arrays.at(nal::sps).size(), 2u);
+    ASSERT_EQ(hvcC.arrays.at(nal::pps).size(), 2u);
+    ASSERT_EQ(hvcC.arrays.at(nal::prefixSei).size(), 1u);
+    EXPECT_EQ(hvcC.arrays.at(nal::prefixSei)[0].bytes,
+              (NalBytes{0x4e, 0x01, 0xa5, 0x04, 0x10, 0x00, 0x7f, 0x90, 0x80}));
+    std::vector<SequenceParameterSet> sps;
+    std::vector<PictureParameterSet> pps;
+    for (int layer = 0; layer < 2; ++layer) {
+        const NalUnit& spsUnit = hvcC.arrays.at(nal::sps)[std::size_t(layer)];
+        const NalUnit& ppsUnit = hvcC.arrays.at(nal::pps)[std::size_t(layer)];
+        EXPECT_EQ(spsUnit.layerId(), layer);
+        EXPECT_EQ(ppsUnit.layerId(), layer);
+        sps.push_back(SequenceParameterSet::parse(spsUnit));
+        pps.push_back(PictureParameterSet::parse(ppsUnit));
+        EXPECT_EQ(sps.back().id.value, std::uint32_t(layer));
+        EXPECT_EQ(pps.back().id.value, std::uint32_t(layer));
+        EXPECT_EQ(pps.back().spsId.value, std::uint32_t(layer));
+    }
+    EXPECT_EQ(encoded.parameterSets.size(), 6u);
+
+    // Every access unit: [SEI on key pictures], the colour slice, the alpha slice,
+    // with equal NAL types and picture order counts.
+    int idrCount = 0;
+    std::uint32_t previousPoc = 0;
+    for (std::size_t i = 0; i < encoded.samples.size(); ++i) {
+        const auto units = test::splitLengthPrefixed(encoded.samples[i].data);
+        const bool key = encoded.samples[i].keyframe;
+        ASSERT_EQ(units.size(), key ? 3u : 2u) << "access unit " << i;
+        if (key) {
+            EXPECT_EQ(units[0].type(), nal::prefixSei);
+        }
+        const NalUnit& colour = units[key ? 1 : 0];
+        const NalUnit& alpha = units[key ? 2 : 1];
+        EXPECT_EQ(colour.layerId(), 0);
+        EXPECT_EQ(alpha.layerId(), 1);
+        EXPECT_EQ(colour.type(), alpha.type());
+        EXPECT_EQ(colour.isIrap(), key);
+        const auto c = SliceHeader::parse(colour.rbsp(), colour.type(), sps[0], pps[0]);
+        const auto a = SliceHeader::parse(alpha.rbsp(), alpha.type(), sps[1], pps[1]);
+        EXPECT_EQ(c.pocLsb, a.pocLsb);
+        EXPECT_EQ(a.ppsId.value, 1u);
+        if (key) {
+            ++idrCount;
+            EXPECT_EQ(i % keyframeInterval, 0u) << "IDR at " << i;
+        } else {
+            EXPECT_EQ(c.pocLsb, (previousPoc + 1) % (1u << sps[0].log2MaxPocLsb));
+        }
+        previousPoc = c.pocLsb;
+        EXPECT_EQ(encoded.samples[i].pts, std::int64_t(i));
+    }
+    EXPECT_EQ(idrCount, (frameCount + keyframeInterval - 1) / keyframeInterval);
+}
+
+} // namespace
+} // namespace cadrelle
