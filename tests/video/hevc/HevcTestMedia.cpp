@@ -102,8 +102,8 @@ FramedPicture framedPicture(int width, int height, int index, int sceneChange) {
     return picture;
 }
 
-std::vector<DecodedPicture> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
-                                       const std::vector<std::uint8_t>& extradata) {
+std::vector<DecodedYuv> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
+                                   const std::vector<std::uint8_t>& extradata) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
     std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
         avcodec_alloc_context3(codec), [](AVCodecContext* c) { avcodec_free_context(&c); });
@@ -119,10 +119,10 @@ std::vector<DecodedPicture> decodeHevc(const std::vector<std::vector<std::uint8_
                                                        [](AVFrame* f) { av_frame_free(&f); });
     std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
                                                           [](AVPacket* p) { av_packet_free(&p); });
-    std::vector<DecodedPicture> pictures;
+    std::vector<DecodedYuv> pictures;
     auto receive = [&] {
         while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
-            DecodedPicture picture{frame->width, frame->height, {}, {}, {}};
+            DecodedYuv picture{frame->width, frame->height, {}, {}, {}};
             for (int plane = 0; plane < 3; ++plane) {
                 const int w = plane ? frame->width / 2 : frame->width;
                 const int h = plane ? frame->height / 2 : frame->height;

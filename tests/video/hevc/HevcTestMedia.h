@@ -18,17 +18,17 @@ struct FramedPicture {
 FramedPicture framedPicture(int width, int height, int index, int sceneChange);
 
 // A decoded 8-bit 4:2:0 picture, planes without padding.
-struct DecodedPicture {
+struct DecodedYuv {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> y, u, v;
-    bool operator==(const DecodedPicture&) const = default;
+    bool operator==(const DecodedYuv&) const = default;
 };
 
 // Decodes packets (Annex B access units, or length-prefixed ones with an
 // hvcC record in `extradata`) with FFmpeg's HEVC decoder.
-std::vector<DecodedPicture> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
-                                       const std::vector<std::uint8_t>& extradata = {});
+std::vector<DecodedYuv> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
+                                   const std::vector<std::uint8_t>& extradata = {});
 
 // One video sample of a movie.
 struct MovieSample {

@@ -1,0 +1,150 @@
+#include "HevcTestMedia.h"
+#include "VideoTestSupport.h"
+#include "support/Mp4Maker.h"
+#include "support/TempDir.h"
+
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "video/RenderVideo.h"
+#include "video/hevc/QuickTimeBox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace cadrelle {
+namespace {
+
+using test::Rgba;
+
+// The opacity the framed picture must have at each pixel of the even-sized
+// output: the bezel's alpha, raised to 255 inside the opening; 0 in padding.
+std::vector<int> expectedAlpha(const LoadedFrame& frame, int width, int height) {
+    std::vector<int> alpha(static_cast<std::size_t>(width) * height, 0);
+    const auto& image = frame.image();
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * image.width + x;
+            const int bezel = image.pixels[i * 4 + 3];
+            alpha[static_cast<std::size_t>(y) * width + x] =
+                bezel + frame.mask()[i] * (255 - bezel) / 255;
+        }
+    }
+    return alpha;
+}
+
+// Layer 1 of every sample, relabelled to layer 0, after the hvcC's VPS and
+// layer-1 parameter sets: a single-layer stream of the alpha pictures.
+std::vector<test::DecodedYuv> decodeAlphaLayer(const test::MovieVideo& video) {
+    std::vector<NalUnit> headers;
+    const auto& record = video.extradata;
+    std::size_t at = 23;
+    for (int array = 0; array < record.at(22); ++array) {
+        const int count = (record.at(at + 1) << 8) | record.at(at + 2);
+        at += 3;
+        for (int i = 0; i < count; ++i) {
+            const std::size_t size = (std::size_t{record.at(at)} << 8) | record.at(at + 1);
+            NalUnit unit{NalBytes(record.begin() + static_cast<long>(at + 2),
+                                  record.begin() + static_cast<long>(at + 2 + size))};
+            if (unit.type() == nal::vps || (unit.layerId() == 1 && unit.type() != nal::prefixSei)) {
+                headers.push_back(unit.relabelled(0));
+            }
+            at += 2 + size;
+        }
+    }
+    std::vector<std::vector<std::uint8_t>> packets;
+    for (const auto& sample : video.samples) {
+        std::vector<NalUnit> units = packets.empty() ? headers : std::vector<NalUnit>{};
+        for (const auto& unit : test::splitLengthPrefixed(sample.data)) {
+            if (unit.layerId() == 1) {
+                units.push_back(unit.relabelled(0));
+            }
+        }
+        packets.push_back(joinAnnexB(units));
+    }
+    return test::decodeHevc(packets);
+}
+
+TEST(RenderHevcAlpha, WritesColourAndAlphaLayersWithAudio) {
+    test::TempDir dir;
+    test::Mp4Spec spec;
+    spec.frames = 40;
+    spec.audioChannels = 1;
+    test::makeMp4(dir / "in.mp4", spec);
+    const LoadedFrame frame = test::makeTestFrame();
+    CaptureExportControl control;
+    std::vector<double> progress;
+    renderVideo(dir / "in.mp4", dir / "out.mov", frame, control, VideoExportFormat::hevcAlpha,
+                [&](double value) { progress.push_back(value); });
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"in.mp4", "out.mov"}));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), 0.0);
+    EXPECT_EQ(progress.back(), 1.0);
+
+    // Any HEVC player sees the colour layer: premultiplied, black outside the device.
+    const auto movie = test::decodeMovie(dir / "out.mov");
+    ASSERT_EQ(movie.streams.size(), 2u);
+    EXPECT_EQ(movie.container.find("mov"), 0u);
+    EXPECT_EQ(movie.streams[0].codec, "hevc");
+    EXPECT_EQ(movie.streams[0].width, 82);
+    EXPECT_EQ(movie.streams[0].height, 114);
+    EXPECT_TRUE(movie.streams[0].bt709Tags);
+    EXPECT_EQ(movie.streams[1].codec, "aac");
+    EXPECT_EQ(movie.streams[1].channels, 1);
+    EXPECT_NEAR(movie.duration, 40.0 / 30, 0.05);
+    ASSERT_EQ(movie.pictures.size(), 40u);
+    const auto& picture = movie.pictures[20];
+    EXPECT_TRUE(test::near(picture.at(0, 0), Rgba{0, 0, 0, 255}, 6));
+    EXPECT_TRUE(test::near(picture.at(81, 60), Rgba{0, 0, 0, 255}, 6));
+    EXPECT_TRUE(test::near(picture.at(4, 50), Rgba{90, 90, 90, 255}, 8));
+    EXPECT_TRUE(test::near(picture.at(40, 13), Rgba{255, 0, 255, 255}, 30));
+    const auto quadrant = test::quadrantColour(spec, 0, 0);
+    EXPECT_TRUE(test::near(picture.at(test::kOpeningX + 16, test::kOpeningY + 24),
+                           Rgba{quadrant.r, quadrant.g, quadrant.b, 255}, 14));
+
+    // The track is one hvc1 sample entry with both layers and the almo box.
+    const test::MovieVideo video = test::readMovieVideo(dir / "out.mov");
+    EXPECT_EQ(video.codecTag, fourCC("1cvh"));
+    ASSERT_EQ(video.samples.size(), 40u);
+    EXPECT_TRUE(video.samples[0].keyframe);
+    const Bytes file = readFile(dir / "out.mov");
+    const std::vector<std::uint8_t> almo = {0, 0, 0, 12, 'a', 'l', 'm', 'o', 0, 0, 1, 2};
+    EXPECT_NE(std::search(file.begin(), file.end(), almo.begin(), almo.end()), file.end());
+
+    // The alpha layer holds the frame's opacity within ±2 on every pixel:
+    // 0 outside the device, 255 under the bezel and in the opening.
+    const auto alphaPictures = decodeAlphaLayer(video);
+    ASSERT_EQ(alphaPictures.size(), 40u);
+    const auto expected = expectedAlpha(frame, 82, 114);
+    EXPECT_EQ(expected[50 * 82 + 4], 255);
+    EXPECT_EQ(expected[60 * 82 + 40], 255);
+    EXPECT_EQ(expected[0], 0);
+    int worst = 0;
+    for (const auto& alpha : alphaPictures) {
+        ASSERT_EQ(alpha.y.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            worst = std::max(worst, std::abs(alpha.y[i] - expected[i]));
+        }
+    }
+    EXPECT_LE(worst, 2);
+}
+
+TEST(RenderHevcAlpha, CancellationLeavesNothingBehind) {
+    test::TempDir dir;
+    test::Mp4Spec spec;
+    spec.frames = 30;
+    test::makeMp4(dir / "in.mp4", spec);
+    CaptureExportControl control;
+    EXPECT_THROW(renderVideo(dir / "in.mp4", dir / "out.mov", test::makeTestFrame(), control,
+                             VideoExportFormat::hevcAlpha,
+                             [&](double value) {
+                                 if (value >= 0.5) {
+                                     control.cancel();
+                                 }
+                             }),
+                 Cancelled);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.mp4"});
+}
+
+} // namespace
+} // namespace cadrelle
