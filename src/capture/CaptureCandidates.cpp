@@ -1,0 +1,74 @@
+#include "CaptureCandidates.h"
+
+#include "core/FileError.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace cadrelle {
+
+namespace {
+
+std::string lowerCased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+} // namespace
+
+bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording) {
+    const std::string lower = lowerCased(name);
+    const auto dot = lower.rfind('.');
+    if (dot == std::string::npos) {
+        return false;
+    }
+    const std::string extension = lower.substr(dot + 1);
+    const bool recording = extension == "mp4";
+    if (!recording && extension != "png") {
+        return false;
+    }
+    if (lower.find("-framed-") != std::string::npos) {
+        return false;
+    }
+    if (isRecording != nullptr) {
+        *isRecording = recording;
+    }
+    if (allPNG) {
+        return true;
+    }
+    return recording ? startsWith(name, "Screen Recording ") ||
+                           startsWith(name, "Simulator Screen Recording")
+                     : startsWith(name, "Screenshot ") || startsWith(name, "Simulator Screenshot");
+}
+
+std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
+                                                    bool allPNG) {
+    std::vector<CaptureCandidate> candidates;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error) {
+        throw FileError(folder, error);
+    }
+    for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::string name = entries->path().filename().string();
+        bool recording = false;
+        if (name.empty() || name.front() == '.' || !isCaptureName(name, allPNG, &recording)) {
+            continue;
+        }
+        candidates.push_back({entries->path(), std::move(name), recording});
+    }
+    if (error) {
+        throw FileError(folder, error);
+    }
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const CaptureCandidate& a, const CaptureCandidate& b) { return a.name < b.name; });
+    return candidates;
+}
+
+} // namespace cadrelle

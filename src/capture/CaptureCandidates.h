@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace cadrelle {
+
+// One file in the capture folder that may be a capture.
+struct CaptureCandidate {
+    std::filesystem::path path;
+    std::string name;
+    bool isRecording = false; // extension "mp4" in any letter case
+};
+
+// Whether a file name names a capture: a "png" or "mp4" extension in any
+// letter case, no "-framed-" in any letter case, and (unless `allPNG`) a name
+// starting with "Screenshot " or "Simulator Screenshot" (PNG) or "Screen
+// Recording " or "Simulator Screen Recording" (MP4).
+bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording = nullptr);
+
+// The capture folder's direct, non-hidden entries that are captures, sorted by
+// file name (plain character order: oldest first for the recognised names).
+// Throws FileError when the folder cannot be listed.
+std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
+                                                    bool allPNG);
+
+} // namespace cadrelle

@@ -1,0 +1,484 @@
+#include "CaptureWatcherState.h"
+
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "core/JsonSupport.h"
+#include "frames/Compositor.h"
+#include "video/CaptureDimensions.h"
+#include "video/CaptureNaming.h"
+#include "video/RenderCapture.h"
+
+#include <QFileSystemWatcher>
+#include <QString>
+
+#include <algorithm>
+
+namespace cadrelle {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::size_t kCachedFrames = 3;
+constexpr int kAttempts = 10;
+// A burst of folder events becomes one scan this long after the first.
+constexpr auto kEventDelay = 20ms;
+
+std::chrono::milliseconds settlingTime(bool recording) {
+    return recording ? 3000ms : 1000ms;
+}
+
+double nowSinceReferenceDate() {
+    return secondsSinceReferenceDate(Clock::now());
+}
+
+bool itemExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+// Reports "no current work" on every way out of processing.
+class ProgressReset {
+public:
+    explicit ProgressReset(const CaptureWatcher::OnProgress& progress) : progress_(progress) {}
+    ~ProgressReset() {
+        if (progress_) {
+            progress_(std::nullopt);
+        }
+    }
+    ProgressReset(const ProgressReset&) = delete;
+    ProgressReset& operator=(const ProgressReset&) = delete;
+
+private:
+    const CaptureWatcher::OnProgress& progress_;
+};
+
+} // namespace
+
+CaptureWatcherState::CaptureWatcherState(WatchConfiguration config,
+                                         CaptureWatcher::OnCapture onCapture,
+                                         CaptureWatcher::OnError onError,
+                                         CaptureWatcher::OnProgress onProgress,
+                                         CaptureWatcher::ChooseVideoFormat chooseVideoFormat,
+                                         CaptureWatcher::SteadyNow now)
+    : config_(std::move(config)), onCapture_(std::move(onCapture)), onError_(std::move(onError)),
+      onProgress_(std::move(onProgress)), chooseVideoFormat_(std::move(chooseVideoFormat)),
+      now_(now ? std::move(now) : CaptureWatcher::SteadyNow(&std::chrono::steady_clock::now)) {}
+
+CaptureWatcherState::~CaptureWatcherState() {
+    queue.stop(SerialQueue::StopMode::cancel);
+}
+
+void CaptureWatcherState::setUp() {
+    if (config_.assets.empty()) {
+        throw AppError("Import a device frame to start capturing.");
+    }
+    if (config_.screenshotInbox && !config_.inboxRoute) {
+        throw std::invalid_argument("A screenshot inbox needs an inbox route.");
+    }
+    folderLock_ = std::make_unique<CaptureFolderLock>(config_.input);
+    createDirectories(config_.output);
+    if (!itemExists(config_.journal)) {
+        for (const auto& candidate : listCaptureCandidates(config_.input, config_.allPNG)) {
+            if (const auto stamp = FileStamp::of(candidate.path)) {
+                handled_[candidate.path.string()] = *stamp;
+            }
+        }
+        writeJournal();
+    } else {
+        handled_ = readCaptureJournal(config_.journal);
+    }
+    bool watching = false;
+    queue.sync([&] {
+        events_ = new QFileSystemWatcher;
+        watching = events_->addPath(QString::fromStdString(config_.input.string()));
+        if (!watching) {
+            delete events_;
+            events_ = nullptr;
+            return;
+        }
+        const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
+        auto onEvent = [weak] {
+            if (const auto self = weak.lock(); self && self->started_) {
+                self->requestScan();
+            }
+        };
+        QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, onEvent);
+        QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_, onEvent);
+    });
+    if (!watching) {
+        folderLock_.reset();
+        throw AppError("Cannot access the screenshot folder. Choose it again in Settings.");
+    }
+}
+
+void CaptureWatcherState::start() {
+    const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
+    queue.async([weak] {
+        const auto self = weak.lock();
+        if (!self || self->stopped_ || self->started_) {
+            return;
+        }
+        self->started_ = true;
+        self->timer_ = self->queue.every(
+            1000ms, 150ms,
+            [weak] {
+                if (const auto state = weak.lock()) {
+                    state->scan();
+                }
+            },
+            0ms);
+    });
+}
+
+void CaptureWatcherState::stop() {
+    exportControl.cancel();
+    queue.sync([this] {
+        if (stopped_) {
+            return;
+        }
+        stopped_ = true;
+        for (const auto timer : {timer_, settleTimer_}) {
+            if (timer) {
+                queue.cancelTimer(*timer);
+            }
+        }
+        timer_.reset();
+        settleTimer_.reset();
+        delete events_;
+        events_ = nullptr;
+        folderLock_.reset();
+    });
+}
+
+void CaptureWatcherState::requestScan() {
+    if (scanRequested_ || stopped_) {
+        return;
+    }
+    scanRequested_ = true;
+    const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
+    queue.after(kEventDelay, 5ms, [weak] {
+        if (const auto self = weak.lock()) {
+            self->scanRequested_ = false;
+            self->scan();
+        }
+    });
+}
+
+void CaptureWatcherState::writeJournal() {
+    writeCaptureJournal(handled_, config_.journal);
+}
+
+void CaptureWatcherState::scan() {
+    if (stopped_) {
+        return;
+    }
+    std::vector<CaptureCandidate> candidates;
+    try {
+        candidates = listCaptureCandidates(config_.input, config_.allPNG);
+        lastError_.reset();
+    } catch (const std::exception& error) {
+        const std::string message = userDescription(error);
+        if (message != lastError_) {
+            lastError_ = message;
+            if (onError_) {
+                onError_(message);
+            }
+        }
+        return;
+    }
+
+    std::set<std::string> present;
+    for (const auto& candidate : candidates) {
+        present.insert(candidate.path.string());
+    }
+    const auto gone = [&](const std::string& path) { return present.count(path) == 0; };
+    std::erase_if(handled_, [&](const auto& entry) { return gone(entry.first); });
+    std::erase_if(pending_, [&](const auto& entry) { return gone(entry.first); });
+    std::erase_if(videoChoices_, [&](const auto& entry) { return gone(entry.first); });
+    std::erase_if(awaitingVideoChoice_, [&](const auto& entry) {
+        return gone(entry.first) || FileStamp::of(entry.first) != entry.second;
+    });
+
+    for (const auto& candidate : candidates) {
+        if (stopped_) {
+            break;
+        }
+        const std::string path = candidate.path.string();
+        const auto stamp = FileStamp::of(candidate.path);
+        if (!stamp) {
+            continue;
+        }
+        if (const auto done = handled_.find(path);
+            done != handled_.end() && done->second == *stamp) {
+            continue;
+        }
+        if (awaitingVideoChoice_.count(path) != 0) {
+            continue;
+        }
+        const auto waiting = pending_.find(path);
+        if (waiting == pending_.end() || waiting->second.stamp != *stamp) {
+            pending_[path] = PendingFile{*stamp, now(), 0, candidate.isRecording};
+            continue;
+        }
+        if (now() - waiting->second.since < settlingTime(candidate.isRecording)) {
+            continue;
+        }
+        if (exportControl.isCancelled()) {
+            return;
+        }
+        try {
+            processSettled(candidate, *stamp);
+        } catch (const Cancelled&) {
+            return;
+        }
+    }
+    followPendingFiles();
+    scheduleSettleScan();
+}
+
+void CaptureWatcherState::processSettled(const CaptureCandidate& candidate,
+                                         const FileStamp& stamp) {
+    const std::string path = candidate.path.string();
+    std::optional<CaptureRecord> record;
+    try {
+        record = processCapture(candidate);
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        failedAttempt(candidate, stamp, userDescription(error));
+        return;
+    }
+    if (!record) {
+        return; // a recording waiting for its format
+    }
+    if (FileStamp::of(candidate.path) != stamp) {
+        // Changed or vanished meanwhile: settle and process it again.
+        pending_.erase(path);
+        return;
+    }
+    handled_[path] = stamp;
+    videoChoices_.erase(path);
+    try {
+        writeJournal();
+    } catch (const std::exception& error) {
+        // Not reported as framed until the journal holds it: the next attempt
+        // finds the framed file and tries the journal again.
+        handled_.erase(path);
+        failedAttempt(candidate, stamp, userDescription(error));
+        return;
+    }
+    pending_.erase(path);
+    if (onCapture_) {
+        onCapture_(*record);
+    }
+}
+
+void CaptureWatcherState::failedAttempt(const CaptureCandidate& candidate, const FileStamp& stamp,
+                                        const std::string& message) {
+    const std::string path = candidate.path.string();
+    auto& entry = pending_[path];
+    const int before = entry.attempts;
+    entry.attempts = before + 1;
+    if (before + 1 < kAttempts) {
+        return; // the next scan tries again; `since` stays
+    }
+    handled_[path] = stamp;
+    pending_.erase(path);
+    try {
+        writeJournal();
+    } catch (const std::exception&) {
+        // The file stays given up for this run; the message below is what counts.
+    }
+    if (onError_) {
+        onError_(candidate.name + ": " + message);
+    }
+}
+
+void CaptureWatcherState::followPendingFiles() {
+    if (events_ == nullptr) {
+        return;
+    }
+    // Pending files are watched themselves, so that their last write starts
+    // the settling wait at once instead of at the next timer tick.
+    for (auto it = followedFiles_.begin(); it != followedFiles_.end();) {
+        if (pending_.count(*it) == 0) {
+            events_->removePath(QString::fromStdString(*it));
+            it = followedFiles_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const auto& entry : pending_) {
+        if (followedFiles_.count(entry.first) == 0 &&
+            events_->addPath(QString::fromStdString(entry.first))) {
+            followedFiles_.insert(entry.first);
+        }
+    }
+}
+
+void CaptureWatcherState::scheduleSettleScan() {
+    if (!started_ || stopped_) {
+        return;
+    }
+    if (settleTimer_) {
+        queue.cancelTimer(*settleTimer_);
+        settleTimer_.reset();
+    }
+    std::optional<TimePoint> due;
+    for (const auto& [path, entry] : pending_) {
+        (void)path;
+        const auto settled = entry.since + settlingTime(entry.recording);
+        if (entry.attempts == 0 && (!due || settled < *due)) {
+            due = settled;
+        }
+    }
+    if (!due) {
+        return;
+    }
+    const auto wait = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(*due - now()),
+                               std::chrono::milliseconds(0)) +
+                      5ms;
+    const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
+    settleTimer_ = queue.after(wait, 5ms, [weak] {
+        if (const auto self = weak.lock()) {
+            self->settleTimer_.reset();
+            self->scan();
+        }
+    });
+}
+
+} // namespace cadrelle
+
+namespace cadrelle {
+
+std::optional<CaptureRecord>
+CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
+    const auto stamp = FileStamp::of(candidate.path);
+    if (!stamp) {
+        throw AppError("The capture is no longer available.");
+    }
+    if (onProgress_) {
+        onProgress_("Preparing " + candidate.name + "\u2026");
+    }
+    const ProgressReset reset(onProgress_);
+    return processWithStamp(candidate, *stamp);
+}
+
+std::optional<CaptureRecord>
+CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const FileStamp& stamp) {
+    const std::string path = candidate.path.string();
+    const FrameAsset asset = selectFrame(candidate.path, config_.assets, config_.selectedID,
+                                         config_.automaticallyMatch, exportControl);
+    const std::string fingerprint = captureFingerprint(candidate.path, asset.id, exportControl);
+    if (FileStamp::of(candidate.path) != stamp) {
+        throw AppError("The capture is still being saved.");
+    }
+    if (!candidate.isRecording && config_.screenshotInbox) {
+        return config_.inboxRoute(InboxRequest{*config_.screenshotInbox, candidate.path,
+                                               fingerprint, asset, config_.library, config_.output},
+                                  exportControl);
+    }
+    VideoExportFormat format = config_.videoFormat;
+    if (candidate.isRecording && chooseVideoFormat_) {
+        const auto chosen = videoChoices_.find(path);
+        if (chosen != videoChoices_.end() && chosen->second.stamp == stamp) {
+            format = chosen->second.format;
+        } else {
+            for (const auto option : kAllVideoExportFormats) {
+                const std::string identifier =
+                    captureIdentifier(candidate.path, fingerprint, option);
+                const auto output = config_.output /
+                                    framedOutputName(candidate.path, identifier, extension(option));
+                if (itemExists(output)) {
+                    return existingRecord(candidate, identifier, output, asset);
+                }
+            }
+            askForFormat(candidate, stamp);
+            return std::nullopt;
+        }
+    }
+    const std::string identifier = captureIdentifier(candidate.path, fingerprint, format);
+    const auto output = config_.output / framedOutputName(candidate.path, identifier,
+                                                          framedExtension(candidate.path, format));
+    if (itemExists(output)) {
+        return existingRecord(candidate, identifier, output, asset);
+    }
+    const LoadedFrame& frame = loadedFrame(asset);
+    exportControl.checkCancelled();
+    int lastPercent = -1;
+    renderCapture(candidate.path, output, frame, exportControl, format, [&](double fraction) {
+        const int percent = std::clamp(static_cast<int>(fraction * 100.0), 0, 100);
+        if (percent != lastPercent && onProgress_) {
+            lastPercent = percent;
+            onProgress_("Framing recording \u00B7 " + std::to_string(percent) + "%");
+        }
+    });
+    return existingRecord(candidate, identifier, output, asset);
+}
+
+CaptureRecord CaptureWatcherState::existingRecord(const CaptureCandidate& candidate,
+                                                  const std::string& identifier,
+                                                  const std::filesystem::path& output,
+                                                  const FrameAsset& asset) {
+    return CaptureRecord{identifier, nowSinceReferenceDate(), candidate.path.string(),
+                         output.string(), frameKey(asset)};
+}
+
+const LoadedFrame& CaptureWatcherState::loadedFrame(const FrameAsset& asset) {
+    const auto found = cached_.find(asset.id);
+    if (found != cached_.end()) {
+        return found->second;
+    }
+    if (cached_.size() >= kCachedFrames) {
+        cached_.clear();
+    }
+    LoadedFrame frame(asset, config_.library.directory / asset.file);
+    return cached_.emplace(asset.id, std::move(frame)).first->second;
+}
+
+void CaptureWatcherState::askForFormat(const CaptureCandidate& candidate, const FileStamp& stamp) {
+    const std::string path = candidate.path.string();
+    awaitingVideoChoice_[path] = stamp;
+    const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
+    chooseVideoFormat_(candidate.path,
+                       [weak, path, stamp](std::optional<VideoExportFormat> format) {
+                           const auto self = weak.lock();
+                           if (!self) {
+                               return;
+                           }
+                           self->queue.async([weak, path, stamp, format] {
+                               if (const auto state = weak.lock()) {
+                                   state->answerFormat(path, stamp, format);
+                               }
+                           });
+                       });
+}
+
+void CaptureWatcherState::answerFormat(const std::string& path, const FileStamp& stamp,
+                                       std::optional<VideoExportFormat> format) {
+    if (stopped_) {
+        return;
+    }
+    const auto open = awaitingVideoChoice_.find(path);
+    if (open == awaitingVideoChoice_.end() || open->second != stamp ||
+        FileStamp::of(path) != stamp) {
+        return; // the file changed; it is settled and asked about again
+    }
+    awaitingVideoChoice_.erase(open);
+    if (format) {
+        videoChoices_[path] = VideoChoice{stamp, *format};
+    } else {
+        handled_[path] = stamp;
+        pending_.erase(path);
+        try {
+            writeJournal();
+        } catch (const std::exception&) {
+            // Declined recordings stay handled for this run either way.
+        }
+    }
+    scan();
+}
+
+} // namespace cadrelle

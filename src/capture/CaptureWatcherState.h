@@ -1,0 +1,100 @@
+#pragma once
+
+#include "capture/CaptureCandidates.h"
+#include "capture/CaptureFolderLock.h"
+#include "capture/CaptureJournal.h"
+#include "capture/CaptureWatcher.h"
+#include "core/CaptureExportControl.h"
+#include "core/SerialQueue.h"
+#include "frames/LoadedFrame.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+QT_BEGIN_NAMESPACE
+class QFileSystemWatcher;
+QT_END_NAMESPACE
+
+namespace cadrelle {
+
+// Everything a CaptureWatcher keeps. After construction every member is used
+// only on `queue`, except `exportControl`, which is shared under its lock.
+class CaptureWatcherState final : public std::enable_shared_from_this<CaptureWatcherState> {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    struct PendingFile {
+        FileStamp stamp;
+        TimePoint since;
+        int attempts = 0;
+        bool recording = false;
+    };
+    struct VideoChoice {
+        FileStamp stamp;
+        VideoExportFormat format;
+    };
+
+    CaptureWatcherState(WatchConfiguration config, CaptureWatcher::OnCapture onCapture,
+                        CaptureWatcher::OnError onError, CaptureWatcher::OnProgress onProgress,
+                        CaptureWatcher::ChooseVideoFormat chooseVideoFormat,
+                        CaptureWatcher::SteadyNow now);
+    ~CaptureWatcherState();
+
+    // The construction steps after the fields: frames, lock, export folder,
+    // journal, folder events. Runs on the caller's thread.
+    void setUp();
+    void start();
+    void stop();
+    void scan();
+
+    SerialQueue queue{"lumivane.capture"};
+    CaptureExportControl exportControl;
+
+private:
+    std::optional<CaptureRecord> processCapture(const CaptureCandidate& candidate);
+    std::optional<CaptureRecord> processWithStamp(const CaptureCandidate& candidate,
+                                                  const FileStamp& stamp);
+    CaptureRecord existingRecord(const CaptureCandidate& candidate, const std::string& identifier,
+                                 const std::filesystem::path& output, const FrameAsset& asset);
+    const LoadedFrame& loadedFrame(const FrameAsset& asset);
+    void askForFormat(const CaptureCandidate& candidate, const FileStamp& stamp);
+    void answerFormat(const std::string& path, const FileStamp& stamp,
+                      std::optional<VideoExportFormat> format);
+    void processSettled(const CaptureCandidate& candidate, const FileStamp& stamp);
+    void failedAttempt(const CaptureCandidate& candidate, const FileStamp& stamp,
+                       const std::string& message);
+    void writeJournal();
+    void requestScan();
+    void followPendingFiles();
+    void scheduleSettleScan();
+    TimePoint now() const { return now_(); }
+
+    WatchConfiguration config_;
+    CaptureWatcher::OnCapture onCapture_;
+    CaptureWatcher::OnError onError_;
+    CaptureWatcher::OnProgress onProgress_;
+    CaptureWatcher::ChooseVideoFormat chooseVideoFormat_;
+    CaptureWatcher::SteadyNow now_;
+
+    std::map<std::string, FileStamp> awaitingVideoChoice_;
+    std::map<std::string, VideoChoice> videoChoices_;
+    HandledFiles handled_;
+    std::map<std::string, PendingFile> pending_;
+    std::map<std::string, LoadedFrame> cached_;
+    std::optional<std::string> lastError_;
+    bool stopped_ = false;
+    bool started_ = false;
+
+    std::unique_ptr<CaptureFolderLock> folderLock_;
+    QFileSystemWatcher* events_ = nullptr; // lives on `queue`
+    std::set<std::string> followedFiles_;
+    std::optional<SerialQueue::TimerId> timer_;
+    std::optional<SerialQueue::TimerId> settleTimer_;
+    bool scanRequested_ = false;
+};
+
+} // namespace cadrelle

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "capture/InboxRoute.h"
+#include "frames/FrameAsset.h"
+#include "frames/FrameLibrary.h"
+#include "video/VideoExportFormat.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cadrelle {
+
+// The complete, immutable input of one watch run.
+struct WatchConfiguration {
+    std::filesystem::path input;  // capture folder, symbolic links resolved
+    std::filesystem::path output; // export folder
+    FrameLibrary library;
+    std::vector<FrameAsset> assets; // frames for matching; must not be empty
+    std::optional<std::string> selectedID;
+    bool automaticallyMatch = true;
+    bool allPNG = false;
+    std::filesystem::path journal;
+    // Used for recordings when there is no way to ask the user.
+    VideoExportFormat videoFormat = VideoExportFormat::mp4;
+    // The inbox directory when Quick Access is on; screenshots then go
+    // through `inboxRoute` instead of straight into the export folder.
+    std::optional<std::filesystem::path> screenshotInbox;
+    InboxRoute inboxRoute;
+};
+
+// The journal's file name for a watch configuration: the SHA-256 (64
+// lower-case hex digits) of the resolved capture folder path, the export
+// folder path as stored and "true" or "false" for allPNG, joined without
+// separators, then ".json".
+std::string journalFileName(const std::filesystem::path& resolvedInput,
+                            const std::string& outputAsStored, bool allPNG);
+
+} // namespace cadrelle
