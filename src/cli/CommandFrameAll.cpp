@@ -60,6 +60,7 @@ private:
         const fs::path input(capture);
         CaptureExportControl control;
         const FrameAsset asset = selectFrame(input, assets_, preferred_, true, control);
+        note("Frame for " + capture + ": " + frameKey(asset) + "\n");
         const std::string fingerprint =
             captureFingerprint(fs::absolute(input).lexically_normal(), asset.id, control);
         const fs::path output =
@@ -100,6 +101,14 @@ private:
         } else {
             writeError("Already framed: " + capture + ": " + output.string() + "\n");
         }
+        progress_.show(countText());
+    }
+
+    // A line of information on standard error, between progress updates.
+    void note(const std::string& line) {
+        std::lock_guard guard(lock_);
+        progress_.clear();
+        writeError(line);
         progress_.show(countText());
     }
 

@@ -1,0 +1,193 @@
+#include "frames/FrameLibrary.h"
+#include "frames/Raster.h"
+#include "support/Mp4Maker.h"
+#include "support/PngWriter.h"
+#include "support/TempDir.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <set>
+#include <sstream>
+
+using namespace cadrelle;
+using namespace cadrelle::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome runCadrelle(const std::vector<std::string>& arguments, const fs::path& folder) {
+    QStringList list;
+    for (const auto& argument : arguments) {
+        list << QString::fromStdString(argument);
+    }
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    process.waitForFinished(120'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+std::set<std::string> lines(const std::string& text) {
+    std::set<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        result.insert(line);
+    }
+    return result;
+}
+
+// A device frame: an opaque body two pixels wider than the opening on every
+// side, the opening transparent.
+fs::path frameFile(const fs::path& path, std::uint32_t width, std::uint32_t height,
+                   std::uint32_t colour) {
+    RgbaImage image(width + 4, height + 4, colour);
+    image.fill(2, 2, width, height, 0x00000000);
+    writeTestPng(path, image);
+    return path;
+}
+
+void screenshot(const fs::path& path, std::uint32_t width, std::uint32_t height) {
+    writeTestPng(path, RgbaImage(width, height, 0x4080C0FF));
+}
+
+bool isPngOfSize(const fs::path& path, std::int64_t width, std::int64_t height) {
+    const Raster raster = Raster::load(path);
+    return raster.width == width && raster.height == height;
+}
+
+} // namespace
+
+TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    const auto catalog = library.importFiles({
+        frameFile(dir / "Phone A - Black - Portrait.png", 32, 48, 0x202020FF),
+        frameFile(dir / "Phone A - Silver - Portrait.png", 32, 48, 0xC0C0C0FF),
+        frameFile(dir / "Phone B - Black - Portrait.png", 32, 48, 0x303030FF),
+        frameFile(dir / "Phone A - Black - Landscape.png", 48, 32, 0x202020FF),
+        frameFile(dir / "Phone A - Black - Recording.png", 64, 96, 0x202020FF),
+    });
+    const std::string catalogBefore = readText(library.directory / "catalog.json");
+    fs::create_directories(dir / "in");
+    screenshot(dir / "in/Simulator Screenshot - phone a - 1.png", 32, 48);
+    screenshot(dir / "in/Simulator Screenshot - 2.png", 32, 48);
+    screenshot(dir / "in/wide.png", 48, 32);
+    makeMp4(dir / "in/Simulator Screen Recording - 3.mp4", Mp4Spec{});
+    writeText(dir / "in/notes.txt", "not a capture");
+
+    const std::vector<std::string> arguments = {"frame-all",
+                                                "--output",
+                                                "out",
+                                                "--library",
+                                                "library",
+                                                "in/Simulator Screenshot - phone a - 1.png",
+                                                "in/Simulator Screenshot - 2.png",
+                                                "in/wide.png",
+                                                "in/Simulator Screen Recording - 3.mp4",
+                                                "in/notes.txt"};
+    const Outcome first = runCadrelle(arguments, dir.path());
+    EXPECT_EQ(first.status, 1);
+    const auto errors = lines(first.err);
+    EXPECT_EQ(errors.count("Error: in/Simulator Screenshot - 2.png: Multiple device models use "
+                           "this resolution. Choose the matching preferred frame in Settings or "
+                           "include the device model in the capture filename."),
+              1u);
+    EXPECT_EQ(errors.count("Error: in/notes.txt: Choose a PNG screenshot or an MP4 recording."),
+              1u);
+    EXPECT_EQ(errors.count("Frame for in/wide.png: Phone A \u2014 Black \u00B7 Landscape"), 1u);
+
+    // One output per framed capture, named as the capture watcher names them.
+    const auto outputs = lines(first.out);
+    ASSERT_EQ(outputs.size(), 3u);
+    const std::regex name(R"(out/(Simulator Screenshot - phone a - 1|wide|Simulator Screen )"
+                          R"(Recording - 3)-framed-[0-9a-f]{16}\.(png|mp4))");
+    for (const auto& output : outputs) {
+        EXPECT_TRUE(std::regex_match(output, name)) << output;
+        EXPECT_TRUE(fs::exists(dir / output)) << output;
+    }
+    EXPECT_EQ(dir.entries("out").size(), 3u); // no temporary files left behind
+    for (const auto& output : outputs) {
+        if (output.find("wide") != std::string::npos) {
+            EXPECT_TRUE(isPngOfSize(dir / output, 52, 36));
+        } else if (output.find("phone a") != std::string::npos) {
+            EXPECT_TRUE(isPngOfSize(dir / output, 36, 52));
+        }
+    }
+
+    // Running again frames nothing new and says so; the library is untouched.
+    const Outcome second = runCadrelle(arguments, dir.path());
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.out, "");
+    EXPECT_NE(second.err.find("Already framed: in/wide.png: out/wide-framed-"), std::string::npos);
+    EXPECT_EQ(dir.entries("out").size(), 3u);
+    EXPECT_EQ(readText(library.directory / "catalog.json"), catalogBefore);
+
+    // The preferred frame settles the shared size; all good gives status 0.
+    const std::string phoneB =
+        catalog[std::size_t(std::find_if(catalog.begin(), catalog.end(),
+                                         [](const FrameAsset& a) { return a.model == "Phone B"; }) -
+                            catalog.begin())]
+            .id;
+    const Outcome preferred =
+        runCadrelle({"frame-all", "--output", "out", "--library", "library", "--preferred", phoneB,
+                     "in/Simulator Screenshot - 2.png"},
+                    dir.path());
+    EXPECT_EQ(preferred.status, 0);
+    EXPECT_EQ(preferred.err, "Frame for in/Simulator Screenshot - 2.png: Phone B \u2014 Black "
+                             "\u00B7 Portrait\n");
+    EXPECT_EQ(preferred.out.rfind("out/Simulator Screenshot - 2-framed-", 0), 0u);
+}
+
+TEST(FrameAll, OptionErrorsStopBeforeAnyWork) {
+    TempDir dir;
+    screenshot(dir / "shot.png", 32, 48);
+    const Outcome noOutput = runCadrelle({"frame-all", "shot.png"}, dir.path());
+    EXPECT_EQ(noOutput.status, 1);
+    EXPECT_EQ(noOutput.err, "Error: --output is required\n");
+    EXPECT_EQ(noOutput.out, "");
+
+    const Outcome badFormat = runCadrelle(
+        {"frame-all", "--output", "out", "--video-format", "gif", "shot.png"}, dir.path());
+    EXPECT_EQ(badFormat.status, 1);
+    EXPECT_EQ(badFormat.err, "Error: Use --video-format mp4, hevc-alpha, or prores-4444.\n");
+    EXPECT_FALSE(fs::exists(dir / "out"));
+
+    writeText(dir / "bad/catalog.json", "[{\"id\": 1}]");
+    const Outcome badLibrary =
+        runCadrelle({"frame-all", "--output", "out", "--library", "bad", "shot.png"}, dir.path());
+    EXPECT_EQ(badLibrary.status, 1);
+    EXPECT_EQ(badLibrary.err.rfind("Error: ", 0), 0u);
+    EXPECT_EQ(badLibrary.out, "");
+}
+
+TEST(FrameAll, UsesTheShippedFramesWithoutALibrary) {
+    TempDir dir;
+    screenshot(dir / "Simulator Screenshot - iPhone 17 Pro Max - 1.png", 1320, 2868);
+    screenshot(dir / "small.png", 750, 1334);
+    const Outcome run =
+        runCadrelle({"frame-all", "--output", "out",
+                     "Simulator Screenshot - iPhone 17 Pro Max - 1.png", "small.png"},
+                    dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto notes = lines(run.err);
+    EXPECT_EQ(notes.count("Frame for Simulator Screenshot - iPhone 17 Pro Max - 1.png: iPhone 17 "
+                          "Pro Max \u2014 Black \u00B7 Portrait"),
+              1u);
+    EXPECT_EQ(notes.count("Frame for small.png: iPhone SE (3rd generation) \u2014 Black \u00B7 "
+                          "Portrait"),
+              1u);
+    EXPECT_EQ(lines(run.out).size(), 2u);
+}
