@@ -1,0 +1,32 @@
+#pragma once
+
+#include "frames/FrameAsset.h"
+#include "frames/FrameLibrary.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cadrelle::test {
+
+struct TestLibrary {
+    FrameLibrary library;
+    std::vector<FrameAsset> assets;
+};
+
+// A frame library in `folder` holding one phone-like frame per opening size
+// (an opaque body with a transparent opening, 4 pixels of bezel around it),
+// imported the way the program imports frames.
+TestLibrary makeTestLibrary(const std::filesystem::path& folder,
+                            const std::vector<std::pair<std::uint32_t, std::uint32_t>>& openings);
+
+// Writes an opaque screenshot PNG of that size whose pixels vary with `seed`.
+void writeScreenshot(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height,
+                     std::uint32_t seed = 0);
+
+// Names of the entries in a folder, sorted, hidden ones included.
+std::vector<std::string> entriesOf(const std::filesystem::path& folder);
+
+} // namespace cadrelle::test

@@ -1,0 +1,230 @@
+#include "tray/ScreenshotInbox.h"
+
+#include "../capture/CaptureTestSupport.h"
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "frames/Raster.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace cadrelle {
+namespace {
+
+using test::entriesOf;
+using test::TempDir;
+
+const std::string kID = "0123456789abcdef0123456789abcdef";
+
+template <typename Call> std::string messageOf(Call&& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+class ScreenshotInboxTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    test::TestLibrary frames = test::makeTestLibrary(dir / "lib", {{20, 30}, {24, 24}});
+    ScreenshotInbox inbox{dir / "Screenshot Inbox"};
+    std::filesystem::path exportFolder = dir / "export";
+    CaptureExportControl control;
+
+    std::filesystem::path screenshot(const std::string& name, std::uint32_t width = 20,
+                                     std::uint32_t height = 30) {
+        const auto path = dir / "captures" / name;
+        std::filesystem::create_directories(path.parent_path());
+        test::writeScreenshot(path, width, height);
+        return path;
+    }
+};
+
+TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
+    const std::string longName(130, 'S');
+    const auto input = screenshot(longName + ".png");
+    const auto record =
+        inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+
+    const std::string framedName = std::string(120, 'S') + "-framed-0123456789abcdef.png";
+    EXPECT_EQ(record.id, kID);
+    EXPECT_EQ(record.original, input.string());
+    EXPECT_EQ(record.output, (inbox.directory() / kID / framedName).string());
+    EXPECT_EQ(record.frame, frames.assets[0].name + " \u00B7 Portrait");
+    EXPECT_EQ(entriesOf(inbox.directory()), (std::vector<std::string>{kID, kID + ".json"}))
+        << "the staging folder is gone";
+    EXPECT_EQ(entriesOf(inbox.directory() / kID),
+              (std::vector<std::string>{framedName, "source.png"}));
+    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png"), readFile(input));
+    EXPECT_EQ(Raster::load(record.output).width, 28);
+
+    const auto item = inbox.item(kID);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->record, record);
+    EXPECT_EQ(item->frameID, frames.assets[0].id);
+    EXPECT_EQ(item->destination, exportFolder.string());
+    EXPECT_EQ(item->state, PendingScreenshot::State::pending);
+    EXPECT_FALSE(item->editorOpened);
+    const auto json = nlohmann::json::parse(test::readText(inbox.directory() / (kID + ".json")));
+    EXPECT_EQ(json["state"], "pending");
+    EXPECT_EQ(json.size(), 5u);
+
+    // Again, even with another frame: the stored record, nothing new.
+    const auto again =
+        inbox.prepare(input, kID, frames.assets[1], frames.library, exportFolder, control);
+    EXPECT_EQ(again, record);
+    EXPECT_EQ(entriesOf(inbox.directory()).size(), 2u);
+
+    // A discarded item stays discarded.
+    auto discarded = *item;
+    discarded.state = PendingScreenshot::State::deleted;
+    inbox.store(discarded);
+    std::filesystem::remove_all(inbox.directory() / kID);
+    EXPECT_EQ(inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control),
+              record);
+    EXPECT_EQ(inbox.item(kID)->state, PendingScreenshot::State::deleted);
+    EXPECT_TRUE(inbox.pending().empty());
+}
+
+TEST_F(ScreenshotInboxTest, PrepareFailuresLeaveNothingBehind) {
+    const auto input = screenshot("Screenshot 1.png");
+    for (const std::string bad : {"", "abc/def", "..", "12.34", "xyz"}) {
+        EXPECT_EQ(messageOf([&] {
+                      inbox.prepare(input, bad, frames.assets[0], frames.library, exportFolder,
+                                    control);
+                  }),
+                  "Invalid screenshot identifier.")
+            << bad;
+    }
+    EXPECT_TRUE(isValidScreenshotID("\uFF10\uFF21\uFF46-AbC9"));
+
+    control.cancel();
+    EXPECT_THROW(inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control),
+                 Cancelled);
+    EXPECT_TRUE(entriesOf(inbox.directory()).empty());
+
+    // A screenshot of the wrong size fails in rendering.
+    CaptureExportControl fresh;
+    const auto wrongSize = screenshot("Screenshot 2.png", 10, 10);
+    EXPECT_ANY_THROW(
+        inbox.prepare(wrongSize, kID, frames.assets[0], frames.library, exportFolder, fresh));
+    EXPECT_TRUE(entriesOf(inbox.directory()).empty());
+    EXPECT_FALSE(inbox.item(kID));
+}
+
+TEST_F(ScreenshotInboxTest, SaveFindsAFreeNameAndMarksTheItemSaved) {
+    const auto input = screenshot("Screenshot 1.png");
+    inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+    auto item = *inbox.item(kID);
+
+    EXPECT_EQ(messageOf([&] { inbox.save(item, std::nullopt); }),
+              "The save folder is unavailable. Use Save As to choose another folder.");
+
+    std::filesystem::create_directories(exportFolder);
+    const std::string base = "Screenshot 1-framed-0123456789abcdef";
+    test::writeText(exportFolder / (base + ".png"), "taken");
+    test::writeText(exportFolder / (base + "-1.png"), "taken");
+    const auto framedBytes = readFile(item.record.output);
+    const auto saved = inbox.save(item, std::nullopt);
+    EXPECT_EQ(saved.output, (exportFolder / (base + "-2.png")).string());
+    EXPECT_EQ(readFile(saved.output), framedBytes);
+    EXPECT_EQ(test::readText(exportFolder / (base + ".png")), "taken");
+    EXPECT_FALSE(std::filesystem::exists(inbox.directory() / kID));
+    const auto stored = inbox.item(kID);
+    EXPECT_EQ(stored->state, PendingScreenshot::State::saved);
+    EXPECT_EQ(stored->record, saved);
+    EXPECT_TRUE(inbox.pending().empty());
+
+    // Saving a saved item changes nothing.
+    EXPECT_EQ(inbox.save(*stored, dir.path()), saved);
+    EXPECT_EQ(entriesOf(exportFolder).size(), 3u);
+}
+
+TEST_F(ScreenshotInboxTest, SaveGivesUpAfterAThousandTakenNames) {
+    const auto input = screenshot("Screenshot 1.png");
+    inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+    const auto item = *inbox.item(kID);
+    const auto folder = dir / "full";
+    std::filesystem::create_directories(folder);
+    const std::string base = "Screenshot 1-framed-0123456789abcdef";
+    for (int n = 0; n <= 999; ++n) {
+        test::writeText(folder / (n == 0 ? base + ".png" : base + "-" + std::to_string(n) + ".png"),
+                        "x");
+    }
+    EXPECT_EQ(messageOf([&] { inbox.save(item, folder); }),
+              "Couldn't find an available filename. Choose another save folder.");
+    EXPECT_EQ(inbox.item(kID)->state, PendingScreenshot::State::pending);
+    EXPECT_EQ(entriesOf(folder).size(), 1000u) << "no temporary file is left";
+}
+
+TEST_F(ScreenshotInboxTest, PendingListsReadableItemsOldestFirst) {
+    EXPECT_TRUE(inbox.pending().empty()) << "a missing inbox is empty";
+    const auto makeItem = [&](const std::string& id, double date, PendingScreenshot::State state) {
+        PendingScreenshot item;
+        item.record = CaptureRecord{id, date, "/in.png", "/out.png", "X \u00B7 Portrait"};
+        item.frameID = "f";
+        item.destination = "/export";
+        item.state = state;
+        inbox.store(item);
+    };
+    makeItem("bb", 20, PendingScreenshot::State::pending);
+    makeItem("aa", 10, PendingScreenshot::State::pending);
+    makeItem("cc", 5, PendingScreenshot::State::saved);
+    makeItem("dd", 1, PendingScreenshot::State::deleted);
+    test::writeText(inbox.directory() / "EE.JSON", "ignored");
+    const auto items = inbox.pending();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].record.id, "aa");
+    EXPECT_EQ(items[1].record.id, "bb");
+
+    test::writeText(inbox.directory() / "notes.json", "{}");
+    EXPECT_EQ(messageOf([&] { inbox.pending(); }), "Invalid screenshot identifier.");
+    std::filesystem::remove(inbox.directory() / "notes.json");
+
+    // An unknown state or a missing key makes the item unreadable.
+    test::writeText(inbox.directory() / "ff.json",
+                    R"({"record":{"id":"ff","date":0,"original":"","output":"","frame":""},)"
+                    R"("frameID":"","destination":"","state":"lost","editorOpened":false})");
+    EXPECT_ANY_THROW(inbox.pending());
+    test::writeText(inbox.directory() / "ff.json", R"({"frameID":""})");
+    EXPECT_ANY_THROW(inbox.item("ff"));
+}
+
+TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) {
+    const auto input = screenshot("Screenshot 1.png", 24, 24);
+    const auto record =
+        inbox.prepare(input, kID, frames.assets[1], frames.library, exportFolder, control);
+    EXPECT_EQ(record.frame, frames.assets[1].name + " \u00B7 Portrait") << "a square is portrait";
+    auto item = *inbox.item(kID);
+    const auto source = readFile(inbox.directory() / kID / "source.png");
+
+    const auto changed = inbox.changeFrame(item, frames.assets[1], frames.library);
+    const auto name = std::filesystem::path(changed.record.output).filename().string();
+    EXPECT_EQ(name.rfind("Screenshot-framed-0123456789abcdef-", 0), 0u) << name;
+    EXPECT_EQ(name.size(), std::string("Screenshot-framed-0123456789abcdef-12345678.png").size());
+    EXPECT_FALSE(std::filesystem::exists(record.output));
+    EXPECT_TRUE(std::filesystem::exists(changed.record.output));
+    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png"), source);
+    EXPECT_EQ(*inbox.item(kID), changed);
+    EXPECT_EQ(changed.record.date, record.date);
+
+    // A frame of another size fails and leaves the item as it was.
+    EXPECT_ANY_THROW(inbox.changeFrame(changed, frames.assets[0], frames.library));
+    EXPECT_EQ(*inbox.item(kID), changed);
+    EXPECT_EQ(entriesOf(inbox.directory() / kID).size(), 2u);
+
+    auto edited = changed;
+    edited.editorOpened = true;
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(edited, frames.assets[1], frames.library); }),
+              "Choose the bezel before editing to keep your annotations intact.");
+    auto saved = changed;
+    saved.state = PendingScreenshot::State::saved;
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(saved, frames.assets[1], frames.library); }),
+              "Choose the bezel before editing to keep your annotations intact.");
+}
+
+} // namespace
+} // namespace cadrelle
