@@ -12,10 +12,12 @@ namespace cadrelle {
 
 namespace {
 
-// zlib level and per-row filter choice: every row gets the filter whose
-// output has the smallest sum of absolute values, as most PNG writers do by
-// default; level 7 keeps the files small at moderate cost.
-constexpr int kCompressionLevel = 7;
+// Each row gets the filter whose output has the smallest sum of absolute
+// values (as most PNG writers do by default), then zlib level 4 with the
+// default strategy. Measured on a framed 1440 × 3000 screenshot this is
+// within about 2% of the size of level 7 at less than a third of its time;
+// the filtered strategy compresses worse here.
+constexpr int kCompressionLevel = 4;
 
 struct ContextDeleter {
     void operator()(spng_ctx* context) const { spng_ctx_free(context); }
@@ -65,7 +67,7 @@ std::vector<std::uint8_t> encodePng(const Raster& raster) {
     spng_ctx* ctx = context.get();
     check(spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1));
     check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel));
-    check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, Z_FILTERED));
+    check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, Z_DEFAULT_STRATEGY));
     check(spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_ALL));
 
     spng_ihdr header{};
