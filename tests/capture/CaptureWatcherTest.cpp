@@ -1,0 +1,405 @@
+#include "capture/CaptureWatcher.h"
+#include "CaptureTestSupport.h"
+#include "capture/CaptureCandidates.h"
+#include "capture/CaptureJournal.h"
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "support/CoreApplication.h"
+#include "support/Mp4Maker.h"
+#include "support/TempDir.h"
+#include "video/CaptureNaming.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace cadrelle {
+namespace {
+
+using test::entriesOf;
+using test::TempDir;
+
+template <typename Call> std::string messageOf(Call&& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// What a watcher reported, collected from its queue.
+struct Reports {
+    std::mutex lock;
+    std::vector<CaptureRecord> captures;
+    std::vector<std::string> errors;
+    std::vector<std::string> progress;
+
+    std::vector<CaptureRecord> capturesNow() {
+        std::lock_guard guard(lock);
+        return captures;
+    }
+    std::vector<std::string> errorsNow() {
+        std::lock_guard guard(lock);
+        return errors;
+    }
+    int preparing() {
+        std::lock_guard guard(lock);
+        int count = 0;
+        for (const auto& text : progress) {
+            count += text.rfind("Preparing ", 0) == 0 ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+class CaptureWatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::ensureCoreApplication(); }
+
+    TempDir dir;
+    std::filesystem::path input = dir / "captures";
+    std::filesystem::path output = dir / "export";
+    std::filesystem::path journal = dir / "state" / "journal.json";
+    test::TestLibrary frames = test::makeTestLibrary(dir / "lib", {{20, 30}, {64, 96}});
+    Reports reports;
+    std::shared_ptr<std::atomic<long long>> elapsedMs = std::make_shared<std::atomic<long long>>(0);
+    const std::chrono::steady_clock::time_point base = std::chrono::steady_clock::now();
+
+    WatchConfiguration configuration() {
+        std::filesystem::create_directories(input);
+        WatchConfiguration config;
+        config.input = input;
+        config.output = output;
+        config.library = frames.library;
+        config.assets = frames.assets;
+        config.journal = journal;
+        return config;
+    }
+
+    std::unique_ptr<CaptureWatcher> watcher(WatchConfiguration config,
+                                            CaptureWatcher::ChooseVideoFormat choose = {},
+                                            bool fakeClock = true) {
+        CaptureWatcher::SteadyNow now;
+        if (fakeClock) {
+            now = [elapsed = elapsedMs, start = base] {
+                return start + std::chrono::milliseconds(elapsed->load());
+            };
+        }
+        return std::make_unique<CaptureWatcher>(
+            std::move(config),
+            [this](const CaptureRecord& record) {
+                std::lock_guard guard(reports.lock);
+                reports.captures.push_back(record);
+            },
+            [this](const std::string& message) {
+                std::lock_guard guard(reports.lock);
+                reports.errors.push_back(message);
+            },
+            [this](const std::optional<std::string>& text) {
+                std::lock_guard guard(reports.lock);
+                if (text) {
+                    reports.progress.push_back(*text);
+                }
+            },
+            std::move(choose), std::move(now));
+    }
+
+    void advance(std::chrono::milliseconds by) { *elapsedMs += by.count(); }
+
+    std::filesystem::path screenshot(const std::string& name, std::uint32_t seed = 0,
+                                     std::uint32_t width = 20, std::uint32_t height = 30) {
+        std::filesystem::create_directories(input);
+        test::writeScreenshot(input / name, width, height, seed);
+        return input / name;
+    }
+};
+
+TEST(CaptureCandidatesTest, TakesRecognisedNamesAndNeverFramedOutput) {
+    for (const char* name :
+         {"Simulator Screenshot - iPhone 16 - 2024.png", "Screenshot 1.png",
+          "Screen Recording 1.MP4", "Simulator Screen Recording - x.Mp4", "Screenshot 2.PNG"}) {
+        EXPECT_TRUE(isCaptureName(name, false)) << name;
+    }
+    for (const char* name : {"screenshot 1.png", "Screenshot.png", "Simulator Screenshot 1.jpg",
+                             "Simulator Screenshot x-FRAMED-abc.png", "Screen Recording 1.png2",
+                             "photo.png", "Screenshot 1.mov", "Screenshot 1"}) {
+        EXPECT_FALSE(isCaptureName(name, false)) << name;
+    }
+    EXPECT_TRUE(isCaptureName("photo.png", true));
+    EXPECT_TRUE(isCaptureName("clip.MP4", true));
+    EXPECT_FALSE(isCaptureName("Simulator Screenshot-Framed-1.png", true));
+    EXPECT_FALSE(isCaptureName("notes.txt", true));
+
+    TempDir dir;
+    for (const char* name : {"Screenshot 2.png", "Screenshot 1.png", ".Screenshot 0.png",
+                             "Screenshot 3-framed-1.png", "other.png"}) {
+        test::writeText(dir / name, "x");
+    }
+    std::filesystem::create_directories(dir / "Screenshot sub.png");
+    const auto candidates = listCaptureCandidates(dir.path(), false);
+    std::vector<std::string> names;
+    for (const auto& candidate : candidates) {
+        names.push_back(candidate.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Screenshot 1.png", "Screenshot 2.png",
+                                               "Screenshot sub.png"}));
+    EXPECT_THROW(listCaptureCandidates(dir / "missing", false), std::system_error);
+}
+
+TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettled) {
+    screenshot("Simulator Screenshot A.png");
+    auto running = watcher(configuration());
+    EXPECT_EQ(readCaptureJournal(journal).count((input / "Simulator Screenshot A.png").string()),
+              1u);
+    running->scanNow();
+    EXPECT_TRUE(reports.capturesNow().empty());
+
+    const auto c = screenshot("Simulator Screenshot C.png", 3);
+    const auto b = screenshot("Simulator Screenshot B.png", 2);
+    screenshot("simulator screenshot D.png", 4);
+    running->scanNow();
+    advance(999ms);
+    running->scanNow();
+    EXPECT_TRUE(reports.capturesNow().empty()) << "not settled yet";
+    advance(1ms);
+    running->scanNow();
+
+    const auto captures = reports.capturesNow();
+    ASSERT_EQ(captures.size(), 2u);
+    EXPECT_EQ(captures[0].original, b.string()) << "file-name order";
+    EXPECT_EQ(captures[1].original, c.string());
+    CaptureExportControl control;
+    const auto id = captureFingerprint(b, frames.assets[0].id, control);
+    EXPECT_EQ(captures[0].id, id);
+    EXPECT_EQ(captures[0].output,
+              (output / ("Simulator Screenshot B-framed-" + id.substr(0, 16) + ".png")).string());
+    EXPECT_EQ(captures[0].frame, frames.assets[0].name + " \u00B7 Portrait");
+    EXPECT_EQ(entriesOf(output).size(), 2u) << "no temporary files";
+    EXPECT_EQ(readCaptureJournal(journal).size(), 3u);
+
+    // Handled files are left alone; a deleted one that comes back is new.
+    advance(5s);
+    running->scanNow();
+    EXPECT_EQ(reports.capturesNow().size(), 2u);
+    const auto bytes = readFile(b);
+    std::filesystem::remove(b);
+    running->scanNow();
+    EXPECT_EQ(readCaptureJournal(journal).size(), 3u) << "the journal changes at its next write";
+    writeExclusive(bytes, b);
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    ASSERT_EQ(reports.capturesNow().size(), 3u);
+    EXPECT_EQ(reports.capturesNow()[2].output, captures[0].output) << "found, not framed again";
+    EXPECT_EQ(entriesOf(output).size(), 2u);
+    EXPECT_TRUE(reports.errorsNow().empty());
+
+    // A restart frames nothing again.
+    running.reset();
+    auto restarted = watcher(configuration());
+    restarted->scanNow();
+    advance(5s);
+    restarted->scanNow();
+    EXPECT_EQ(reports.capturesNow().size(), 3u);
+}
+
+TEST_F(CaptureWatcherTest, WaitsUntilAFileStopsChanging) {
+    auto running = watcher(configuration());
+    const auto path = screenshot("Screenshot 1.png", 1);
+    running->scanNow();
+    for (std::uint32_t seed = 2; seed < 6; ++seed) {
+        advance(900ms);
+        std::this_thread::sleep_for(5ms); // a new modification time
+        screenshot("Screenshot 1.png", seed);
+        running->scanNow();
+    }
+    EXPECT_EQ(reports.preparing(), 0) << "still being written";
+    advance(1s);
+    running->scanNow();
+    EXPECT_EQ(reports.capturesNow().size(), 1u);
+    EXPECT_TRUE(reports.errorsNow().empty());
+
+    // A recording needs three seconds (this one is no real recording, so the
+    // attempt fails; only its start matters here).
+    test::writeText(input / "Screen Recording 1.mp4", "not yet a movie");
+    running->scanNow();
+    advance(2999ms);
+    running->scanNow();
+    EXPECT_EQ(reports.preparing(), 1);
+    advance(1ms);
+    running->scanNow();
+    EXPECT_EQ(reports.preparing(), 2);
+}
+
+TEST_F(CaptureWatcherTest, GivesUpOnceAfterTenFailedAttempts) {
+    auto running = watcher(configuration());
+    screenshot("Screenshot odd.png", 0, 10, 10); // no frame has this opening
+    running->scanNow();
+    for (int i = 0; i < 15; ++i) {
+        advance(1s);
+        running->scanNow();
+    }
+    EXPECT_EQ(reports.preparing(), 10);
+    const auto errors = reports.errorsNow();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Screenshot odd.png: ", 0), 0u) << errors[0];
+    EXPECT_EQ(readCaptureJournal(journal).count((input / "Screenshot odd.png").string()), 1u);
+    EXPECT_TRUE(entriesOf(output).empty());
+}
+
+TEST_F(CaptureWatcherTest, JournalWriteFailureIsRetriedAndNeverReportedAsFramed) {
+    auto running = watcher(configuration());
+    screenshot("Screenshot 1.png");
+    running->scanNow();
+    // The journal cannot be replaced while a folder stands in its place.
+    std::filesystem::remove(journal);
+    std::filesystem::create_directories(journal / "blocker");
+    for (int i = 0; i < 12; ++i) {
+        advance(1s);
+        running->scanNow();
+    }
+    EXPECT_TRUE(reports.capturesNow().empty());
+    ASSERT_EQ(reports.errorsNow().size(), 1u);
+    EXPECT_EQ(reports.errorsNow()[0].rfind("Screenshot 1.png: ", 0), 0u);
+    EXPECT_EQ(entriesOf(output).size(), 1u) << "framed once, found again on each retry";
+}
+
+TEST_F(CaptureWatcherTest, ConstructionFailuresNameTheirCause) {
+    auto config = configuration();
+    config.assets.clear();
+    EXPECT_EQ(messageOf([&] { watcher(config); }), "Import a device frame to start capturing.");
+
+    config = configuration();
+    config.input = dir / "missing";
+    EXPECT_EQ(messageOf([&] { watcher(config); }),
+              "Cannot access the screenshot folder. Choose it again in Settings.");
+
+    auto first = watcher(configuration());
+    EXPECT_EQ(messageOf([&] { watcher(configuration()); }),
+              "Another copy of Cadrelle is already watching this folder. Quit the other copy "
+              "(including debug builds), then reopen Cadrelle.");
+    first->stop();
+    EXPECT_NO_THROW(watcher(configuration())) << "stop releases the lock";
+    first.reset();
+
+    test::writeText(journal, "{\"broken");
+    const auto message = messageOf([&] { watcher(configuration()); });
+    EXPECT_EQ(message.rfind(journal.string() + ": ", 0), 0u) << message;
+    test::writeText(journal, R"({"/a": {"size": "big"}})");
+    EXPECT_NE(messageOf([&] { watcher(configuration()); }), "");
+    std::filesystem::remove(journal);
+    EXPECT_NO_THROW(watcher(configuration())) << "a failed start holds no lock";
+}
+
+TEST_F(CaptureWatcherTest, ListingFailureIsReportedOncePerDistinctMessage) {
+    auto running = watcher(configuration());
+    std::filesystem::rename(input, dir / "away");
+    running->scanNow();
+    running->scanNow();
+    EXPECT_EQ(reports.errorsNow().size(), 1u);
+    std::filesystem::rename(dir / "away", input);
+    running->scanNow();
+    std::filesystem::rename(input, dir / "away");
+    running->scanNow();
+    EXPECT_EQ(reports.errorsNow().size(), 2u);
+}
+
+TEST_F(CaptureWatcherTest, ScreenshotsGoThroughTheInboxRouteWhenSet) {
+    auto config = configuration();
+    std::vector<InboxRequest> requests;
+    config.screenshotInbox = dir / "inbox";
+    config.inboxRoute = [&](const InboxRequest& request, CaptureExportControl&) {
+        requests.push_back(request);
+        return CaptureRecord{request.id, 1, request.input.string(), "/inbox/item.png", "label"};
+    };
+    auto running = watcher(config);
+    const auto path = screenshot("Screenshot 1.png");
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].inbox, dir / "inbox");
+    EXPECT_EQ(requests[0].destination, output);
+    EXPECT_EQ(requests[0].asset, frames.assets[0]);
+    ASSERT_EQ(reports.capturesNow().size(), 1u);
+    EXPECT_EQ(reports.capturesNow()[0].output, "/inbox/item.png");
+    EXPECT_TRUE(entriesOf(output).empty());
+}
+
+TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
+    std::mutex lock;
+    std::vector<std::pair<std::filesystem::path, CaptureWatcher::FormatAnswer>> questions;
+    auto running = watcher(configuration(), [&](const std::filesystem::path& path,
+                                                CaptureWatcher::FormatAnswer answer) {
+        std::lock_guard guard(lock);
+        questions.emplace_back(path, std::move(answer));
+    });
+    test::Mp4Spec spec;
+    test::makeMp4(input / "Screen Recording 1.mp4", spec);
+    test::makeMp4(input / "Screen Recording 2.mp4", spec);
+    running->scanNow();
+    advance(3s);
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    ASSERT_EQ(questions.size(), 2u) << "one question per recording while it is open";
+    EXPECT_TRUE(entriesOf(output).empty());
+
+    questions[0].second(std::nullopt); // declined
+    questions[1].second(VideoExportFormat::mp4);
+    running->scanNow(); // the answers were queued before this scan
+    const auto captures = reports.capturesNow();
+    ASSERT_EQ(captures.size(), 1u);
+    EXPECT_EQ(captures[0].original, (input / "Screen Recording 2.mp4").string());
+    EXPECT_EQ(std::filesystem::path(captures[0].output).extension(), ".mp4");
+    EXPECT_EQ(entriesOf(output).size(), 1u);
+    EXPECT_EQ(readCaptureJournal(journal).size(), 2u) << "the declined one is handled too";
+
+    // A recording whose MOV output already exists is reported without a question.
+    const auto third = input / "Screen Recording 3.mp4";
+    std::filesystem::copy_file(input / "Screen Recording 1.mp4", third);
+    CaptureExportControl control;
+    const auto identifier =
+        captureIdentifier(third, captureFingerprint(third, frames.assets[1].id, control),
+                          VideoExportFormat::proRes4444);
+    test::writeText(output / framedOutputName(third, identifier, "mov"), "movie");
+    running->scanNow();
+    advance(3s);
+    running->scanNow();
+    EXPECT_EQ(questions.size(), 2u);
+    ASSERT_EQ(reports.capturesNow().size(), 2u);
+    EXPECT_EQ(reports.capturesNow()[1].id, identifier);
+}
+
+TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {
+    auto running = watcher(configuration(), {}, false);
+    running->start();
+    screenshot("Screenshot 1.png");
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (reports.capturesNow().empty() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_EQ(reports.capturesNow().size(), 1u);
+
+    // A long recording render is cancelled by stop() and leaves nothing.
+    test::Mp4Spec spec;
+    spec.frames = 1800;
+    test::makeMp4(input / "Screen Recording long.mp4", spec);
+    while (reports.preparing() < 2 && std::chrono::steady_clock::now() < limit + 10s) {
+        std::this_thread::sleep_for(20ms);
+    }
+    std::this_thread::sleep_for(300ms);
+    running->stop();
+    running->stop();
+    EXPECT_EQ(reports.capturesNow().size(), 1u);
+    EXPECT_EQ(entriesOf(output).size(), 1u) << "no partial recording or temporary file";
+    EXPECT_TRUE(reports.errorsNow().empty());
+}
+
+} // namespace
+} // namespace cadrelle
