@@ -8,12 +8,16 @@ namespace cadrelle {
 
 namespace {
 
+struct ContextDeleter {
+    void operator()(void* context) const { cmsDeleteContext(static_cast<cmsContext>(context)); }
+};
 struct ProfileDeleter {
     void operator()(void* profile) const { cmsCloseProfile(profile); }
 };
 struct TransformDeleter {
     void operator()(void* transform) const { cmsDeleteTransform(transform); }
 };
+using Context = std::unique_ptr<void, ContextDeleter>;
 using Profile = std::unique_ptr<void, ProfileDeleter>;
 using Transform = std::unique_ptr<void, TransformDeleter>;
 
@@ -24,8 +28,8 @@ constexpr cmsUInt32Number kGreyInRgba =
 constexpr cmsUInt32Number kRgbInRgba =
     COLORSPACE_SH(PT_RGB) | CHANNELS_SH(3) | BYTES_SH(1) | EXTRA_SH(1);
 
-// lcms2 reports problems through a global handler; errors are seen through the
-// null results instead, so the handler stays silent.
+// lcms2 reports problems through a handler of the context; failures are seen
+// through the null results instead, so the handler stays silent.
 void silentErrors(cmsContext, cmsUInt32Number, const char*) {}
 
 } // namespace
@@ -35,9 +39,15 @@ void convertToSrgb(std::span<std::uint8_t> rgba, std::span<const std::uint8_t> i
     if (iccProfile.empty() || rgba.empty()) {
         return;
     }
-    cmsSetLogErrorHandler(silentErrors);
-    const Profile source(
-        cmsOpenProfileFromMem(iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
+    // A context of its own per call: conversions may run on several threads.
+    const Context context(cmsCreateContext(nullptr, nullptr));
+    if (!context) {
+        return;
+    }
+    const auto ctx = static_cast<cmsContext>(context.get());
+    cmsSetLogErrorHandlerTHR(ctx, silentErrors);
+    const Profile source(cmsOpenProfileFromMemTHR(ctx, iccProfile.data(),
+                                                  static_cast<cmsUInt32Number>(iccProfile.size())));
     if (!source) {
         return;
     }
@@ -50,12 +60,13 @@ void convertToSrgb(std::span<std::uint8_t> rgba, std::span<const std::uint8_t> i
     } else {
         return;
     }
-    const Profile srgb(cmsCreate_sRGBProfile());
+    const Profile srgb(cmsCreate_sRGBProfileTHR(ctx));
     if (!srgb) {
         return;
     }
-    const Transform transform(cmsCreateTransform(source.get(), inputFormat, srgb.get(), kRgbInRgba,
-                                                 INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE));
+    const Transform transform(cmsCreateTransformTHR(ctx, source.get(), inputFormat, srgb.get(),
+                                                    kRgbInRgba, INTENT_PERCEPTUAL,
+                                                    cmsFLAGS_NOCACHE));
     if (!transform) {
         return;
     }
