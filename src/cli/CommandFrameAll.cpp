@@ -3,6 +3,7 @@
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
 #include "core/SerialQueue.h"
+#include "frames/Compositor.h"
 #include "frames/FrameLibrary.h"
 #include "frames/LoadedFrame.h"
 #include "frames/ShippedFrames.h"
@@ -26,6 +27,8 @@ namespace cadrelle {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr std::size_t kCachedFrames = 3;
 
 bool isRecording(const std::string& capture) {
     std::string extension = fs::path(capture).extension().string();
@@ -59,7 +62,9 @@ private:
     void frameOrThrow(const std::string& capture) {
         const fs::path input(capture);
         CaptureExportControl control;
-        const FrameAsset asset = selectFrame(input, assets_, preferred_, true, control);
+        MeasuredCapture measured = measureCapture(input, control);
+        const FrameAsset asset =
+            selectFrame(measured.size, input.filename().string(), assets_, preferred_, true);
         note("Frame for " + capture + ": " + frameKey(asset) + "\n");
         const std::string fingerprint =
             captureFingerprint(fs::absolute(input).lexically_normal(), asset.id, control);
@@ -71,6 +76,13 @@ private:
             return;
         }
         const std::shared_ptr<const LoadedFrame> frame = loadedFrame(asset);
+        if (measured.screenshot) {
+            // Decoded once, to choose the frame, and framed from memory.
+            render(*measured.screenshot, output, *frame);
+            measured.screenshot.reset();
+            finish(capture, output, true);
+            return;
+        }
         renderCapture(input, output, *frame, control, format_, [this](double fraction) {
             std::lock_guard guard(lock_);
             progress_.show(countText() + " · " + std::to_string(static_cast<int>(fraction * 100)) +
@@ -89,6 +101,11 @@ private:
         }
         auto frame = std::make_shared<const LoadedFrame>(asset, library_.directory / asset.file);
         std::lock_guard guard(lock_);
+        // A few frames stay decoded; workers keep their own reference to the
+        // one they use, so dropping the cache never pulls a frame from under them.
+        if (frames_.size() >= kCachedFrames && frames_.count(asset.id) == 0) {
+            frames_.clear();
+        }
         return frames_.emplace(asset.id, std::move(frame)).first->second;
     }
 

@@ -65,7 +65,11 @@ void render(const std::filesystem::path& input, const std::filesystem::path& out
     if (resolvedPath(input) == resolvedPath(output)) {
         throw AppError("The output must be a separate file from the screenshot.");
     }
-    const Raster screenshot = Raster::load(input);
+    render(Raster::load(input), output, frame);
+}
+
+void render(const Raster& screenshot, const std::filesystem::path& output,
+            const LoadedFrame& frame) {
     const PixelRect& s = frame.asset().screen;
     if (screenshot.width != s.width || screenshot.height != s.height) {
         throw AppError("This frame needs a " + std::to_string(s.width) + " \u00D7 " +

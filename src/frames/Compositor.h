@@ -13,4 +13,10 @@ namespace cadrelle {
 void render(const std::filesystem::path& input, const std::filesystem::path& output,
             const LoadedFrame& frame);
 
+// The same for a screenshot already decoded (one that must not be `output`
+// itself), so a caller that had to decode it to choose the frame decodes it
+// only once.
+void render(const Raster& screenshot, const std::filesystem::path& output,
+            const LoadedFrame& frame);
+
 } // namespace cadrelle

@@ -23,18 +23,24 @@ std::string lowerCaseExtension(const std::filesystem::path& path) {
 
 } // namespace
 
-CaptureSize captureDimensions(const std::filesystem::path& capture,
-                              const CaptureExportControl& control) {
+MeasuredCapture measureCapture(const std::filesystem::path& capture,
+                               const CaptureExportControl& control) {
     const std::string extension = lowerCaseExtension(capture);
     if (extension == "mp4") {
         const VideoSource recording(capture, control);
-        return {recording.width(), recording.height()};
+        return {{recording.width(), recording.height()}, std::nullopt};
     }
     if (extension == "png") {
-        const Raster image = Raster::load(capture);
-        return {image.width, image.height};
+        Raster image = Raster::load(capture);
+        const CaptureSize size{image.width, image.height};
+        return {size, std::move(image)};
     }
     throw AppError("Choose a PNG screenshot or an MP4 recording.");
+}
+
+CaptureSize captureDimensions(const std::filesystem::path& capture,
+                              const CaptureExportControl& control) {
+    return measureCapture(capture, control).size;
 }
 
 FrameAsset selectFrame(const std::filesystem::path& capture, const std::vector<FrameAsset>& assets,

@@ -3,6 +3,7 @@
 #include "core/CaptureExportControl.h"
 #include "frames/FrameAsset.h"
 #include "frames/FrameSelection.h"
+#include "frames/Raster.h"
 
 #include <filesystem>
 #include <optional>
@@ -17,6 +18,15 @@ namespace cadrelle {
 // an MP4 recording."
 CaptureSize captureDimensions(const std::filesystem::path& capture,
                               const CaptureExportControl& control);
+
+// A capture's size together with the decoded picture of a screenshot, for a
+// caller that frames the screenshot right after choosing its frame.
+struct MeasuredCapture {
+    CaptureSize size;
+    std::optional<Raster> screenshot; // none for recordings
+};
+MeasuredCapture measureCapture(const std::filesystem::path& capture,
+                               const CaptureExportControl& control);
 
 // Chooses the frame for the capture file: its size first (so its errors come
 // first), then the choice among `assets` by size, the model in the file name
