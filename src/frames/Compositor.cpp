@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "core/FileIO.h"
 
+#include <cstring>
 #include <new>
 
 namespace cadrelle {
@@ -16,44 +17,35 @@ std::uint8_t mulDiv255(unsigned value, unsigned factor) {
     return static_cast<std::uint8_t>((product + (product >> 8)) >> 8);
 }
 
-// Draws the frame over the screenshot: the screenshot shows only through the
+// Composes one row of the framed image: the screenshot shows only through the
 // opening mask, the frame is drawn on top with source-over, and everything
-// else stays transparent. Both images are premultiplied.
-void composite(const Raster& screenshot, const LoadedFrame& frame, Raster& canvas) {
+// else stays transparent. All pixels are premultiplied.
+void composeRow(const Raster& screenshot, const LoadedFrame& frame, std::int64_t y,
+                std::uint8_t* out) {
     const Raster& bezel = frame.image();
-    const auto& mask = frame.mask();
     const PixelRect& s = frame.asset().screen;
     const auto width = static_cast<std::size_t>(bezel.width);
-    const std::uint8_t* framePixels = bezel.pixels.data();
-    std::uint8_t* out = canvas.pixels.data();
-
-    for (std::int64_t y = 0; y < bezel.height; ++y) {
-        const std::size_t rowStart = static_cast<std::size_t>(y) * width;
-        const bool rowInOpening = y >= s.y && y < s.y + s.height;
-        const std::uint8_t* shotRow =
-            rowInOpening ? screenshot.pixels.data() + static_cast<std::size_t>(y - s.y) *
-                                                          static_cast<std::size_t>(s.width) * 4
-                         : nullptr;
-        for (std::size_t x = 0; x < width; ++x) {
-            const std::size_t p = rowStart + x;
-            const std::uint8_t* f = framePixels + p * 4;
-            std::uint8_t* o = out + p * 4;
-            const unsigned frameAlpha = f[3];
-            const auto column = static_cast<std::int64_t>(x);
-            const bool under = frameAlpha != 255 && mask[p] != 0 && shotRow != nullptr &&
-                               column >= s.x && column < s.x + s.width;
-            if (!under) {
-                o[0] = f[0];
-                o[1] = f[1];
-                o[2] = f[2];
-                o[3] = f[3];
-                continue;
-            }
-            const std::uint8_t* shot = shotRow + static_cast<std::size_t>(column - s.x) * 4;
-            const unsigned rest = 255 - frameAlpha;
-            for (int c = 0; c < 4; ++c) {
-                o[c] = static_cast<std::uint8_t>(f[c] + mulDiv255(shot[c], rest));
-            }
+    const std::size_t rowStart = static_cast<std::size_t>(y) * width;
+    const std::uint8_t* framePixels = bezel.pixels.data() + rowStart * 4;
+    std::memcpy(out, framePixels, width * 4);
+    if (y < s.y || y >= s.y + s.height) {
+        return;
+    }
+    const std::uint8_t* mask = frame.mask().data() + rowStart;
+    const std::uint8_t* shotRow = screenshot.pixels.data() + static_cast<std::size_t>(y - s.y) *
+                                                                 static_cast<std::size_t>(s.width) *
+                                                                 4;
+    const auto left = static_cast<std::size_t>(s.x);
+    for (std::size_t x = left; x < left + static_cast<std::size_t>(s.width); ++x) {
+        const unsigned frameAlpha = framePixels[x * 4 + 3];
+        if (mask[x] == 0 || frameAlpha == 255) {
+            continue;
+        }
+        const std::uint8_t* shot = shotRow + (x - left) * 4;
+        const unsigned rest = 255 - frameAlpha;
+        for (std::size_t c = 0; c < 4; ++c) {
+            out[x * 4 + c] =
+                static_cast<std::uint8_t>(framePixels[x * 4 + c] + mulDiv255(shot[c], rest));
         }
     }
 }
@@ -79,16 +71,19 @@ void render(const Raster& screenshot, const std::filesystem::path& output,
                        ". Choose a matching frame or orientation.");
     }
 
-    Raster canvas;
-    canvas.width = frame.image().width;
-    canvas.height = frame.image().height;
+    // The framed image is composed and encoded row by row: one row buffer
+    // instead of a whole canvas.
+    std::vector<std::uint8_t> row;
     try {
-        canvas.pixels.resize(frame.image().pixels.size());
+        row.resize(static_cast<std::size_t>(frame.image().width) * 4);
     } catch (const std::bad_alloc&) {
         throw AppError("Not enough memory to create the image.");
     }
-    composite(screenshot, frame, canvas);
-    writeExclusive(encodePng(canvas), output);
+    const auto png = encodePng(frame.image().width, frame.image().height, [&](std::int64_t y) {
+        composeRow(screenshot, frame, y, row.data());
+        return row.data();
+    });
+    writeExclusive(png, output);
 }
 
 } // namespace cadrelle

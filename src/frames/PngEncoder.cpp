@@ -4,6 +4,7 @@
 
 #include <spng.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <zlib.h>
@@ -59,9 +60,20 @@ void unpremultiplyRow(const std::uint8_t* source, std::uint8_t* target, std::siz
 } // namespace
 
 std::vector<std::uint8_t> encodePng(const Raster& raster) {
-    std::unique_ptr<spng_ctx, ContextDeleter> context(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!context || raster.width < 1 || raster.height < 1 ||
+    if (raster.width < 1 || raster.height < 1 ||
         raster.pixels.size() != static_cast<std::size_t>(raster.width * raster.height * 4)) {
+        throw AppError("Unable to create PNG data.");
+    }
+    const auto rowBytes = static_cast<std::size_t>(raster.width) * 4;
+    return encodePng(raster.width, raster.height, [&raster, rowBytes](std::int64_t y) {
+        return raster.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
+    });
+}
+
+std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
+                                    const PremultipliedRowSource& rowSource) {
+    std::unique_ptr<spng_ctx, ContextDeleter> context(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!context || width < 1 || height < 1 || width > UINT32_MAX / 8 || height > UINT32_MAX) {
         throw AppError("Unable to create PNG data.");
     }
     spng_ctx* ctx = context.get();
@@ -71,8 +83,8 @@ std::vector<std::uint8_t> encodePng(const Raster& raster) {
     check(spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_ALL));
 
     spng_ihdr header{};
-    header.width = static_cast<std::uint32_t>(raster.width);
-    header.height = static_cast<std::uint32_t>(raster.height);
+    header.width = static_cast<std::uint32_t>(width);
+    header.height = static_cast<std::uint32_t>(height);
     header.bit_depth = 8;
     header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
     check(spng_set_ihdr(ctx, &header));
@@ -81,13 +93,12 @@ std::vector<std::uint8_t> encodePng(const Raster& raster) {
                             SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE));
 
     // Rows are converted one at a time, so no second full-size image is made.
-    const auto width = static_cast<std::size_t>(raster.width);
-    std::vector<std::uint8_t> row(width * 4);
-    for (std::int64_t y = 0; y < raster.height; ++y) {
-        unpremultiplyRow(raster.pixels.data() + static_cast<std::size_t>(y) * width * 4, row.data(),
-                         width);
+    const auto pixelsPerRow = static_cast<std::size_t>(width);
+    std::vector<std::uint8_t> row(pixelsPerRow * 4);
+    for (std::int64_t y = 0; y < height; ++y) {
+        unpremultiplyRow(rowSource(y), row.data(), pixelsPerRow);
         const int status = spng_encode_row(ctx, row.data(), row.size());
-        if (status != 0 && !(status == SPNG_EOI && y + 1 == raster.height)) {
+        if (status != 0 && !(status == SPNG_EOI && y + 1 == height)) {
             unableToFinish();
         }
     }
