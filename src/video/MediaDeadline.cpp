@@ -5,7 +5,12 @@
 namespace cadrelle {
 
 MediaDeadline::MediaDeadline(const CaptureExportControl& control, std::chrono::milliseconds limit)
-    : control_(control), deadline_(std::chrono::steady_clock::now() + limit) {}
+    : control_(&control), deadline_(std::chrono::steady_clock::now() + limit) {}
+
+void MediaDeadline::watchOnly(const CaptureExportControl* control) {
+    control_ = control;
+    deadline_ = std::chrono::steady_clock::time_point::max();
+}
 
 AVIOInterruptCB MediaDeadline::callback() const {
     AVIOInterruptCB result{};
@@ -17,11 +22,14 @@ AVIOInterruptCB MediaDeadline::callback() const {
 }
 
 bool MediaDeadline::shouldStop() const {
-    return control_.isCancelled() || std::chrono::steady_clock::now() >= deadline_;
+    return (control_ != nullptr && control_->isCancelled()) ||
+           std::chrono::steady_clock::now() >= deadline_;
 }
 
 void MediaDeadline::throwIfStopped() const {
-    control_.checkCancelled();
+    if (control_ != nullptr) {
+        control_->checkCancelled();
+    }
     if (std::chrono::steady_clock::now() >= deadline_) {
         throw AppError(
             "Timed out reading the recording. Wait until Glimmerbox finishes saving it.");

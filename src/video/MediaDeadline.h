@@ -10,10 +10,11 @@ extern "C" {
 
 namespace cadrelle {
 
-// Bounds the blocking reads that open a recording: FFmpeg polls the
-// interrupt callback during every read, and the callback stops the read when
-// the job is cancelled or the time limit has passed. After an interrupted
-// call, `throwIfStopped` tells the two apart.
+// Bounds the blocking reads of a recording: FFmpeg polls the interrupt
+// callback during every read, and the callback stops the read when the job is
+// cancelled or the time limit has passed. After an interrupted call,
+// `throwIfStopped` tells the two apart. FFmpeg keeps the callback for the life
+// of the opened file, so the object must outlive it.
 class MediaDeadline {
 public:
     static constexpr std::chrono::milliseconds kDefaultLimit{30'000};
@@ -25,6 +26,8 @@ public:
 
     // The callback to install on a format context; valid while this object lives.
     AVIOInterruptCB callback() const;
+    // From now on only `control` (none: nothing) stops the reads; no time limit.
+    void watchOnly(const CaptureExportControl* control);
     // True when the work must stop now.
     bool shouldStop() const;
     // Throws Cancelled when the job was cancelled, or the time-out AppError
@@ -32,7 +35,7 @@ public:
     void throwIfStopped() const;
 
 private:
-    const CaptureExportControl& control_;
+    const CaptureExportControl* control_;
     std::chrono::steady_clock::time_point deadline_;
 };
 

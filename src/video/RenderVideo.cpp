@@ -130,10 +130,7 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
     ProgressReport report(progress, source.duration());
     report.report(0);
 
-    demuxer->interrupt_callback.callback = [](void* opaque) -> int {
-        return static_cast<const CaptureExportControl*>(opaque)->isCancelled() ? 1 : 0;
-    };
-    demuxer->interrupt_callback.opaque = &control;
+    source.watch(control);
     const AVRational trackTimeBase = source.videoStream()->time_base;
     std::int64_t framesWritten = 0;
     const auto encodeDecoded = [&] {

@@ -53,7 +53,8 @@ VideoSource::VideoSource(const std::filesystem::path& path, const CaptureExportC
     validateMP4(path);
     silenceFfmpegLog();
 
-    const MediaDeadline deadline(control);
+    deadline_ = std::make_unique<MediaDeadline>(control);
+    const MediaDeadline& deadline = *deadline_;
     AVFormatContext* raw = avformat_alloc_context();
     if (raw == nullptr) {
         throw std::bad_alloc();
@@ -70,8 +71,9 @@ VideoSource::VideoSource(const std::filesystem::path& path, const CaptureExportC
         deadline.throwIfStopped();
         throwOnFailure(found, "Cannot decode this recording.", path.string());
     }
-    // Reading for the export polls its own callback.
-    raw->interrupt_callback = AVIOInterruptCB{};
+    // The facts are read; later reads have no time limit and stop only for
+    // a control handed over with watch().
+    deadline_->watchOnly(nullptr);
 
     int videoTracks = 0;
     for (unsigned i = 0; i < raw->nb_streams; ++i) {

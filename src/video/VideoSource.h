@@ -2,6 +2,7 @@
 
 #include "core/CaptureExportControl.h"
 #include "video/FfmpegHandles.h"
+#include "video/MediaDeadline.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +30,8 @@ public:
     VideoSource(const std::filesystem::path& path, const CaptureExportControl& control);
 
     const std::filesystem::path& path() const { return path_; }
+    // Lets `control` (which must outlive the reads) stop further reads.
+    void watch(const CaptureExportControl& control) { deadline_->watchOnly(&control); }
     // The demuxer, positioned at the start; renderVideo reads through it.
     AVFormatContext* context() const { return context_.get(); }
     AVStream* videoStream() const { return context_->streams[videoIndex_]; }
@@ -47,6 +50,8 @@ public:
 
 private:
     std::filesystem::path path_;
+    // Declared before the demuxer, which polls it until it is closed.
+    std::unique_ptr<MediaDeadline> deadline_;
     InputContextPtr context_;
     int videoIndex_ = -1;
     double duration_ = 0;
