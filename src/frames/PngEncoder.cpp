@@ -13,11 +13,11 @@ namespace cadrelle {
 
 namespace {
 
-// Each row gets the filter whose output has the smallest sum of absolute
-// values (as most PNG writers do by default), then zlib level 4 with the
-// default strategy. Measured on a framed 1440 × 3000 screenshot this is
-// within about 2% of the size of level 7 at less than a third of its time;
-// the filtered strategy compresses worse here.
+// Each row gets whichever of the Up and Paeth filters gives the smaller sum of
+// absolute values, then zlib compresses at level 4 with the default strategy.
+// Measured on a framed 1440 × 3000 screenshot (gradients, text, photo-like
+// noise): about 3% larger than ImageMagick's default output at less than a
+// third of the time of zlib level 7 with all five filters tried per row.
 constexpr int kCompressionLevel = 4;
 
 struct ContextDeleter {
@@ -80,7 +80,8 @@ std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
     check(spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1));
     check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel));
     check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_STRATEGY, Z_DEFAULT_STRATEGY));
-    check(spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_ALL));
+    check(
+        spng_set_option(ctx, SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_UP | SPNG_FILTER_CHOICE_PAETH));
 
     spng_ihdr header{};
     header.width = static_cast<std::uint32_t>(width);

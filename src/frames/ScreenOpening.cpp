@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace cadrelle {
 
@@ -15,7 +16,8 @@ constexpr std::uint8_t kTransparentBelow = 128;
 ScreenOpening screenOpening(const Raster& raster) {
     const std::int64_t w = raster.width;
     const std::int64_t h = raster.height;
-    if (w < 1 || h < 1 || raster.pixels.size() != static_cast<std::size_t>(w * h * 4)) {
+    if (w < 1 || h < 1 || w * h > std::int64_t{UINT32_MAX} ||
+        raster.pixels.size() != static_cast<std::size_t>(w * h * 4)) {
         throw AppError("Unable to read image pixels.");
     }
     const std::int64_t seed = (h / 2) * w + w / 2;
@@ -37,9 +39,13 @@ ScreenOpening screenOpening(const Raster& raster) {
     std::int64_t minX = w, maxX = 0, minY = h, maxY = 0;
 
     for (std::size_t next = 0; next < queue.size(); ++next) {
-        const std::int64_t p = queue[next];
-        const std::int64_t x = p % w;
-        const std::int64_t y = p / w;
+        // Indices and sides fit in 32 bits (at most 24,000,000 pixels), and
+        // 32-bit division is markedly cheaper than 64-bit on this hot path.
+        const std::uint32_t index = queue[next];
+        const auto row = index / static_cast<std::uint32_t>(w);
+        const std::int64_t p = index;
+        const std::int64_t y = row;
+        const std::int64_t x = index - row * static_cast<std::uint32_t>(w);
         // The ring test comes before the neighbours, so no neighbour index
         // ever falls outside the image.
         if (x < 1 || y < 1 || x >= w - 1 || y >= h - 1) {
