@@ -4,8 +4,10 @@
 //   make-samples demo DIRECTORY
 //   make-samples bench DIRECTORY
 //   make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED]
+//   make-samples recording WIDTH HEIGHT MP4_PATH
 
 #include "ArtworkOutput.h"
+#include "SampleRecording.h"
 #include "ScreenshotArtwork.h"
 #include "ShippedDevices.h"
 
@@ -68,9 +70,16 @@ int run(const std::vector<std::string>& arguments) {
         writeScreenshot(size, seed, arguments[3]);
         return 0;
     }
+    if (mode == "recording" && arguments.size() == 4) {
+        const QSize size(std::stoi(arguments[1]), std::stoi(arguments[2]));
+        writeSampleRecording(size, 2.0, arguments[3]);
+        std::cout << arguments[3] << '\n';
+        return 0;
+    }
     std::cerr << "usage: make-samples demo DIRECTORY\n"
                  "       make-samples bench DIRECTORY\n"
-                 "       make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED]\n";
+                 "       make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED]\n"
+                 "       make-samples recording WIDTH HEIGHT MP4_PATH\n";
     return 2;
 }
 

@@ -1,0 +1,26 @@
+#include "SampleRecording.h"
+
+#include "support/TempDir.h"
+#include "video/CaptureDimensions.h"
+
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+using namespace cadrelle;
+
+// The demo frames the sample recording, so it must pass the program's own
+// recording checks.
+TEST(SampleArtwork, TheSampleRecordingIsAValidRecording) {
+    static int argc = 1;
+    static char name[] = "tools_tests";
+    static char* argv[] = {name, nullptr};
+    const QGuiApplication application(argc, argv); // text needs fonts
+    test::TempDir dir;
+    const auto path = dir / "Simulator Screen Recording - Sample.mp4";
+    artwork::writeSampleRecording(QSize(120, 208), 0.5, path);
+    CaptureExportControl control;
+    const CaptureSize size = captureDimensions(path, control);
+    EXPECT_EQ(size.width, 120);
+    EXPECT_EQ(size.height, 208);
+}
