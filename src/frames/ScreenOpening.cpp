@@ -31,9 +31,11 @@ ScreenOpening screenOpening(const Raster& raster) {
     const std::uint8_t* pixels = raster.pixels.data();
 
     // Breadth-first fill; the queue only grows and is visited by index, so
-    // every pixel is looked at a bounded number of times.
+    // every pixel is looked at a bounded number of times. Room for every pixel
+    // is reserved up front: the queue never has to be copied to grow, and
+    // only the part actually filled takes memory.
     std::vector<std::uint32_t> queue;
-    queue.reserve(static_cast<std::size_t>(w * h / 2));
+    queue.reserve(static_cast<std::size_t>(w * h));
     queue.push_back(static_cast<std::uint32_t>(seed));
     mask[static_cast<std::size_t>(seed)] = 255;
     std::int64_t minX = w, maxX = 0, minY = h, maxY = 0;

@@ -3,6 +3,7 @@
 #include <spng.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -238,11 +239,14 @@ std::vector<std::uint8_t> withChunkAfterHeader(std::span<const std::uint8_t> png
                                                std::span<const std::uint8_t> chunk) {
     // Signature (8) + IHDR (4 + 4 + 13 + 4).
     constexpr std::size_t headerEnd = 33;
-    std::vector<std::uint8_t> out;
-    out.reserve(png.size() + chunk.size());
-    out.insert(out.end(), png.begin(), png.begin() + headerEnd);
-    out.insert(out.end(), chunk.begin(), chunk.end());
-    out.insert(out.end(), png.begin() + headerEnd, png.end());
+    if (png.size() < headerEnd) {
+        throw std::runtime_error("PNG test writer: no header to insert after");
+    }
+    std::vector<std::uint8_t> out(png.size() + chunk.size());
+    std::copy(png.begin(), png.begin() + headerEnd, out.begin());
+    std::copy(chunk.begin(), chunk.end(), out.begin() + headerEnd);
+    std::copy(png.begin() + headerEnd, png.end(),
+              out.begin() + static_cast<std::ptrdiff_t>(headerEnd + chunk.size()));
     return out;
 }
 
