@@ -331,6 +331,44 @@ TEST_F(CaptureWatcherTest, ScreenshotsGoThroughTheInboxRouteWhenSet) {
     EXPECT_TRUE(entriesOf(output).empty());
 }
 
+TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotReported) {
+    auto config = configuration();
+    int calls = 0;
+    config.screenshotInbox = dir / "inbox";
+    config.inboxRoute = [&](const InboxRequest& request, CaptureExportControl&) {
+        ++calls;
+        if (calls == 1) {
+            std::this_thread::sleep_for(5ms);
+            test::writeScreenshot(request.input, 20, 30, 9); // rewritten meanwhile
+        } else if (request.input.filename() == "Screenshot 2.png") {
+            std::filesystem::remove(request.input); // gone meanwhile
+        }
+        return CaptureRecord{request.id, 1, request.input.string(), "/inbox/item.png", "label"};
+    };
+    auto running = watcher(config);
+    screenshot("Screenshot 1.png");
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(reports.capturesNow().empty()) << "a record of the old content is dropped";
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    ASSERT_EQ(reports.capturesNow().size(), 1u) << "settled again and processed again";
+    CaptureExportControl control;
+    EXPECT_EQ(reports.capturesNow()[0].id,
+              captureFingerprint(input / "Screenshot 1.png", frames.assets[0].id, control));
+
+    screenshot("Screenshot 2.png");
+    running->scanNow();
+    advance(1s);
+    running->scanNow();
+    running->scanNow();
+    EXPECT_EQ(reports.capturesNow().size(), 1u);
+    EXPECT_TRUE(reports.errorsNow().empty());
+}
+
 TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
     std::mutex lock;
     std::vector<std::pair<std::filesystem::path, CaptureWatcher::FormatAnswer>> questions;
@@ -390,10 +428,18 @@ TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {
     test::Mp4Spec spec;
     spec.frames = 1800;
     test::makeMp4(input / "Screen Recording long.mp4", spec);
-    while (reports.preparing() < 2 && std::chrono::steady_clock::now() < limit + 10s) {
-        std::this_thread::sleep_for(20ms);
+    const auto writing = [&] {
+        for (const auto& name : entriesOf(output)) {
+            if (name.rfind(".lumivane-", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (!writing() && std::chrono::steady_clock::now() < limit + 20s) {
+        std::this_thread::sleep_for(1ms);
     }
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(writing()) << "the export did not start";
     running->stop();
     running->stop();
     EXPECT_EQ(reports.capturesNow().size(), 1u);
