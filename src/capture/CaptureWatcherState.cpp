@@ -369,8 +369,10 @@ CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
 std::optional<CaptureRecord>
 CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const FileStamp& stamp) {
     const std::string path = candidate.path.string();
-    const FrameAsset asset = selectFrame(candidate.path, config_.assets, config_.selectedID,
-                                         config_.automaticallyMatch, exportControl);
+    // A screenshot is decoded once: for its size here and for rendering below.
+    MeasuredCapture measured = measureCapture(candidate.path, exportControl);
+    const FrameAsset asset = selectFrame(measured.size, candidate.name, config_.assets,
+                                         config_.selectedID, config_.automaticallyMatch);
     const std::string fingerprint = captureFingerprint(candidate.path, asset.id, exportControl);
     if (FileStamp::of(candidate.path) != stamp) {
         throw AppError("The capture is still being saved.");
@@ -407,6 +409,10 @@ CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const F
     }
     const LoadedFrame& frame = loadedFrame(asset);
     exportControl.checkCancelled();
+    if (measured.screenshot) {
+        render(*measured.screenshot, output, frame);
+        return existingRecord(candidate, identifier, output, asset);
+    }
     int lastPercent = -1;
     renderCapture(candidate.path, output, frame, exportControl, format, [&](double fraction) {
         const int percent = std::clamp(static_cast<int>(fraction * 100.0), 0, 100);
