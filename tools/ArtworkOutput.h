@@ -14,8 +14,7 @@ namespace cadrelle::artwork {
 // decodes PNGs into.
 Raster toRaster(const QImage& image);
 
-// The picture as PNG bytes: 8-bit RGBA with an sRGB chunk, encoded by the
-// program's own deterministic PNG writer.
+// The picture as 8-bit RGBA PNG bytes, the same bytes for the same pixels.
 std::vector<std::uint8_t> pngBytes(const QImage& image);
 
 // Writes the picture as a PNG, replacing any file of that name.
