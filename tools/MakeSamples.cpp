@@ -86,6 +86,13 @@ int run(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The off-screen platform's remarks about the session (no runtime folder
+    // and the like) are not the generator's business.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtDebugMsg && type != QtInfoMsg && type != QtWarningMsg) {
+            std::cerr << text.toStdString() << '\n';
+        }
+    });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     }
