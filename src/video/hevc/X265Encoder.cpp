@@ -1,6 +1,7 @@
 #include "video/hevc/X265Encoder.h"
 
 #include "core/AppError.h"
+#include "video/VideoExportFormat.h"
 #include "video/hevc/HevcStreamError.h"
 
 #include <x265.h>
@@ -9,13 +10,14 @@ namespace cadrelle {
 
 namespace {
 
-const char* const cannotEncode =
-    "This computer cannot encode MOV · Transparent (HEVC) at this size. Choose another video "
-    "format.";
+std::string cannotEncode() {
+    return "This computer cannot encode " + title(VideoExportFormat::hevcAlpha) +
+           " at this size. Choose another video format.";
+}
 
 void set(x265_param* param, const char* name, const std::string& value) {
     if (x265_param_parse(param, name, value.c_str()) != 0) {
-        throw AppError(cannotEncode);
+        throw AppError(cannotEncode());
     }
 }
 
@@ -43,7 +45,7 @@ void X265Encoder::EncoderDeleter::operator()(x265_encoder* encoder) const {
 X265Encoder::X265Encoder(const X265Settings& settings) : param_(x265_param_alloc()) {
     x265_param* p = param_.get();
     if (!p || x265_param_default_preset(p, settings.preset.c_str(), nullptr) != 0) {
-        throw AppError(cannotEncode);
+        throw AppError(cannotEncode());
     }
     p->sourceWidth = settings.width;
     p->sourceHeight = settings.height;
@@ -77,11 +79,11 @@ X265Encoder::X265Encoder(const X265Settings& settings) : param_(x265_param_alloc
         set(p, "range", "limited");
     }
     if (x265_param_apply_profile(p, "main") != 0) {
-        throw AppError(cannotEncode);
+        throw AppError(cannotEncode());
     }
     encoder_.reset(x265_encoder_open(p));
     if (!encoder_) {
-        throw AppError(cannotEncode);
+        throw AppError(cannotEncode());
     }
     x265_nal* nals = nullptr;
     std::uint32_t count = 0;

@@ -101,6 +101,17 @@ TEST(HevcBitstream, StreamsOutsideTheSupportedSubsetAreRefused) {
     EXPECT_EQ(failureOf([] { PictureParameterSet::parse(pps(false, false, true)); }),
               "Cannot build the transparent HEVC stream: the stream uses weighted prediction.");
 
+    X265Settings tiny;
+    tiny.width = 4;
+    tiny.height = 4;
+    try {
+        X265Encoder refused(tiny);
+        ADD_FAILURE() << "a 4 x 4 encoder opened";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), "This computer cannot encode MOV \u00B7 Transparent (HEVC) at "
+                                   "this size. Choose another video format.");
+    }
+
     X265Settings settings;
     settings.width = 64;
     settings.height = 64;
