@@ -69,14 +69,19 @@ void RecordingDecoder::send(const AVPacket* packet) {
 }
 
 const AVFrame* RecordingDecoder::receive(AVPixelFormat format) {
-    format_ = format;
+    const AVFrame* decoded = receiveDecoded();
+    return decoded == nullptr ? nullptr : upright(*decoded, format);
+}
+
+const AVFrame* RecordingDecoder::receiveDecoded() {
     av_frame_unref(decoded_.get());
     const int status = avcodec_receive_frame(context_.get(), decoded_.get());
     if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) {
         return nullptr;
     }
     throwOnFailure(status, kDamaged);
-    return upright(*decoded_);
+    decoded_->pts = decoded_->best_effort_timestamp;
+    return decoded_.get();
 }
 
 AVFrame* RecordingDecoder::scratch(FramePtr& frame, int width, int height) {
@@ -90,7 +95,8 @@ AVFrame* RecordingDecoder::scratch(FramePtr& frame, int width, int height) {
     return frame.get();
 }
 
-const AVFrame* RecordingDecoder::upright(const AVFrame& decoded) {
+const AVFrame* RecordingDecoder::upright(const AVFrame& decoded, AVPixelFormat format) {
+    format_ = format;
     const AVFrame* picture = &decoded;
     const bool fullRange = decoded.color_range == AVCOL_RANGE_JPEG ||
                            decoded.format == AV_PIX_FMT_YUVJ420P ||
@@ -115,9 +121,7 @@ const AVFrame* RecordingDecoder::upright(const AVFrame& decoded) {
     }
     if (transform_.isIdentity()) {
         if (picture != &decoded) {
-            converted_->pts = decoded.best_effort_timestamp;
-        } else {
-            decoded_->pts = decoded.best_effort_timestamp;
+            converted_->pts = decoded.pts;
         }
         return picture;
     }
@@ -136,7 +140,7 @@ const AVFrame* RecordingDecoder::upright(const AVFrame& decoded) {
             turnPlane<std::uint8_t>(*picture, *target, p, width, height, transform_);
         }
     }
-    target->pts = decoded.best_effort_timestamp;
+    target->pts = decoded.pts;
     return target;
 }
 

@@ -21,8 +21,12 @@ public:
     // nullptr when the decoder needs more input. Valid until the next call.
     const AVFrame* receive(AVPixelFormat format);
 
+    // The two halves of receive(): the next decoded picture as the decoder
+    // gives it, and that picture converted and turned upright.
+    const AVFrame* receiveDecoded();
+    const AVFrame* upright(const AVFrame& decoded, AVPixelFormat format);
+
 private:
-    const AVFrame* upright(const AVFrame& decoded);
     AVFrame* scratch(FramePtr& frame, int width, int height);
 
     AffineTransform transform_;
