@@ -49,7 +49,8 @@ make_recording "${SECONDS60:-60}" "$work/rec60.mp4"
 
 # The bit-rate rule: 60 fps × width × height × 0.12 within 4–40 Mbit/s.
 bitrate=$(python3 -c "print(int(min(max(60 * $evenW * $evenH * 0.12, 4e6), 4e7)))")
-preset=fast # CodecVideoSink::kX264Preset
+preset=fast   # CodecVideoSink::kX264Preset
+lookahead=10  # CodecVideoSink::kX264Lookahead
 place="[0:v]pad=$evenW:$evenH:$x:$y:black,format=yuva444p[v];[2:v]format=gray,pad=$evenW:$evenH[m];[v][m]alphamerge[vm]"
 tags="-color_primaries bt709 -color_trc bt709 -colorspace bt709"
 # The still pictures loop for exactly as long as the recording lasts.
@@ -61,7 +62,7 @@ stills() { # INPUT
 ffmpeg_mp4() { # INPUT OUTPUT
     ffmpeg -v error -y -i "$1" $(stills "$1") \
         -filter_complex "$place;color=c=black:s=${evenW}x$evenH:r=60,format=yuva444p[bg];[bg][vm]overlay=shortest=1:format=yuv444[b];[b][1:v]overlay=shortest=1:format=yuv444,format=yuv420p[out]" \
-        -map "[out]" -map 0:a -c:v libx264 -preset $preset -profile:v high -bf 0 -b:v "$bitrate" $tags \
+        -map "[out]" -map 0:a -c:v libx264 -preset $preset -rc-lookahead $lookahead -profile:v high -bf 0 -b:v "$bitrate" $tags \
         -c:a aac -b:a 192k -movflags +faststart "$2"
 }
 ffmpeg_prores() { # INPUT OUTPUT
@@ -71,7 +72,7 @@ ffmpeg_prores() { # INPUT OUTPUT
         -c:a aac -b:a 192k -movflags +faststart "$2"
 }
 export -f stills ffmpeg_mp4 ffmpeg_prores
-export frame work place tags bitrate preset evenW evenH
+export frame work place tags bitrate preset lookahead evenW evenH
 
 time_pair() { # NAME FORMAT EXTENSION PEER
     local name=$1 format=$2 ext=$3 peer=$4

@@ -87,6 +87,9 @@ CodecVideoSink::CodecVideoSink(VideoExportFormat format, MovieWriter& writer,
     if (format == VideoExportFormat::mp4) {
         av_opt_set(c.priv_data, "preset", kX264Preset, 0);
         av_opt_set(c.priv_data, "profile", "high", 0);
+        // A short lookahead keeps x264's frame queue, the bulk of the
+        // export's memory at phone resolutions, small.
+        av_opt_set(c.priv_data, "rc-lookahead", kX264Lookahead, 0);
     } else if (format == VideoExportFormat::proRes4444) {
         av_opt_set(c.priv_data, "profile", "4444", 0);
         av_opt_set(c.priv_data, "vendor", "apl0", 0);

@@ -19,6 +19,7 @@ public:
 
     // The preset libx264 runs with (the benchmark's peer uses the same).
     static constexpr const char* kX264Preset = "fast";
+    static constexpr const char* kX264Lookahead = "10";
 
 private:
     void drain(const CaptureExportControl* control);
