@@ -1,11 +1,9 @@
+#include "RunCadrelle.h"
 #include "frames/FrameLibrary.h"
 #include "frames/Raster.h"
 #include "support/Mp4Maker.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
-
-#include <QProcess>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -19,26 +17,6 @@ using namespace cadrelle::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome runCadrelle(const std::vector<std::string>& arguments, const fs::path& folder) {
-    QStringList list;
-    for (const auto& argument : arguments) {
-        list << QString::fromStdString(argument);
-    }
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(folder.string()));
-    process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
-    process.waitForFinished(120'000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
 
 std::set<std::string> lines(const std::string& text) {
     std::set<std::string> result;

@@ -1,0 +1,46 @@
+# Set-up and everyday commands. Everything a target needs is installed by
+# scripts/install-deps first.
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: deps build demo test test-asan bench fuzz format clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+demo: build
+	@scripts/demo $(BUILD_DIR)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+
+# The tests without widgets again, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCADRELLE_SANITIZE=ON \
+		-DCADRELLE_GUI=OFF >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -L nongui -j $(JOBS)
+
+bench: build
+	@bench/run-all $(BUILD_DIR)
+
+# Fuzzing is not part of CI: make fuzz TARGET=png SECONDS=600
+fuzz:
+	@scripts/install-deps --fuzz
+	@scripts/fuzz $(or $(TARGET),png) $(or $(SECONDS),600)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz demo-output

@@ -1,0 +1,75 @@
+#include "Cli.h"
+
+#include "cli/Commands.h"
+#include "core/AppError.h"
+
+#include <functional>
+#include <iostream>
+#include <map>
+#include <unistd.h>
+
+namespace cadrelle {
+
+namespace {
+
+using Command = std::function<void(const CommandLine&, std::ostream&)>;
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"frame", runFrame},
+        {"frame-all", runFrameAll},
+        {"inspect-frame", runInspectFrame},
+        {"import-frames", runImportFrames},
+        {"watch", runWatch},
+    };
+    return table;
+}
+
+void writeToStandardError(const std::string& text) {
+    // One write, so that the line is never interleaved with other output.
+    const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
+    (void)ignored;
+}
+
+} // namespace
+
+std::string usageText() {
+    return "Cadrelle\n"
+           "Open Cadrelle.app to set up folders and capture automatically.\n"
+           "frame --input SCREENSHOT_PNG_OR_RECORDING_MP4 --frame FRAME_PNG --output DESTINATION\n"
+           "      [--video-format mp4|hevc-alpha|prores-4444]\n"
+           "inspect-frame --input FRAME_PNG\n"
+           "import-frames --library DIRECTORY FRAME_PNG ...\n"
+           "app [--background] [--data-dir DIRECTORY (development only)]";
+}
+
+void cli(const std::vector<std::string>& arguments, std::ostream& out) {
+    const CommandLine line = CommandLine::parse(arguments);
+    const auto found = commands().find(line.command);
+    if (found == commands().end()) {
+        out << usageText() << '\n';
+        return;
+    }
+    found->second(line, out);
+}
+
+int runProcess(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments.front() == "app") {
+        writeToStandardError("The background application is not part of this build yet.\n");
+        return 1;
+    }
+    try {
+        cli(arguments, std::cout);
+        std::cout.flush();
+        return 0;
+    } catch (const FailuresReported&) {
+        // Each failure was reported as it happened.
+    } catch (const std::exception& error) {
+        writeToStandardError("Error: " + userDescription(error) + "\n");
+    } catch (...) {
+        writeToStandardError("Error: " + userDescription(std::current_exception()) + "\n");
+    }
+    return 1;
+}
+
+} // namespace cadrelle

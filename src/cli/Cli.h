@@ -1,0 +1,20 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cadrelle {
+
+// Runs one command given the process arguments without the program path
+// (the first element is the command word). Throws on failure.
+void cli(const std::vector<std::string>& arguments, std::ostream& out);
+
+// The text printed for an unknown command, seven lines.
+std::string usageText();
+
+// Runs the process: a command, or the background application. Returns the
+// exit status.
+int runProcess(const std::vector<std::string>& arguments);
+
+} // namespace cadrelle

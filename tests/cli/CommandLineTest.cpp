@@ -1,0 +1,121 @@
+#include "RunCadrelle.h"
+#include "support/PngWriter.h"
+#include "support/TempDir.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace cadrelle;
+using namespace cadrelle::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
+void writeFrame(const fs::path& path, bool withOpening = true) {
+    RgbaImage image(24, 24, 0x202020FF);
+    if (withOpening) {
+        image.fill(6, 6, 12, 12, 0x00000000);
+    }
+    writeTestPng(path, image);
+}
+
+void expectFailure(const Outcome& outcome, const std::string& message) {
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "Error: " + message + "\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
+} // namespace
+
+TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
+    TempDir dir;
+    for (const std::string word : {"help", "--background", "--input"}) {
+        const auto outcome = runCadrelle({word, "x"}, dir.path());
+        EXPECT_EQ(outcome.status, 0) << word;
+        EXPECT_EQ(outcome.err, "");
+        ASSERT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 7) << outcome.out;
+        EXPECT_EQ(outcome.out.rfind("Cadrelle\n", 0), 0u);
+        EXPECT_NE(outcome.out.find("\n      [--video-format mp4|hevc-alpha|prores-4444]\n"),
+                  std::string::npos);
+    }
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"app", "--background"}}) {
+        const auto outcome = runCadrelle(arguments, dir.path());
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, "The background application is not part of this build yet.\n");
+    }
+}
+
+TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
+    TempDir dir;
+    writeFrame(dir / "frame.png");
+    writeFrame(dir / "closed.png", false);
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+
+    expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output"}, dir.path()),
+                  "Missing value for --output");
+    expectFailure(runCadrelle({"whatever", "--x"}, dir.path()), "Missing value for --x");
+    expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output", "o.png"}, dir.path()),
+                  "--frame is required");
+    // The frame is inspected before the missing input is noticed.
+    expectFailure(runCadrelle({"frame", "--frame", "closed.png"}, dir.path()),
+                  "The frame needs a transparent screen opening at its center.");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png"}, dir.path()),
+                  "--input is required");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.png"}, dir.path()),
+                  "--output is required");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.png", "--output",
+                               "o.png", "--video-format", "gif"},
+                              dir.path()),
+                  "Use --video-format mp4, hevc-alpha, or prores-4444.");
+    expectFailure(
+        runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.jpg", "--output", "o.jpg"},
+                    dir.path()),
+        "Choose a PNG screenshot or an MP4 recording.");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"closed.png", "frame.png", "shot.png"}));
+}
+
+TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
+    TempDir dir;
+    writeFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.PNG", RgbaImage(12, 12, 0xFF0000FF));
+    const std::vector<std::string> arguments = {"frame",    "--frame",  "frame.png",     "--input",
+                                                "shot.PNG", "--output", "out/framed.png"};
+    const auto first = runCadrelle(arguments, dir.path());
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "out/framed.png\n");
+    EXPECT_EQ(first.err, "");
+    const auto before = readText(dir / "out/framed.png");
+
+    expectFailure(runCadrelle(arguments, dir.path()), "out/framed.png: File exists");
+    EXPECT_EQ(readText(dir / "out/framed.png"), before);
+    EXPECT_EQ(dir.entries("out"), std::vector<std::string>{"framed.png"});
+}
+
+TEST(CommandLine, InspectAndImportReportTheFrames) {
+    TempDir dir;
+    writeFrame(dir / "Test Phone - Black - Portrait.png");
+    fs::copy_file(dir / "Test Phone - Black - Portrait.png", dir / "copy.png");
+
+    const auto inspected = runCadrelle(
+        {"inspect-frame", "ignored", "--input", "Test Phone - Black - Portrait.png"}, dir.path());
+    ASSERT_EQ(inspected.status, 0) << inspected.err;
+    const auto json = nlohmann::json::parse(inspected.out);
+    EXPECT_FALSE(json.contains("isBundled"));
+    EXPECT_EQ(json["name"], "Test Phone — Black");
+    EXPECT_EQ(json["screen"], (nlohmann::json{{"x", 6}, {"y", 6}, {"width", 12}, {"height", 12}}));
+    // Pretty-printed with keys in sorted order.
+    EXPECT_LT(inspected.out.find("\"color\""), inspected.out.find("\"digest\""));
+    EXPECT_LT(inspected.out.find("\"pixelWidth\""), inspected.out.find("\"screen\""));
+    EXPECT_NE(inspected.out.find("\n  \"id\""), std::string::npos);
+
+    const auto imported = runCadrelle(
+        {"import-frames", "--library", "lib", "Test Phone - Black - Portrait.png", "copy.png"},
+        dir.path());
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out, "Imported library: 1 frames\n");
+    const auto again = runCadrelle({"import-frames", "--library", "lib"}, dir.path());
+    EXPECT_EQ(again.out, "Imported library: 1 frames\n");
+}
