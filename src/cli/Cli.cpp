@@ -3,6 +3,8 @@
 #include "cli/Commands.h"
 #include "core/AppError.h"
 
+#include <QCoreApplication>
+
 #include <functional>
 #include <iostream>
 #include <map>
@@ -58,6 +60,12 @@ int runProcess(const std::vector<std::string>& arguments) {
         writeToStandardError("The background application is not part of this build yet.\n");
         return 1;
     }
+    // Commands that work on several threads use queues with Qt event loops,
+    // which need an application object.
+    static int argc = 1;
+    static char name[] = "cadrelle";
+    static char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv);
     try {
         cli(arguments, std::cout);
         std::cout.flush();

@@ -2,13 +2,74 @@
 
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
+#include "core/SerialQueue.h"
+#include "frames/Compositor.h"
 #include "frames/InspectFrame.h"
 #include "frames/LoadedFrame.h"
 #include "video/RenderCapture.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <optional>
 #include <ostream>
 
 namespace cadrelle {
+
+namespace {
+
+bool isScreenshot(const std::filesystem::path& input) {
+    std::string extension = input.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".png";
+}
+
+// Decodes a screenshot on its own queue while the frame is being inspected, so
+// the two decodes overlap. The result, or its error, is taken only after the
+// frame checks, so they keep their order.
+class ScreenshotPrefetch {
+public:
+    explicit ScreenshotPrefetch(const std::filesystem::path& input) {
+        if (QCoreApplication::instance() == nullptr) {
+            return;
+        }
+        queue_.emplace("lumivane.prefetch");
+        queue_->async([this, input] {
+            try {
+                raster_ = Raster::load(input);
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+        });
+    }
+    ~ScreenshotPrefetch() { wait(); }
+    ScreenshotPrefetch(const ScreenshotPrefetch&) = delete;
+    ScreenshotPrefetch& operator=(const ScreenshotPrefetch&) = delete;
+
+    bool started() const { return queue_.has_value(); }
+
+    const Raster& result() {
+        wait();
+        if (error_) {
+            std::rethrow_exception(error_);
+        }
+        return *raster_;
+    }
+
+private:
+    void wait() {
+        if (queue_) {
+            queue_->stop();
+        }
+    }
+
+    std::optional<Raster> raster_;
+    std::exception_ptr error_;
+    std::optional<SerialQueue> queue_;
+};
+
+} // namespace
 
 VideoExportFormat videoFormatOption(const CommandLine& line) {
     const auto value = line.optional("--video-format");
@@ -26,18 +87,27 @@ void runFrame(const CommandLine& line, std::ostream& out) {
     // The checks run in this order so that a bad frame is reported before the
     // capture is looked at.
     const auto framePath = filePath(line.required("--frame"));
+    std::optional<ScreenshotPrefetch> prefetch;
+    if (const auto input = line.optional("--input"); input && isScreenshot(*input)) {
+        prefetch.emplace(filePath(*input));
+    }
     FrameInspection inspection = inspectFrameWithImage(framePath);
     const auto input = filePath(line.required("--input"));
     const auto& outputText = line.required("--output");
+    const auto output = filePath(outputText);
     const LoadedFrame frame(std::move(inspection.asset), std::move(inspection.image),
                             std::move(inspection.mask));
     const VideoExportFormat format = videoFormatOption(line);
 
-    CaptureExportControl control;
-    ProgressLine progress("Framing recording");
-    renderCapture(input, filePath(outputText), frame, control, format,
-                  [&progress](double fraction) { progress.update(fraction); });
-    progress.clear();
+    if (prefetch && prefetch->started()) {
+        checkSeparateOutput(input, output);
+        render(prefetch->result(), output, frame);
+    } else {
+        CaptureExportControl control;
+        ProgressLine progress("Framing recording");
+        renderCapture(input, output, frame, control, format,
+                      [&progress](double fraction) { progress.update(fraction); });
+    }
     out << outputText << '\n';
 }
 

@@ -11,7 +11,6 @@
 #include "video/CaptureNaming.h"
 #include "video/RenderCapture.h"
 
-#include <QCoreApplication>
 #include <QThread>
 
 #include <algorithm>
@@ -183,18 +182,6 @@ void frameInParallel(BatchRun& run, const std::vector<std::string>& screenshots)
     }
 }
 
-// The worker queues run Qt event loops, which need an application object;
-// a command line run may not have made one yet.
-std::unique_ptr<QCoreApplication> ensureApplication() {
-    if (QCoreApplication::instance() != nullptr) {
-        return nullptr;
-    }
-    static int argc = 1;
-    static char name[] = "cadrelle";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
-
 } // namespace
 
 void runFrameAll(const CommandLine& line, std::ostream& out) {
@@ -211,10 +198,7 @@ void runFrameAll(const CommandLine& line, std::ostream& out) {
     }
     BatchRun run(library, line.optional("--preferred"), filePath(output), format,
                  line.positionals.size(), out);
-    {
-        const auto application = ensureApplication();
-        frameInParallel(run, screenshots);
-    }
+    frameInParallel(run, screenshots);
     // Recordings use several cores each while encoding: one at a time.
     for (const std::string& recording : recordings) {
         run.frame(recording);

@@ -135,13 +135,6 @@ void runWatch(const CommandLine& line, std::ostream& out) {
     config.journal =
         journalDirectory() / journalFileName(config.input, config.output.string(), config.allPNG);
 
-    std::unique_ptr<QCoreApplication> application;
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "cadrelle";
-        static char* argv[] = {name, nullptr};
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
     const StopSignals stopSignals;
     auto work = std::make_shared<WorkLine>();
 

@@ -52,11 +52,15 @@ void composeRow(const Raster& screenshot, const LoadedFrame& frame, std::int64_t
 
 } // namespace
 
-void render(const std::filesystem::path& input, const std::filesystem::path& output,
-            const LoadedFrame& frame) {
+void checkSeparateOutput(const std::filesystem::path& input, const std::filesystem::path& output) {
     if (resolvedPath(input) == resolvedPath(output)) {
         throw AppError("The output must be a separate file from the screenshot.");
     }
+}
+
+void render(const std::filesystem::path& input, const std::filesystem::path& output,
+            const LoadedFrame& frame) {
+    checkSeparateOutput(input, output);
     render(Raster::load(input), output, frame);
 }
 

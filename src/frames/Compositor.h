@@ -13,6 +13,10 @@ namespace cadrelle {
 void render(const std::filesystem::path& input, const std::filesystem::path& output,
             const LoadedFrame& frame);
 
+// Throws "The output must be a separate file from the screenshot." when both
+// paths lead to the same file (symbolic links resolved).
+void checkSeparateOutput(const std::filesystem::path& input, const std::filesystem::path& output);
+
 // The same for a screenshot already decoded (one that must not be `output`
 // itself), so a caller that had to decode it to choose the frame decodes it
 // only once.
