@@ -34,10 +34,10 @@ test-asan: deps
 bench: build
 	@bench/run-all $(BUILD_DIR)
 
-# Fuzzing is not part of CI: make fuzz TARGET=png SECONDS=600
+# Fuzzing is not part of CI: make fuzz TARGET=png|mp4_box SECONDS=600
 fuzz:
 	@scripts/install-deps --fuzz
-	@scripts/fuzz $(or $(TARGET),png) $(or $(SECONDS),600)
+	@scripts/fuzz $(or $(TARGET),png)_fuzzer $(or $(SECONDS),600)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
