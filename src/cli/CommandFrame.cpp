@@ -2,6 +2,7 @@
 
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
+#include "core/FileIO.h"
 #include "core/SerialQueue.h"
 #include "frames/Compositor.h"
 #include "frames/InspectFrame.h"
@@ -17,13 +18,6 @@
 namespace cadrelle {
 
 namespace {
-
-bool isScreenshot(const std::filesystem::path& input) {
-    std::string extension = input.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".png";
-}
 
 // Decodes a screenshot on its own queue while the frame is being inspected, so
 // the two decodes overlap. The result, or its error, is taken only after the
@@ -88,7 +82,7 @@ void runFrame(const CommandLine& line, std::ostream& out) {
     // capture is looked at.
     const auto framePath = filePath(line.required("--frame"));
     std::optional<ScreenshotPrefetch> prefetch;
-    if (const auto input = line.optional("--input"); input && isScreenshot(*input)) {
+    if (const auto input = line.optional("--input"); input && lowercaseExtension(*input) == "png") {
         prefetch.emplace(filePath(*input));
     }
     FrameInspection inspection = inspectFrameWithImage(framePath);

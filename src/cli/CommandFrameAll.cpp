@@ -2,6 +2,7 @@
 
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
+#include "core/FileIO.h"
 #include "core/SerialQueue.h"
 #include "frames/Compositor.h"
 #include "frames/FrameLibrary.h"
@@ -30,10 +31,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t kCachedFrames = 3;
 
 bool isRecording(const std::string& capture) {
-    std::string extension = fs::path(capture).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp4";
+    return lowercaseExtension(capture) == "mp4";
 }
 
 // One run of frame-all: the chosen library, the loaded frames shared by the

@@ -105,7 +105,9 @@ std::string newUuidString() {
     return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
 }
 
-std::string temporaryItemName() { return ".lumivane-" + newUuidString(); }
+std::string temporaryItemName() {
+    return ".lumivane-" + newUuidString();
+}
 
 std::filesystem::path resolvedPath(const std::filesystem::path& path) {
     std::error_code error;
@@ -116,13 +118,27 @@ std::filesystem::path resolvedPath(const std::filesystem::path& path) {
     return resolved;
 }
 
+std::string lowercaseExtension(const std::filesystem::path& path) {
+    std::string text = path.extension().string();
+    if (!text.empty()) {
+        text.erase(0, 1);
+    }
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
 void removeQuietly(const std::filesystem::path& path) noexcept {
     std::error_code error;
     std::filesystem::remove_all(path, error);
 }
 
 void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path) {
-    const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    const auto folder =
+        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     createDirectories(folder);
     const ScopedRemoval temporary(folder / temporaryItemName());
     writeNewFile(data, temporary.path(), false);
@@ -136,7 +152,8 @@ void writeExclusive(const std::string& data, const std::filesystem::path& path) 
 }
 
 void writeAtomically(std::span<const std::uint8_t> data, const std::filesystem::path& path) {
-    const auto folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    const auto folder =
+        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     createDirectories(folder);
     ScopedRemoval temporary(folder / temporaryItemName());
     writeNewFile(data, temporary.path(), true);

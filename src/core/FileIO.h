@@ -37,6 +37,9 @@ std::string temporaryItemName();
 // Resolves symbolic links in the existing part of a path and normalises the rest.
 std::filesystem::path resolvedPath(const std::filesystem::path& path);
 
+// The file name's extension without its dot, in ASCII lower case ("" when none).
+std::string lowercaseExtension(const std::filesystem::path& path);
+
 // Removes a file or folder tree, ignoring every error.
 void removeQuietly(const std::filesystem::path& path) noexcept;
 

@@ -1,6 +1,7 @@
 #include "CaptureDimensions.h"
 
 #include "core/AppError.h"
+#include "core/FileIO.h"
 #include "frames/Raster.h"
 #include "video/VideoSource.h"
 
@@ -9,23 +10,11 @@
 
 namespace cadrelle {
 
-namespace {
-
-std::string lowerCaseExtension(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    if (!extension.empty()) {
-        extension.erase(0, 1);
-    }
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
-
-} // namespace
+namespace {} // namespace
 
 MeasuredCapture measureCapture(const std::filesystem::path& capture,
                                const CaptureExportControl& control) {
-    const std::string extension = lowerCaseExtension(capture);
+    const std::string extension = lowercaseExtension(capture);
     if (extension == "mp4") {
         const VideoSource recording(capture, control);
         return {{recording.width(), recording.height()}, std::nullopt};

@@ -1,5 +1,6 @@
 #include "CaptureNaming.h"
 
+#include "core/FileIO.h"
 #include "core/Sha256.h"
 
 #include <QString>
@@ -13,10 +14,7 @@ namespace cadrelle {
 namespace {
 
 bool isRecording(const std::filesystem::path& capture) {
-    std::string extension = capture.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp4";
+    return lowercaseExtension(capture) == "mp4";
 }
 
 // The first `count` user-perceived characters (grapheme clusters), so that a

@@ -22,22 +22,12 @@ namespace cadrelle {
 
 namespace {
 
-std::string lowerExtension(const std::filesystem::path& path) {
-    std::string text = path.extension().string();
-    if (!text.empty()) {
-        text.erase(0, 1);
-    }
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 void checkBeforeWork(const std::filesystem::path& input, const std::filesystem::path& output,
                      VideoExportFormat format) {
     if (resolvedPath(input) == resolvedPath(output)) {
         throw AppError("The output must be a separate file from the recording.");
     }
-    if (lowerExtension(output) != extension(format)) {
+    if (lowercaseExtension(output) != extension(format)) {
         throw AppError("Save " + title(format) + " recordings with a ." + extension(format) +
                        " extension.");
     }

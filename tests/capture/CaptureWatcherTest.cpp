@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "support/CoreApplication.h"
+#include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 #include "video/CaptureNaming.h"
@@ -23,14 +24,7 @@ namespace {
 using test::entriesOf;
 using test::TempDir;
 
-template <typename Call> std::string messageOf(Call&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
+using test::messageOf;
 
 // What a watcher reported, collected from its queue.
 struct Reports {

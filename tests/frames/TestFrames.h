@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frames/Raster.h"
+#include "support/Messages.h"
 #include "support/PngWriter.h"
 
 #include <cstdint>
@@ -30,16 +31,6 @@ std::filesystem::path writeFrame(const std::filesystem::path& path,
 
 // A picture whose every pixel differs from its neighbours, opaque.
 RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height);
-
-// The message of the error `call` throws, or "" when it throws nothing.
-template <typename Call> std::string messageOf(Call&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
 
 // The premultiplied pixel at (x, y) as 0xRRGGBBAA.
 std::uint32_t pixelAt(const Raster& raster, std::int64_t x, std::int64_t y);

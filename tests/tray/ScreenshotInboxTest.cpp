@@ -1,4 +1,5 @@
 #include "tray/ScreenshotInbox.h"
+#include "support/Messages.h"
 
 #include "../capture/CaptureTestSupport.h"
 #include "core/AppError.h"
@@ -17,14 +18,7 @@ using test::TempDir;
 
 const std::string kID = "0123456789abcdef0123456789abcdef";
 
-template <typename Call> std::string messageOf(Call&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
+using test::messageOf;
 
 class ScreenshotInboxTest : public ::testing::Test {
 protected:
