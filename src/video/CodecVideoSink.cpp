@@ -129,12 +129,7 @@ void CodecVideoSink::drain(const CaptureExportControl* control) {
 }
 
 void CodecVideoSink::writePending(std::int64_t end) {
-    if (pending_->data == nullptr) {
-        return;
-    }
-    pending_->duration = std::max<std::int64_t>(1, end - pending_->pts);
-    writer_.write(*pending_, *stream_, settings_.timeBase, kEncodeFailed);
-    av_packet_unref(pending_.get());
+    writer_.writeHeldBack(*pending_, end, *stream_, settings_.timeBase, kEncodeFailed);
 }
 
 } // namespace cadrelle

@@ -2,6 +2,8 @@
 
 #include "core/AppError.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/opt.h>
 }
@@ -52,6 +54,16 @@ void MovieWriter::start() {
     av_dict_free(&options);
     throwOnFailure(status, failed, path_.string());
     started_ = true;
+}
+
+void MovieWriter::writeHeldBack(AVPacket& pending, std::int64_t end, const AVStream& stream,
+                                AVRational from, const char* fallback) {
+    if (pending.data == nullptr) {
+        return;
+    }
+    pending.duration = std::max<std::int64_t>(1, end - pending.pts);
+    write(pending, stream, from, fallback);
+    av_packet_unref(&pending);
 }
 
 void MovieWriter::write(AVPacket& packet, const AVStream& stream, AVRational from,

@@ -29,6 +29,11 @@ public:
     void start();
     // Writes a packet whose times are in `from` units, interleaved by time.
     void write(AVPacket& packet, const AVStream& stream, AVRational from, const char* fallback);
+    // Writes a held-back video packet, if any, lasting until `end` (at least one
+    // tick), and empties it. Holding one packet back lets each frame last until
+    // the next one starts, so variable frame timing survives.
+    void writeHeldBack(AVPacket& pending, std::int64_t end, const AVStream& stream, AVRational from,
+                       const char* fallback);
     // Writes the index, moving it to the front; throws "Unable to finish the
     // recording.", FileError or Cancelled.
     void finish();
