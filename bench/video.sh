@@ -80,7 +80,7 @@ time_pair() { # NAME FORMAT EXTENSION PEER
         --prepare "rm -f '$work/ours.$ext'" \
         "'$cadrelle' frame --input '$work/rec10.mp4' --frame '$frame' --output '$work/ours.$ext' --video-format $format" \
         >/dev/null
-    hyperfine --runs "$runs" --style none --export-json "$work/$name-peer.json" \
+    hyperfine --shell bash --runs "$runs" --style none --export-json "$work/$name-peer.json" \
         --prepare "rm -f '$work/peer.$ext'" "bash -c '$peer $work/rec10.mp4 $work/peer.$ext'" \
         >/dev/null
     local ours peer_s
