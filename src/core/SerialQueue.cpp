@@ -4,6 +4,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <openssl/crypto.h>
+
 #include <future>
 #include <map>
 #include <stdexcept>
@@ -196,6 +198,10 @@ void SerialQueue::stop(StopMode mode) {
             [worker] {
                 worker->removeAllTimers();
                 worker->deleteLater();
+                // Qt reports the thread finished before its thread-local
+                // destructors run, and the process may exit right after
+                // stop() returns: free OpenSSL's per-thread state here.
+                OPENSSL_thread_stop();
                 QThread::currentThread()->quit();
             },
             Qt::QueuedConnection);
