@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CaptureProgress.h"
 #include "capture/CaptureRecord.h"
 #include "capture/WatchConfiguration.h"
 #include "video/VideoExportFormat.h"
@@ -22,7 +23,8 @@ class CaptureWatcher final {
 public:
     using OnCapture = std::function<void(const CaptureRecord&)>;
     using OnError = std::function<void(const std::string&)>;
-    using OnProgress = std::function<void(const std::optional<std::string>&)>;
+    // Current work, or none when the watcher is idle again.
+    using OnProgress = std::function<void(const std::optional<CaptureProgress>&)>;
     // The answer to a format question; may be called on any thread, at most
     // once. None means the user declined or the question was withdrawn.
     using FormatAnswer = std::function<void(std::optional<VideoExportFormat>)>;

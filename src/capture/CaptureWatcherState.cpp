@@ -2,11 +2,6 @@
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
-#include "core/JsonSupport.h"
-#include "frames/Compositor.h"
-#include "video/CaptureDimensions.h"
-#include "video/CaptureNaming.h"
-#include "video/RenderCapture.h"
 
 #include <QFileSystemWatcher>
 #include <QString>
@@ -19,23 +14,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::size_t kCachedFrames = 3;
 constexpr int kAttempts = 10;
 // A burst of folder events becomes one scan this long after the first.
 constexpr auto kEventDelay = 20ms;
 
 std::chrono::milliseconds settlingTime(bool recording) {
     return recording ? 3000ms : 1000ms;
-}
-
-double nowSinceReferenceDate() {
-    return secondsSinceReferenceDate(Clock::now());
-}
-
-bool itemExists(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() !=
-           std::filesystem::file_type::not_found;
 }
 
 // Reports "no current work" on every way out of processing.
@@ -64,7 +48,8 @@ CaptureWatcherState::CaptureWatcherState(WatchConfiguration config,
                                          CaptureWatcher::SteadyNow now)
     : config_(std::move(config)), onCapture_(std::move(onCapture)), onError_(std::move(onError)),
       onProgress_(std::move(onProgress)), chooseVideoFormat_(std::move(chooseVideoFormat)),
-      now_(now ? std::move(now) : CaptureWatcher::SteadyNow(&std::chrono::steady_clock::now)) {}
+      now_(now ? std::move(now) : CaptureWatcher::SteadyNow(&std::chrono::steady_clock::now)),
+      framer_(config_.framingSetup()) {}
 
 CaptureWatcherState::~CaptureWatcherState() {
     queue.stop(SerialQueue::StopMode::cancel);
@@ -73,9 +58,6 @@ CaptureWatcherState::~CaptureWatcherState() {
 void CaptureWatcherState::setUp() {
     if (config_.assets.empty()) {
         throw AppError("Import a device frame to start capturing.");
-    }
-    if (config_.screenshotInbox && !config_.inboxRoute) {
-        throw std::invalid_argument("A screenshot inbox needs an inbox route.");
     }
     folderLock_ = std::make_unique<CaptureFolderLock>(config_.input);
     createDirectories(config_.output);
@@ -359,89 +341,50 @@ CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
     if (!stamp) {
         throw AppError("The capture is no longer available.");
     }
-    if (onProgress_) {
-        onProgress_("Preparing " + candidate.name + "\u2026");
-    }
     const ProgressReset reset(onProgress_);
     return processWithStamp(candidate, *stamp);
 }
 
 std::optional<CaptureRecord>
 CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const FileStamp& stamp) {
-    const std::string path = candidate.path.string();
-    // A screenshot is decoded once: for its size here and for rendering below.
-    MeasuredCapture measured = measureCapture(candidate.path, exportControl);
-    const FrameAsset asset = selectFrame(measured.size, candidate.name, config_.assets,
-                                         config_.selectedID, config_.automaticallyMatch);
-    const std::string fingerprint = captureFingerprint(candidate.path, asset.id, exportControl);
+    const CaptureExportControl job = exportControl.child();
+    CaptureProgressHandler progress;
+    if (onProgress_) {
+        progress = [this](const CaptureProgress& step) { onProgress_(step); };
+    }
+    MatchedCapture matched = framer_.match(candidate.path, job, progress);
+    framer_.identify(matched, job);
     if (FileStamp::of(candidate.path) != stamp) {
         throw AppError("The capture is still being saved.");
     }
-    if (!candidate.isRecording && config_.screenshotInbox) {
-        return config_.inboxRoute(InboxRequest{*config_.screenshotInbox, candidate.path,
-                                               fingerprint, asset, config_.library, config_.output},
-                                  exportControl);
-    }
     VideoExportFormat format = config_.videoFormat;
-    if (candidate.isRecording && chooseVideoFormat_) {
-        const auto chosen = videoChoices_.find(path);
-        if (chosen != videoChoices_.end() && chosen->second.stamp == stamp) {
-            format = chosen->second.format;
-        } else {
-            for (const auto option : kAllVideoExportFormats) {
-                const std::string identifier =
-                    captureIdentifier(candidate.path, fingerprint, option);
-                const auto output = config_.output /
-                                    framedOutputName(candidate.path, identifier, extension(option));
-                if (itemExists(output)) {
-                    return existingRecord(candidate, identifier, output, asset);
-                }
-            }
-            askForFormat(candidate, stamp);
+    if (matched.isRecording() && chooseVideoFormat_) {
+        std::optional<CaptureRecord> existing;
+        const auto chosen = recordingFormat(candidate, stamp, matched, existing);
+        if (!chosen) {
+            return existing;
+        }
+        format = *chosen;
+    }
+    return framer_.frame(matched, format, job, progress).record;
+}
+
+std::optional<VideoExportFormat>
+CaptureWatcherState::recordingFormat(const CaptureCandidate& candidate, const FileStamp& stamp,
+                                     const MatchedCapture& matched,
+                                     std::optional<CaptureRecord>& existing) {
+    const auto chosen = videoChoices_.find(candidate.path.string());
+    if (chosen != videoChoices_.end() && chosen->second.stamp == stamp) {
+        return chosen->second.format;
+    }
+    // A recording framed before in any format is not asked about again.
+    for (const auto option : kAllVideoExportFormats) {
+        if ((existing = framer_.existingOutput(matched, option))) {
             return std::nullopt;
         }
     }
-    const std::string identifier = captureIdentifier(candidate.path, fingerprint, format);
-    const auto output = config_.output / framedOutputName(candidate.path, identifier,
-                                                          framedExtension(candidate.path, format));
-    if (itemExists(output)) {
-        return existingRecord(candidate, identifier, output, asset);
-    }
-    const LoadedFrame& frame = loadedFrame(asset);
-    exportControl.checkCancelled();
-    if (measured.screenshot) {
-        render(*measured.screenshot, output, frame);
-        return existingRecord(candidate, identifier, output, asset);
-    }
-    int lastPercent = -1;
-    renderCapture(candidate.path, output, frame, exportControl, format, [&](double fraction) {
-        const int percent = std::clamp(static_cast<int>(fraction * 100.0), 0, 100);
-        if (percent != lastPercent && onProgress_) {
-            lastPercent = percent;
-            onProgress_("Framing recording \u00B7 " + std::to_string(percent) + "%");
-        }
-    });
-    return existingRecord(candidate, identifier, output, asset);
-}
-
-CaptureRecord CaptureWatcherState::existingRecord(const CaptureCandidate& candidate,
-                                                  const std::string& identifier,
-                                                  const std::filesystem::path& output,
-                                                  const FrameAsset& asset) {
-    return CaptureRecord{identifier, nowSinceReferenceDate(), candidate.path.string(),
-                         output.string(), frameKey(asset)};
-}
-
-const LoadedFrame& CaptureWatcherState::loadedFrame(const FrameAsset& asset) {
-    const auto found = cached_.find(asset.id);
-    if (found != cached_.end()) {
-        return found->second;
-    }
-    if (cached_.size() >= kCachedFrames) {
-        cached_.clear();
-    }
-    LoadedFrame frame(asset, config_.library.directory / asset.file);
-    return cached_.emplace(asset.id, std::move(frame)).first->second;
+    askForFormat(candidate, stamp);
+    return std::nullopt;
 }
 
 void CaptureWatcherState::askForFormat(const CaptureCandidate& candidate, const FileStamp& stamp) {

@@ -2,11 +2,11 @@
 
 #include "capture/CaptureCandidates.h"
 #include "capture/CaptureFolderLock.h"
+#include "capture/CaptureFramer.h"
 #include "capture/CaptureJournal.h"
 #include "capture/CaptureWatcher.h"
 #include "core/CaptureExportControl.h"
 #include "core/SerialQueue.h"
-#include "frames/LoadedFrame.h"
 
 #include <chrono>
 #include <map>
@@ -22,7 +22,8 @@ QT_END_NAMESPACE
 namespace cadrelle {
 
 // Everything a CaptureWatcher keeps. After construction every member is used
-// only on `queue`, except `exportControl`, which is shared under its lock.
+// only on `queue`, except `exportControl`, the parent of every job's token,
+// which stop() cancels from another thread.
 class CaptureWatcherState final : public std::enable_shared_from_this<CaptureWatcherState> {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
@@ -58,9 +59,12 @@ private:
     std::optional<CaptureRecord> processCapture(const CaptureCandidate& candidate);
     std::optional<CaptureRecord> processWithStamp(const CaptureCandidate& candidate,
                                                   const FileStamp& stamp);
-    CaptureRecord existingRecord(const CaptureCandidate& candidate, const std::string& identifier,
-                                 const std::filesystem::path& output, const FrameAsset& asset);
-    const LoadedFrame& loadedFrame(const FrameAsset& asset);
+    // The format a settled recording is framed in, or none when the user has
+    // to be asked (or its framed file exists already: then `existing`).
+    std::optional<VideoExportFormat> recordingFormat(const CaptureCandidate& candidate,
+                                                     const FileStamp& stamp,
+                                                     const MatchedCapture& matched,
+                                                     std::optional<CaptureRecord>& existing);
     void askForFormat(const CaptureCandidate& candidate, const FileStamp& stamp);
     void answerFormat(const std::string& path, const FileStamp& stamp,
                       std::optional<VideoExportFormat> format);
@@ -84,7 +88,7 @@ private:
     std::map<std::string, VideoChoice> videoChoices_;
     HandledFiles handled_;
     std::map<std::string, PendingFile> pending_;
-    std::map<std::string, LoadedFrame> cached_;
+    CaptureFramer framer_;
     std::optional<std::string> lastError_;
     bool stopped_ = false;
     bool started_ = false;

@@ -4,6 +4,10 @@
 
 namespace cadrelle {
 
+FramingSetup WatchConfiguration::framingSetup() const {
+    return FramingSetup{library, assets, selectedID, automaticallyMatch, output, screenshotInbox};
+}
+
 std::string journalFileName(const std::filesystem::path& resolvedInput,
                             const std::string& outputAsStored, bool allPNG) {
     Sha256 hash;

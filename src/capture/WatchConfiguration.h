@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/InboxRoute.h"
+#include "capture/CaptureFramer.h"
 #include "frames/FrameAsset.h"
 #include "frames/FrameLibrary.h"
 #include "video/VideoExportFormat.h"
@@ -24,10 +24,12 @@ struct WatchConfiguration {
     std::filesystem::path journal;
     // Used for recordings when there is no way to ask the user.
     VideoExportFormat videoFormat = VideoExportFormat::mp4;
-    // The inbox directory when Quick Access is on; screenshots then go
-    // through `inboxRoute` instead of straight into the export folder.
+    // The inbox directory when Quick Access is on; screenshots then become
+    // pending inbox items instead of files in the export folder.
     std::optional<std::filesystem::path> screenshotInbox;
-    InboxRoute inboxRoute;
+
+    // What the run frames with.
+    FramingSetup framingSetup() const;
 };
 
 // The journal's file name for a watch configuration: the SHA-256 (64

@@ -1,6 +1,7 @@
 #include "Cli.h"
 
 #include "cli/Commands.h"
+#include "cli/StandardError.h"
 #include "core/AppError.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <functional>
 #include <iostream>
 #include <map>
-#include <unistd.h>
 
 namespace cadrelle {
 
@@ -25,12 +25,6 @@ const std::map<std::string, Command>& commands() {
         {"watch", runWatch},
     };
     return table;
-}
-
-void writeToStandardError(const std::string& text) {
-    // One write, so that the line is never interleaved with other output.
-    const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
-    (void)ignored;
 }
 
 } // namespace
@@ -57,7 +51,7 @@ void cli(const std::vector<std::string>& arguments, std::ostream& out) {
 
 int runProcess(const std::vector<std::string>& arguments) {
     if (arguments.empty() || arguments.front() == "app") {
-        writeToStandardError("The background application is not part of this build yet.\n");
+        writeStandardError("The background application is not part of this build yet.\n");
         return 1;
     }
     // Commands that work on several threads use queues with Qt event loops,
@@ -73,9 +67,9 @@ int runProcess(const std::vector<std::string>& arguments) {
     } catch (const FailuresReported&) {
         // Each failure was reported as it happened.
     } catch (const std::exception& error) {
-        writeToStandardError("Error: " + userDescription(error) + "\n");
+        writeStandardError("Error: " + userDescription(error) + "\n");
     } catch (...) {
-        writeToStandardError("Error: " + userDescription(std::current_exception()) + "\n");
+        writeStandardError("Error: " + userDescription(std::current_exception()) + "\n");
     }
     return 1;
 }

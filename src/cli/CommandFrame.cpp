@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "capture/CaptureProgress.h"
+#include "capture/RenderCapture.h"
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
@@ -7,7 +9,6 @@
 #include "frames/Compositor.h"
 #include "frames/InspectFrame.h"
 #include "frames/LoadedFrame.h"
-#include "video/RenderCapture.h"
 
 #include <QCoreApplication>
 
@@ -98,9 +99,11 @@ void runFrame(const CommandLine& line, std::ostream& out) {
         render(prefetch->result(), output, frame);
     } else {
         CaptureExportControl control;
-        ProgressLine progress("Framing recording");
-        renderCapture(input, output, frame, control, format,
-                      [&progress](double fraction) { progress.update(fraction); });
+        ProgressLine progress;
+        renderCapture(input, output, frame, control, format, [&](double fraction) {
+            progress.show(
+                progressText({input, CaptureProgress::Phase::framingRecording, fraction}));
+        });
     }
     out << outputText << '\n';
 }

@@ -1,26 +1,21 @@
 #include "cli/Commands.h"
 
+#include "capture/CaptureFramer.h"
+#include "capture/CaptureNaming.h"
 #include "cli/ProgressLine.h"
+#include "cli/StandardError.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/SerialQueue.h"
-#include "frames/Compositor.h"
-#include "frames/FrameLibrary.h"
-#include "frames/LoadedFrame.h"
 #include "frames/ShippedFrames.h"
-#include "video/CaptureDimensions.h"
-#include "video/CaptureNaming.h"
-#include "video/RenderCapture.h"
 
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <ostream>
-#include <unistd.h>
 
 namespace cadrelle {
 
@@ -28,21 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kCachedFrames = 3;
-
-bool isRecording(const std::string& capture) {
-    return lowercaseExtension(capture) == "mp4";
-}
-
-// One run of frame-all: the chosen library, the loaded frames shared by the
-// workers, and the reporting of results, which several workers may do at once.
+// One run of frame-all: the framing path shared by the workers, and the
+// reporting of results, which several workers may do at once.
 class BatchRun {
 public:
-    BatchRun(FrameLibrary library, std::optional<std::string> preferred, fs::path output,
-             VideoExportFormat format, std::size_t total, std::ostream& out)
-        : library_(std::move(library)), assets_(library_.load()), preferred_(std::move(preferred)),
-          output_(std::move(output)), format_(format), total_(total), out_(out),
-          progress_("Framing") {}
+    BatchRun(FramingSetup setup, VideoExportFormat format, std::size_t total, std::ostream& out)
+        : framer_(std::move(setup)), format_(format), total_(total), out_(out) {}
 
     // Frames one capture and reports the outcome; never throws.
     void frame(const std::string& capture) {
@@ -57,73 +43,37 @@ public:
 
 private:
     void frameOrThrow(const std::string& capture) {
-        const fs::path input(capture);
-        CaptureExportControl control;
-        MeasuredCapture measured = measureCapture(input, control);
-        const FrameAsset asset =
-            selectFrame(measured.size, input.filename().string(), assets_, preferred_, true);
-        note("Frame for " + capture + ": " + frameKey(asset) + "\n");
-        const std::string fingerprint =
-            captureFingerprint(fs::absolute(input).lexically_normal(), asset.id, control);
-        const fs::path output =
-            output_ / framedOutputName(input, captureIdentifier(input, fingerprint, format_),
-                                       framedExtension(input, format_));
-        if (fs::exists(output)) {
-            finish(capture, output, false);
-            return;
-        }
-        const std::shared_ptr<const LoadedFrame> frame = loadedFrame(asset);
-        if (measured.screenshot) {
-            // Decoded once, to choose the frame, and framed from memory.
-            render(*measured.screenshot, output, *frame);
-            measured.screenshot.reset();
-            finish(capture, output, true);
-            return;
-        }
-        renderCapture(input, output, *frame, control, format_, [this](double fraction) {
-            std::lock_guard guard(lock_);
-            progress_.show(countText() + " · " + std::to_string(static_cast<int>(fraction * 100)) +
-                           "%");
-        });
-        finish(capture, output, true);
+        const CaptureExportControl control;
+        MatchedCapture matched = framer_.match(filePath(capture), control);
+        note("Frame for " + capture + ": " + frameKey(matched.asset) + "\n");
+        framer_.identify(matched, control);
+        const FramingResult result =
+            framer_.frame(matched, format_, control, [this](const CaptureProgress& step) {
+                std::lock_guard guard(lock_);
+                progress_.show("Framing \u00B7 " + countText() + " \u00B7 " +
+                               std::to_string(static_cast<int>(step.fraction * 100)) + "%");
+            });
+        finish(capture, result.record.output, result.framed);
     }
 
-    // Each frame is decoded once and shared by every worker that uses it.
-    std::shared_ptr<const LoadedFrame> loadedFrame(const FrameAsset& asset) {
-        {
-            std::lock_guard guard(lock_);
-            if (const auto found = frames_.find(asset.id); found != frames_.end()) {
-                return found->second;
-            }
-        }
-        auto frame = std::make_shared<const LoadedFrame>(asset, library_.directory / asset.file);
-        std::lock_guard guard(lock_);
-        // A few frames stay decoded; workers keep their own reference to the
-        // one they use, so dropping the cache never pulls a frame from under them.
-        if (frames_.size() >= kCachedFrames && frames_.count(asset.id) == 0) {
-            frames_.clear();
-        }
-        return frames_.emplace(asset.id, std::move(frame)).first->second;
-    }
-
-    void finish(const std::string& capture, const fs::path& output, bool framed) {
+    void finish(const std::string& capture, const std::string& output, bool framed) {
         std::lock_guard guard(lock_);
         ++done_;
         progress_.clear();
         if (framed) {
-            out_ << output.string() << '\n' << std::flush;
+            out_ << output << '\n' << std::flush;
         } else {
-            writeError("Already framed: " + capture + ": " + output.string() + "\n");
+            writeStandardError("Already framed: " + capture + ": " + output + "\n");
         }
-        progress_.show(countText());
+        showCount();
     }
 
     // A line of information on standard error, between progress updates.
     void note(const std::string& line) {
         std::lock_guard guard(lock_);
         progress_.clear();
-        writeError(line);
-        progress_.show(countText());
+        writeStandardError(line);
+        showCount();
     }
 
     void reportFailure(const std::string& capture, const std::string& description) {
@@ -131,30 +81,22 @@ private:
         ++done_;
         ++failures_;
         progress_.clear();
-        writeError("Error: " + capture + ": " + description + "\n");
-        progress_.show(countText());
+        writeStandardError("Error: " + capture + ": " + description + "\n");
+        showCount();
     }
+
+    void showCount() { progress_.show("Framing \u00B7 " + countText()); }
 
     std::string countText() const {
         return std::to_string(done_) + " of " + std::to_string(total_);
     }
 
-    static void writeError(const std::string& text) {
-        // One write per line, so lines of different workers never mix.
-        const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
-        (void)ignored;
-    }
-
-    const FrameLibrary library_;
-    const std::vector<FrameAsset> assets_;
-    const std::optional<std::string> preferred_;
-    const fs::path output_;
+    CaptureFramer framer_;
     const VideoExportFormat format_;
     const std::size_t total_;
     std::ostream& out_;
 
     std::mutex lock_; // guards everything below
-    std::map<std::string, std::shared_ptr<const LoadedFrame>> frames_;
     ProgressLine progress_;
     std::size_t done_ = 0;
     std::size_t failures_ = 0;
@@ -187,15 +129,18 @@ void runFrameAll(const CommandLine& line, std::ostream& out) {
     const VideoExportFormat format = videoFormatOption(line);
     const auto libraryOption = line.optional("--library");
     // The library is only read: the shipped frames are used where they are.
-    const FrameLibrary library{libraryOption ? filePath(*libraryOption) : shippedFramesDirectory()};
+    FramingSetup setup;
+    setup.library.directory = libraryOption ? filePath(*libraryOption) : shippedFramesDirectory();
+    setup.assets = setup.library.load();
+    setup.selectedID = line.optional("--preferred");
+    setup.output = filePath(output);
 
     std::vector<std::string> screenshots;
     std::vector<std::string> recordings;
     for (const std::string& capture : line.positionals) {
-        (isRecording(capture) ? recordings : screenshots).push_back(capture);
+        (isRecording(filePath(capture)) ? recordings : screenshots).push_back(capture);
     }
-    BatchRun run(library, line.optional("--preferred"), filePath(output), format,
-                 line.positionals.size(), out);
+    BatchRun run(std::move(setup), format, line.positionals.size(), out);
     frameInParallel(run, screenshots);
     // Recordings use several cores each while encoding: one at a time.
     for (const std::string& recording : recordings) {

@@ -2,8 +2,11 @@
 
 #include "capture/CaptureWatcher.h"
 #include "capture/WatchConfiguration.h"
+#include "cli/ProgressLine.h"
+#include "cli/StandardError.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/PostToThread.h"
 #include "frames/FrameLibrary.h"
 #include "frames/ShippedFrames.h"
 
@@ -35,35 +38,32 @@ std::filesystem::path journalDirectory() {
     return base / "cadrelle" / "journals";
 }
 
-void writeError(const std::string& text) {
-    const ssize_t ignored = ::write(STDERR_FILENO, text.data(), text.size());
-    (void)ignored;
-}
-
-// One line of current work on standard error, drawn only on a terminal.
-class WorkLine {
+// Prints what the watcher reports, on the main thread. The watcher's
+// callbacks run on its queue and post here; whatever is posted after this
+// object is gone is dropped with it.
+class WatchReport : public QObject {
 public:
-    void show(const std::optional<std::string>& text) {
-        if (!enabled_) {
-            return;
-        }
-        if (text) {
-            writeError("\r\033[K" + *text);
-            visible_ = true;
-        } else {
-            clear();
-        }
+    explicit WatchReport(std::ostream& out) : out_(out) {}
+
+    void framed(const std::string& output) {
+        work_.clear();
+        out_ << output << '\n' << std::flush;
     }
-    void clear() {
-        if (visible_) {
-            writeError("\r\033[K");
-            visible_ = false;
+    void failed(const std::string& message) {
+        work_.clear();
+        writeStandardError("Error: " + message + "\n");
+    }
+    void working(const std::optional<CaptureProgress>& progress) {
+        if (progress) {
+            work_.show(progressText(*progress));
+        } else {
+            work_.clear();
         }
     }
 
 private:
-    bool enabled_ = ::isatty(STDERR_FILENO) == 1;
-    bool visible_ = false;
+    std::ostream& out_;
+    ProgressLine work_;
 };
 
 // Turns SIGINT and SIGTERM into a quit of the main event loop: the handler
@@ -113,11 +113,6 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-// Runs a closure on the main thread.
-template <typename Work> void onMainThread(Work work) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
-}
-
 } // namespace
 
 void runWatch(const CommandLine& line, std::ostream& out) {
@@ -136,31 +131,28 @@ void runWatch(const CommandLine& line, std::ostream& out) {
         journalDirectory() / journalFileName(config.input, config.output.string(), config.allPNG);
 
     const StopSignals stopSignals;
-    auto work = std::make_shared<WorkLine>();
+    WatchReport report(out);
+    WatchReport* const receiver = &report;
 
     CaptureWatcher watcher(
         config,
-        [&out, work](const CaptureRecord& record) {
-            onMainThread([&out, work, path = record.output] {
-                work->clear();
-                out << path << '\n' << std::flush;
-            });
+        [receiver](const CaptureRecord& record) {
+            postToThreadOf(receiver,
+                           [receiver, output = record.output] { receiver->framed(output); });
         },
-        [work](const std::string& message) {
-            onMainThread([work, message] {
-                work->clear();
-                writeError("Error: " + message + "\n");
-            });
+        [receiver](const std::string& message) {
+            postToThreadOf(receiver, [receiver, message] { receiver->failed(message); });
         },
-        [work](const std::optional<std::string>& text) {
-            onMainThread([work, text] { work->show(text); });
+        [receiver](const std::optional<CaptureProgress>& progress) {
+            postToThreadOf(receiver, [receiver, progress] { receiver->working(progress); });
         });
     watcher.start();
     QCoreApplication::exec();
+    // No callback runs after the stop, so the report outlives every post.
     watcher.stop();
     // Results reported just before the stop are still printed.
     QCoreApplication::sendPostedEvents();
-    work->clear();
+    report.working(std::nullopt);
 }
 
 } // namespace cadrelle

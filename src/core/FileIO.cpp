@@ -166,4 +166,10 @@ void writeAtomically(const std::string& data, const std::filesystem::path& path)
     writeAtomically(asBytes(data), path);
 }
 
+bool itemExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(path, error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
 } // namespace cadrelle

@@ -40,6 +40,11 @@ std::filesystem::path resolvedPath(const std::filesystem::path& path);
 // The file name's extension without its dot, in ASCII lower case ("" when none).
 std::string lowercaseExtension(const std::filesystem::path& path);
 
+// Whether anything is at `path`: a file, a folder, or a symbolic link, even
+// one whose target is missing (links are not followed, so a dangling link
+// counts as taken, as it does for a new hard link or exclusive create).
+bool itemExists(const std::filesystem::path& path);
+
 // Removes a file or folder tree, ignoring every error.
 void removeQuietly(const std::filesystem::path& path) noexcept;
 

@@ -21,11 +21,6 @@ namespace {
 constexpr const char* kCatalog = "catalog.json";
 constexpr const char* kRetired = "retired.json";
 
-bool itemExists(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
-
 bool isPlainFileName(const std::string& file) {
     return !file.empty() && std::filesystem::path(file).filename().string() == file &&
            file.front() != '.';

@@ -1,11 +1,11 @@
 #include "SimulatorCommandRunner.h"
 
 #include "core/AppError.h"
+#include "core/FirstCharacters.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cstdlib>
@@ -38,17 +38,6 @@ std::optional<QString> decodeUtf8(const Bytes& bytes) {
         return std::nullopt;
     }
     return text;
-}
-
-// The first `limit` user-perceived characters, so that no character made of
-// several code points is cut apart.
-QString firstCharacters(const QString& text, qsizetype limit) {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype count = 0;
-    while (count < limit && finder.toNextBoundary() != -1) {
-        ++count;
-    }
-    return count < limit ? text : text.left(finder.position());
 }
 
 bool isExecutableFile(const std::filesystem::path& path) {

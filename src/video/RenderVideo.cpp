@@ -31,8 +31,7 @@ void checkBeforeWork(const std::filesystem::path& input, const std::filesystem::
         throw AppError("Save " + title(format) + " recordings with a ." + extension(format) +
                        " extension.");
     }
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(output, error))) {
+    if (itemExists(output)) {
         throw AppError("The output already exists. Choose a different filename.");
     }
 }
@@ -67,8 +66,8 @@ private:
 } // namespace
 
 void renderVideo(const std::filesystem::path& input, const std::filesystem::path& output,
-                 const LoadedFrame& frame, CaptureExportControl& control, VideoExportFormat format,
-                 const std::function<void(double)>& progress) {
+                 const LoadedFrame& frame, const CaptureExportControl& control,
+                 VideoExportFormat format, const std::function<void(double)>& progress) {
     checkBeforeWork(input, output, format);
     const std::optional<FileStamp> before = FileStamp::of(input);
     VideoSource source(input, control);

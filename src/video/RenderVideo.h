@@ -13,7 +13,7 @@ namespace cadrelle {
 // `format`, with its audio; progress goes from 0 to 1 on the calling thread.
 // Throws AppError, FileError or Cancelled; a failed export leaves nothing.
 void renderVideo(const std::filesystem::path& input, const std::filesystem::path& output,
-                 const LoadedFrame& frame, CaptureExportControl& control, VideoExportFormat format,
-                 const std::function<void(double)>& progress);
+                 const LoadedFrame& frame, const CaptureExportControl& control,
+                 VideoExportFormat format, const std::function<void(double)>& progress);
 
 } // namespace cadrelle

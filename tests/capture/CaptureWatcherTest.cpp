@@ -2,13 +2,14 @@
 #include "CaptureTestSupport.h"
 #include "capture/CaptureCandidates.h"
 #include "capture/CaptureJournal.h"
+#include "capture/CaptureNaming.h"
+#include "capture/ScreenshotInbox.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "support/CoreApplication.h"
 #include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
-#include "video/CaptureNaming.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,9 @@ struct Reports {
     std::vector<CaptureRecord> captures;
     std::vector<std::string> errors;
     std::vector<std::string> progress;
+    // Runs on the watcher's queue each time processing of a capture ends,
+    // before the watcher checks the capture once more.
+    std::function<void()> afterProcessing;
 
     std::vector<CaptureRecord> capturesNow() {
         std::lock_guard guard(lock);
@@ -94,11 +98,15 @@ protected:
                 std::lock_guard guard(reports.lock);
                 reports.errors.push_back(message);
             },
-            [this](const std::optional<std::string>& text) {
-                std::lock_guard guard(reports.lock);
-                if (text) {
-                    reports.progress.push_back(*text);
+            [this](const std::optional<CaptureProgress>& step) {
+                if (!step) {
+                    if (reports.afterProcessing) {
+                        reports.afterProcessing();
+                    }
+                    return;
                 }
+                std::lock_guard guard(reports.lock);
+                reports.progress.push_back(progressText(*step));
             },
             std::move(choose), std::move(now));
     }
@@ -303,43 +311,39 @@ TEST_F(CaptureWatcherTest, ListingFailureIsReportedOncePerDistinctMessage) {
     EXPECT_EQ(reports.errorsNow().size(), 2u);
 }
 
-TEST_F(CaptureWatcherTest, ScreenshotsGoThroughTheInboxRouteWhenSet) {
+TEST_F(CaptureWatcherTest, ScreenshotsBecomeInboxItemsWhenQuickAccessIsOn) {
     auto config = configuration();
-    std::vector<InboxRequest> requests;
     config.screenshotInbox = dir / "inbox";
-    config.inboxRoute = [&](const InboxRequest& request, CaptureExportControl&) {
-        requests.push_back(request);
-        return CaptureRecord{request.id, 1, request.input.string(), "/inbox/item.png", "label"};
-    };
     auto running = watcher(config);
     const auto path = screenshot("Screenshot 1.png");
     running->scanNow();
     advance(1s);
     running->scanNow();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].inbox, dir / "inbox");
-    EXPECT_EQ(requests[0].destination, output);
-    EXPECT_EQ(requests[0].asset, frames.assets[0]);
     ASSERT_EQ(reports.capturesNow().size(), 1u);
-    EXPECT_EQ(reports.capturesNow()[0].output, "/inbox/item.png");
-    EXPECT_TRUE(entriesOf(output).empty());
+    const CaptureRecord record = reports.capturesNow()[0];
+    const CaptureExportControl control;
+    EXPECT_EQ(record.id, captureFingerprint(path, frames.assets[0].id, control));
+    const auto item = ScreenshotInbox(dir / "inbox").item(record.id);
+    ASSERT_TRUE(item.has_value());
+    EXPECT_EQ(item->record, record);
+    EXPECT_EQ(item->destination, output.string());
+    EXPECT_EQ(item->frameID, frames.assets[0].id);
+    EXPECT_TRUE(std::filesystem::exists(record.output));
+    EXPECT_TRUE(entriesOf(output).empty()) << "nothing reaches the export folder before a save";
 }
 
 TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotReported) {
-    auto config = configuration();
     int calls = 0;
-    config.screenshotInbox = dir / "inbox";
-    config.inboxRoute = [&](const InboxRequest& request, CaptureExportControl&) {
+    reports.afterProcessing = [&] {
         ++calls;
         if (calls == 1) {
             std::this_thread::sleep_for(5ms);
-            test::writeScreenshot(request.input, 20, 30, 9); // rewritten meanwhile
-        } else if (request.input.filename() == "Screenshot 2.png") {
-            std::filesystem::remove(request.input); // gone meanwhile
+            test::writeScreenshot(input / "Screenshot 1.png", 20, 30, 9); // rewritten meanwhile
+        } else if (std::filesystem::exists(input / "Screenshot 2.png")) {
+            std::filesystem::remove(input / "Screenshot 2.png"); // gone meanwhile
         }
-        return CaptureRecord{request.id, 1, request.input.string(), "/inbox/item.png", "label"};
     };
-    auto running = watcher(config);
+    auto running = watcher(configuration());
     screenshot("Screenshot 1.png");
     running->scanNow();
     advance(1s);

@@ -1,6 +1,9 @@
 #include "RunCadrelle.h"
+#include "capture/CaptureWatcher.h"
+#include "core/FileIO.h"
 #include "frames/FrameLibrary.h"
 #include "frames/Raster.h"
+#include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
@@ -8,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -168,4 +174,49 @@ TEST(FrameAll, UsesTheShippedFramesWithoutALibrary) {
                           "Portrait"),
               1u);
     EXPECT_EQ(lines(run.out).size(), 2u);
+}
+
+// frame-all and the watcher name a capture's output from the same resolved
+// path, so a capture framed once through a link and once by the watcher (or
+// directly) is never framed twice.
+TEST(FrameAll, ACaptureGetsOneOutputNameThroughALinkDirectlyAndFromTheWatcher) {
+    ensureCoreApplication();
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    WatchConfiguration config;
+    config.input = resolvedPath(dir / "watched");
+    config.output = dir / "out";
+    config.library = library;
+    config.assets = library.importFiles({frameFile(dir / "Phone.png", 32, 48, 0x202020FF)});
+    config.journal = dir / "journal.json";
+    fs::create_directories(config.input);
+
+    std::vector<CaptureRecord> framed;
+    auto clock = std::make_shared<std::atomic<int>>(0);
+    const auto start = std::chrono::steady_clock::now();
+    CaptureWatcher watcher(
+        config, [&](const CaptureRecord& record) { framed.push_back(record); },
+        [](const std::string& message) { ADD_FAILURE() << message; }, {}, {},
+        [clock, start] { return start + std::chrono::seconds(clock->load()); });
+    screenshot(config.input / "Simulator Screenshot - 1.png", 32, 48);
+    watcher.scanNow();
+    *clock += 2;
+    watcher.scanNow();
+    ASSERT_EQ(framed.size(), 1u);
+    const std::string name = fs::path(framed[0].output).filename().string();
+
+    fs::create_symlink(config.input / "Simulator Screenshot - 1.png", dir / "link.png");
+    const Outcome throughLink = runCadrelle(
+        {"frame-all", "--output", "out", "--library", "library", "link.png"}, dir.path());
+    EXPECT_EQ(throughLink.status, 0);
+    EXPECT_EQ(throughLink.out, "") << "nothing framed a second time";
+    EXPECT_NE(throughLink.err.find("Already framed: link.png: out/" + name), std::string::npos)
+        << throughLink.err;
+    const Outcome direct = runCadrelle({"frame-all", "--output", "out", "--library", "library",
+                                        "watched/Simulator Screenshot - 1.png"},
+                                       dir.path());
+    EXPECT_NE(direct.err.find("Already framed: watched/Simulator Screenshot - 1.png: out/" + name),
+              std::string::npos)
+        << direct.err;
+    EXPECT_EQ(dir.entries("out").size(), 1u);
 }

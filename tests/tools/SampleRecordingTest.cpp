@@ -1,7 +1,7 @@
 #include "SampleRecording.h"
 
 #include "support/TempDir.h"
-#include "video/CaptureDimensions.h"
+#include "capture/CaptureDimensions.h"
 
 #include <QGuiApplication>
 

@@ -2,7 +2,7 @@
 //   fingerprint-bench FILE [RUNS]
 // Each run hashes the whole file as the watcher does; the median run counts.
 #include "core/CaptureExportControl.h"
-#include "video/CaptureNaming.h"
+#include "capture/CaptureNaming.h"
 
 #include <algorithm>
 #include <chrono>

@@ -8,6 +8,10 @@
 
 namespace cadrelle {
 
+// Whether a capture is a recording: its lower-cased extension is "mp4".
+// Every other capture is treated as a screenshot.
+bool isRecording(const std::filesystem::path& capture);
+
 // The capture fingerprint: SHA-256 over the UTF-8 bytes of the capture's
 // path immediately followed by the frame id, then over the file's bytes in
 // 1 MiB chunks (checking `control` before each chunk), as 64 lower-case hex
@@ -27,9 +31,9 @@ std::string captureIdentifier(const std::filesystem::path& capture, const std::s
 std::string framedExtension(const std::filesystem::path& capture, VideoExportFormat format);
 
 // The framed output's file name: the capture's name without its extension
-// cut to 120 characters, "-framed-", the first 16 characters of the
-// identifier, ".", the extension.
+// cut to 120 characters, "-framed-", the first `identifierLength` characters
+// of the identifier (16 for fingerprints), ".", the extension.
 std::string framedOutputName(const std::filesystem::path& capture, const std::string& identifier,
-                             const std::string& extension);
+                             const std::string& extension, std::size_t identifierLength = 16);
 
 } // namespace cadrelle

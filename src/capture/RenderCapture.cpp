@@ -10,7 +10,7 @@
 namespace cadrelle {
 
 void renderCapture(const std::filesystem::path& input, const std::filesystem::path& output,
-                   const LoadedFrame& frame, CaptureExportControl& control,
+                   const LoadedFrame& frame, const CaptureExportControl& control,
                    VideoExportFormat videoFormat, const ProgressHandler& progress) {
     const std::string kind = lowercaseExtension(input);
     if (kind == "mp4") {

@@ -1,5 +1,6 @@
 #include "ScreenshotInbox.h"
 
+#include "capture/CaptureNaming.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
 #include "core/FileIO.h"
@@ -8,7 +9,6 @@
 #include "frames/Compositor.h"
 #include "frames/LoadedFrame.h"
 #include "frames/Raster.h"
-#include "video/CaptureNaming.h"
 
 #include <algorithm>
 
@@ -20,12 +20,6 @@ bool isHexOrDash(char32_t c) {
     return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F') ||
            c == U'-' || (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF26) ||
            (c >= 0xFF41 && c <= 0xFF46);
-}
-
-bool somethingAt(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() !=
-           std::filesystem::file_type::not_found;
 }
 
 void requireValidID(const std::string& id) {
@@ -70,7 +64,7 @@ bool isValidScreenshotID(const std::string& id) {
 std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) const {
     requireValidID(id);
     const auto file = directory_ / (id + ".json");
-    if (!somethingAt(file)) {
+    if (!itemExists(file)) {
         return std::nullopt;
     }
     return readJsonFile(file).get<PendingScreenshot>();
@@ -113,9 +107,9 @@ std::vector<PendingScreenshot> ScreenshotInbox::pending() const {
 }
 
 CaptureRecord ScreenshotInbox::prepare(const std::filesystem::path& input, const std::string& id,
-                                       const FrameAsset& asset, const FrameLibrary& library,
+                                       const LoadedFrame& frame,
                                        const std::filesystem::path& destination,
-                                       CaptureExportControl& control) const {
+                                       const CaptureExportControl& control) const {
     if (const auto existing = item(id)) {
         return existing->record;
     }
@@ -130,14 +124,13 @@ CaptureRecord ScreenshotInbox::prepare(const std::filesystem::path& input, const
     }
     const std::string framedName = framedOutputName(input, id, "png");
     control.checkCancelled();
-    const LoadedFrame frame(asset, library.directory / asset.file);
     render(source, staging.path() / framedName, frame);
     control.checkCancelled();
     if (FileStamp::of(input) != before) {
         throw AppError("The screenshot is still being saved.");
     }
     const auto itemDirectory = directory_ / id;
-    if (somethingAt(itemDirectory)) {
+    if (itemExists(itemDirectory)) {
         std::filesystem::remove_all(itemDirectory, error);
         if (error) {
             throw FileError(itemDirectory, error);
@@ -148,8 +141,8 @@ CaptureRecord ScreenshotInbox::prepare(const std::filesystem::path& input, const
         throw FileError(itemDirectory, error);
     }
     const CaptureRecord record{id, secondsSinceReferenceDate(Clock::now()), input.string(),
-                               (itemDirectory / framedName).string(), frameKey(asset)};
-    store(PendingScreenshot{record, asset.id, destination.string(),
+                               (itemDirectory / framedName).string(), frameKey(frame.asset())};
+    store(PendingScreenshot{record, frame.asset().id, destination.string(),
                             PendingScreenshot::State::pending, false});
     return record;
 }
@@ -176,7 +169,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
             writeExclusive(bytes, candidate);
             written = candidate;
         } catch (const std::exception&) {
-            if (!somethingAt(candidate)) {
+            if (!itemExists(candidate)) {
                 throw;
             }
         }
@@ -198,8 +191,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
 }
 
 PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
-                                               const FrameAsset& asset,
-                                               const FrameLibrary& library) const {
+                                               const LoadedFrame& frame) const {
     if (item.state != PendingScreenshot::State::pending || item.editorOpened) {
         throw AppError("Choose the bezel before editing to keep your annotations intact.");
     }
@@ -207,12 +199,11 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     const auto itemDirectory = directory_ / item.record.id;
     const auto output = itemDirectory / ("Screenshot-framed-" + item.record.id.substr(0, 16) + "-" +
                                          newUuidString().substr(0, 8) + ".png");
-    const LoadedFrame frame(asset, library.directory / asset.file);
     render(itemDirectory / "source.png", output, frame);
     PendingScreenshot updated = item;
     updated.record.output = output.string();
-    updated.record.frame = frameKey(asset);
-    updated.frameID = asset.id;
+    updated.record.frame = frameKey(frame.asset());
+    updated.frameID = frame.asset().id;
     try {
         store(updated);
     } catch (...) {
@@ -221,14 +212,6 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     }
     removeQuietly(item.record.output);
     return updated;
-}
-
-InboxRoute ScreenshotInbox::route() {
-    return [](const InboxRequest& request, CaptureExportControl& control) {
-        return ScreenshotInbox(request.inbox)
-            .prepare(request.input, request.id, request.asset, request.library, request.destination,
-                     control);
-    };
 }
 
 } // namespace cadrelle

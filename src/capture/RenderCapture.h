@@ -15,7 +15,7 @@ using ProgressHandler = std::function<void(double)>;
 // renderVideo; anything else fails with "Choose a PNG screenshot or an MP4
 // recording."
 void renderCapture(const std::filesystem::path& input, const std::filesystem::path& output,
-                   const LoadedFrame& frame, CaptureExportControl& control,
+                   const LoadedFrame& frame, const CaptureExportControl& control,
                    VideoExportFormat videoFormat, const ProgressHandler& progress = {});
 
 } // namespace cadrelle

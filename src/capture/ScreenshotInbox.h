@@ -1,11 +1,9 @@
 #pragma once
 
 #include "capture/CaptureRecord.h"
-#include "capture/InboxRoute.h"
+#include "capture/PendingScreenshot.h"
 #include "core/CaptureExportControl.h"
-#include "frames/FrameAsset.h"
-#include "frames/FrameLibrary.h"
-#include "tray/PendingScreenshot.h"
+#include "frames/LoadedFrame.h"
 
 #include <filesystem>
 #include <optional>
@@ -33,22 +31,17 @@ public:
     std::optional<PendingScreenshot> item(const std::string& id) const;
     // Writes the item file atomically.
     void store(const PendingScreenshot& item) const;
-    // Frames `input` with `asset` into a new pending item `id` and returns its
+    // Frames `input` into `frame` as a new pending item `id` and returns its
     // record; an id that already has an item file returns that record.
     CaptureRecord prepare(const std::filesystem::path& input, const std::string& id,
-                          const FrameAsset& asset, const FrameLibrary& library,
-                          const std::filesystem::path& destination,
-                          CaptureExportControl& control) const;
+                          const LoadedFrame& frame, const std::filesystem::path& destination,
+                          const CaptureExportControl& control) const;
     // Copies the framed image into `folder` (the item's destination when
     // none) under a free name and marks the item saved.
     CaptureRecord save(const PendingScreenshot& item,
                        const std::optional<std::filesystem::path>& folder) const;
     // Re-frames the item's original with another frame.
-    PendingScreenshot changeFrame(const PendingScreenshot& item, const FrameAsset& asset,
-                                  const FrameLibrary& library) const;
-
-    // The watcher's way into the inbox: prepare() on the request's directory.
-    static InboxRoute route();
+    PendingScreenshot changeFrame(const PendingScreenshot& item, const LoadedFrame& frame) const;
 
 private:
     std::filesystem::path directory_;

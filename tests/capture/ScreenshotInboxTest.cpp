@@ -1,7 +1,7 @@
-#include "tray/ScreenshotInbox.h"
+#include "capture/ScreenshotInbox.h"
 #include "support/Messages.h"
 
-#include "../capture/CaptureTestSupport.h"
+#include "CaptureTestSupport.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "frames/Raster.h"
@@ -28,6 +28,11 @@ protected:
     std::filesystem::path exportFolder = dir / "export";
     CaptureExportControl control;
 
+    LoadedFrame frame(std::size_t index) const {
+        return LoadedFrame(frames.assets[index],
+                           frames.library.directory / frames.assets[index].file);
+    }
+
     std::filesystem::path screenshot(const std::string& name, std::uint32_t width = 20,
                                      std::uint32_t height = 30) {
         const auto path = dir / "captures" / name;
@@ -40,8 +45,7 @@ protected:
 TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
     const std::string longName(130, 'S');
     const auto input = screenshot(longName + ".png");
-    const auto record =
-        inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+    const auto record = inbox.prepare(input, kID, frame(0), exportFolder, control);
 
     const std::string framedName = std::string(120, 'S') + "-framed-0123456789abcdef.png";
     EXPECT_EQ(record.id, kID);
@@ -67,8 +71,7 @@ TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
     EXPECT_EQ(json.size(), 5u);
 
     // Again, even with another frame: the stored record, nothing new.
-    const auto again =
-        inbox.prepare(input, kID, frames.assets[1], frames.library, exportFolder, control);
+    const auto again = inbox.prepare(input, kID, frame(1), exportFolder, control);
     EXPECT_EQ(again, record);
     EXPECT_EQ(entriesOf(inbox.directory()).size(), 2u);
 
@@ -77,8 +80,7 @@ TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
     discarded.state = PendingScreenshot::State::deleted;
     inbox.store(discarded);
     std::filesystem::remove_all(inbox.directory() / kID);
-    EXPECT_EQ(inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control),
-              record);
+    EXPECT_EQ(inbox.prepare(input, kID, frame(0), exportFolder, control), record);
     EXPECT_EQ(inbox.item(kID)->state, PendingScreenshot::State::deleted);
     EXPECT_TRUE(inbox.pending().empty());
 }
@@ -86,32 +88,27 @@ TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
 TEST_F(ScreenshotInboxTest, PrepareFailuresLeaveNothingBehind) {
     const auto input = screenshot("Screenshot 1.png");
     for (const std::string bad : {"", "abc/def", "..", "12.34", "xyz"}) {
-        EXPECT_EQ(messageOf([&] {
-                      inbox.prepare(input, bad, frames.assets[0], frames.library, exportFolder,
-                                    control);
-                  }),
+        EXPECT_EQ(messageOf([&] { inbox.prepare(input, bad, frame(0), exportFolder, control); }),
                   "Invalid screenshot identifier.")
             << bad;
     }
     EXPECT_TRUE(isValidScreenshotID("\uFF10\uFF21\uFF46-AbC9"));
 
     control.cancel();
-    EXPECT_THROW(inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control),
-                 Cancelled);
+    EXPECT_THROW(inbox.prepare(input, kID, frame(0), exportFolder, control), Cancelled);
     EXPECT_TRUE(entriesOf(inbox.directory()).empty());
 
     // A screenshot of the wrong size fails in rendering.
     CaptureExportControl fresh;
     const auto wrongSize = screenshot("Screenshot 2.png", 10, 10);
-    EXPECT_ANY_THROW(
-        inbox.prepare(wrongSize, kID, frames.assets[0], frames.library, exportFolder, fresh));
+    EXPECT_ANY_THROW(inbox.prepare(wrongSize, kID, frame(0), exportFolder, fresh));
     EXPECT_TRUE(entriesOf(inbox.directory()).empty());
     EXPECT_FALSE(inbox.item(kID));
 }
 
 TEST_F(ScreenshotInboxTest, SaveFindsAFreeNameAndMarksTheItemSaved) {
     const auto input = screenshot("Screenshot 1.png");
-    inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+    inbox.prepare(input, kID, frame(0), exportFolder, control);
     auto item = *inbox.item(kID);
 
     EXPECT_EQ(messageOf([&] { inbox.save(item, std::nullopt); }),
@@ -139,7 +136,7 @@ TEST_F(ScreenshotInboxTest, SaveFindsAFreeNameAndMarksTheItemSaved) {
 
 TEST_F(ScreenshotInboxTest, SaveGivesUpAfterAThousandTakenNames) {
     const auto input = screenshot("Screenshot 1.png");
-    inbox.prepare(input, kID, frames.assets[0], frames.library, exportFolder, control);
+    inbox.prepare(input, kID, frame(0), exportFolder, control);
     const auto item = *inbox.item(kID);
     const auto folder = dir / "full";
     std::filesystem::create_directories(folder);
@@ -189,13 +186,12 @@ TEST_F(ScreenshotInboxTest, PendingListsReadableItemsOldestFirst) {
 
 TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) {
     const auto input = screenshot("Screenshot 1.png", 24, 24);
-    const auto record =
-        inbox.prepare(input, kID, frames.assets[1], frames.library, exportFolder, control);
+    const auto record = inbox.prepare(input, kID, frame(1), exportFolder, control);
     EXPECT_EQ(record.frame, frames.assets[1].name + " \u00B7 Portrait") << "a square is portrait";
     auto item = *inbox.item(kID);
     const auto source = readFile(inbox.directory() / kID / "source.png");
 
-    const auto changed = inbox.changeFrame(item, frames.assets[1], frames.library);
+    const auto changed = inbox.changeFrame(item, frame(1));
     const auto name = std::filesystem::path(changed.record.output).filename().string();
     EXPECT_EQ(name.rfind("Screenshot-framed-0123456789abcdef-", 0), 0u) << name;
     EXPECT_EQ(name.size(), std::string("Screenshot-framed-0123456789abcdef-12345678.png").size());
@@ -206,17 +202,17 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
     EXPECT_EQ(changed.record.date, record.date);
 
     // A frame of another size fails and leaves the item as it was.
-    EXPECT_ANY_THROW(inbox.changeFrame(changed, frames.assets[0], frames.library));
+    EXPECT_ANY_THROW(inbox.changeFrame(changed, frame(0)));
     EXPECT_EQ(*inbox.item(kID), changed);
     EXPECT_EQ(entriesOf(inbox.directory() / kID).size(), 2u);
 
     auto edited = changed;
     edited.editorOpened = true;
-    EXPECT_EQ(messageOf([&] { inbox.changeFrame(edited, frames.assets[1], frames.library); }),
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(edited, frame(1)); }),
               "Choose the bezel before editing to keep your annotations intact.");
     auto saved = changed;
     saved.state = PendingScreenshot::State::saved;
-    EXPECT_EQ(messageOf([&] { inbox.changeFrame(saved, frames.assets[1], frames.library); }),
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(saved, frame(1)); }),
               "Choose the bezel before editing to keep your annotations intact.");
 }
 

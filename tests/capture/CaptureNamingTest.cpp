@@ -1,11 +1,11 @@
-#include "video/CaptureNaming.h"
+#include "capture/CaptureNaming.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
 #include "core/Sha256.h"
 #include "support/Mp4Maker.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
-#include "video/CaptureDimensions.h"
+#include "capture/CaptureDimensions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,134 @@
+#include "CaptureFramer.h"
+
+#include "capture/CaptureDimensions.h"
+#include "capture/CaptureNaming.h"
+#include "capture/RenderCapture.h"
+#include "capture/ScreenshotInbox.h"
+#include "core/FileIO.h"
+#include "core/JsonSupport.h"
+#include "frames/Compositor.h"
+#include "frames/FrameSelection.h"
+
+namespace cadrelle {
+
+namespace {
+
+constexpr std::size_t kCachedFrames = 3;
+// Output names carry this much of a fingerprint, and less of a UUID.
+constexpr std::size_t kFingerprintInName = 16;
+constexpr std::size_t kUuidInName = 8;
+
+} // namespace
+
+bool MatchedCapture::isRecording() const {
+    return cadrelle::isRecording(resolved);
+}
+
+CaptureFramer::CaptureFramer(FramingSetup setup) : setup_(std::move(setup)) {}
+
+MatchedCapture CaptureFramer::match(const std::filesystem::path& capture,
+                                    const CaptureExportControl& control,
+                                    const CaptureProgressHandler& progress) const {
+    if (progress) {
+        progress({capture, CaptureProgress::Phase::preparing, 0});
+    }
+    MatchedCapture matched;
+    matched.capture = capture;
+    matched.resolved = resolvedPath(capture);
+    MeasuredCapture measured = measureCapture(matched.resolved, control);
+    matched.asset = selectFrame(measured.size, matched.resolved.filename().string(), setup_.assets,
+                                setup_.selectedID, setup_.automaticallyMatch);
+    matched.screenshot = std::move(measured.screenshot);
+    return matched;
+}
+
+void CaptureFramer::identify(MatchedCapture& capture, const CaptureExportControl& control) const {
+    capture.identity = captureFingerprint(capture.resolved, capture.asset.id, control);
+    capture.identifiedByFingerprint = true;
+}
+
+void CaptureFramer::identifyUniquely(MatchedCapture& capture) const {
+    capture.identity = newUuidString();
+    capture.identifiedByFingerprint = false;
+}
+
+std::string CaptureFramer::identifier(const MatchedCapture& capture,
+                                      VideoExportFormat format) const {
+    return capture.identifiedByFingerprint
+               ? captureIdentifier(capture.resolved, capture.identity, format)
+               : capture.identity;
+}
+
+std::filesystem::path CaptureFramer::outputPath(const MatchedCapture& capture,
+                                                VideoExportFormat format) const {
+    return setup_.output /
+           framedOutputName(capture.resolved, identifier(capture, format),
+                            framedExtension(capture.resolved, format),
+                            capture.identifiedByFingerprint ? kFingerprintInName : kUuidInName);
+}
+
+std::optional<CaptureRecord> CaptureFramer::existingOutput(const MatchedCapture& capture,
+                                                           VideoExportFormat format) const {
+    const auto output = outputPath(capture, format);
+    if (!itemExists(output)) {
+        return std::nullopt;
+    }
+    return recordFor(capture, identifier(capture, format), output);
+}
+
+FramingResult CaptureFramer::frame(MatchedCapture& capture, VideoExportFormat format,
+                                   const CaptureExportControl& control,
+                                   const CaptureProgressHandler& progress) {
+    if (!capture.isRecording() && setup_.screenshotInbox) {
+        const auto frame = loadedFrame(capture.asset);
+        capture.screenshot.reset();
+        return {ScreenshotInbox(*setup_.screenshotInbox)
+                    .prepare(capture.capture, capture.identity, *frame, setup_.output, control),
+                true};
+    }
+    if (auto existing = existingOutput(capture, format)) {
+        return {std::move(*existing), false};
+    }
+    const auto output = outputPath(capture, format);
+    const auto frame = loadedFrame(capture.asset);
+    control.checkCancelled();
+    if (capture.screenshot) {
+        render(*capture.screenshot, output, *frame);
+        capture.screenshot.reset();
+    } else {
+        int lastPercent = -1;
+        renderCapture(capture.capture, output, *frame, control, format, [&](double fraction) {
+            // Whole percents only: finer steps would only flood the caller.
+            const int percent = static_cast<int>(fraction * 100.0);
+            if (percent != lastPercent && progress) {
+                lastPercent = percent;
+                progress({capture.capture, CaptureProgress::Phase::framingRecording, fraction});
+            }
+        });
+    }
+    return {recordFor(capture, identifier(capture, format), output), true};
+}
+
+std::shared_ptr<const LoadedFrame> CaptureFramer::loadedFrame(const FrameAsset& asset) {
+    {
+        const std::lock_guard guard(cacheLock_);
+        if (const auto found = cache_.find(asset.id); found != cache_.end()) {
+            return found->second;
+        }
+    }
+    // Decoded outside the lock, so other threads keep using the cached frames.
+    auto frame = std::make_shared<const LoadedFrame>(asset, setup_.library.directory / asset.file);
+    const std::lock_guard guard(cacheLock_);
+    if (cache_.size() >= kCachedFrames && cache_.count(asset.id) == 0) {
+        cache_.clear();
+    }
+    return cache_.emplace(asset.id, std::move(frame)).first->second;
+}
+
+CaptureRecord CaptureFramer::recordFor(const MatchedCapture& capture, const std::string& identifier,
+                                       const std::filesystem::path& output) const {
+    return CaptureRecord{identifier, secondsSinceReferenceDate(Clock::now()),
+                         capture.capture.string(), output.string(), frameKey(capture.asset)};
+}
+
+} // namespace cadrelle

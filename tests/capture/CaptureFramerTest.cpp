@@ -1,0 +1,93 @@
+#include "capture/CaptureFramer.h"
+#include "CaptureTestSupport.h"
+#include "core/AppError.h"
+#include "support/Mp4Maker.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace cadrelle {
+namespace {
+
+using test::entriesOf;
+using test::TempDir;
+
+class CaptureFramerTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    test::TestLibrary frames = test::makeTestLibrary(dir / "lib", {{20, 30}, {64, 96}});
+    std::filesystem::path output = dir / "export";
+
+    CaptureFramer framer() {
+        FramingSetup setup;
+        setup.library = frames.library;
+        setup.assets = frames.assets;
+        setup.output = output;
+        return CaptureFramer(setup);
+    }
+};
+
+TEST_F(CaptureFramerTest, OneJobCanBeCancelledWhileTheOthersGoOn) {
+    test::makeMp4(dir / "Screen Recording 1.mp4", test::Mp4Spec{});
+    test::writeScreenshot(dir / "Screenshot 1.png", 20, 30);
+    CaptureFramer framing = framer();
+    CaptureExportControl parent;
+    CaptureExportControl recordingJob = parent.child();
+    const CaptureExportControl screenshotJob = parent.child();
+
+    MatchedCapture recording = framing.match(dir / "Screen Recording 1.mp4", recordingJob);
+    framing.identify(recording, recordingJob);
+    EXPECT_THROW(framing.frame(recording, VideoExportFormat::mp4, recordingJob,
+                               [&](const CaptureProgress&) { recordingJob.cancel(); }),
+                 Cancelled);
+    EXPECT_TRUE(entriesOf(output).empty()) << "a cancelled job leaves nothing behind";
+
+    EXPECT_FALSE(screenshotJob.isCancelled());
+    EXPECT_FALSE(parent.isCancelled());
+    MatchedCapture screenshot = framing.match(dir / "Screenshot 1.png", screenshotJob);
+    framing.identify(screenshot, screenshotJob);
+    const FramingResult result = framing.frame(screenshot, VideoExportFormat::mp4, screenshotJob);
+    EXPECT_TRUE(result.framed);
+    EXPECT_EQ(entriesOf(output),
+              std::vector<std::string>{std::filesystem::path(result.record.output).filename()});
+
+    // Cancelling the parent (a watcher stopping, the application quitting)
+    // reaches every job, also one made afterwards.
+    parent.cancel();
+    EXPECT_TRUE(screenshotJob.isCancelled());
+    EXPECT_THROW(parent.child().checkCancelled(), Cancelled);
+}
+
+TEST_F(CaptureFramerTest, FingerprintNamesRepeatAndUniqueNamesNeverDo) {
+    test::writeScreenshot(dir / "Screenshot 1.png", 20, 30);
+    CaptureFramer framing = framer();
+    const CaptureExportControl control;
+    std::vector<FramingResult> results;
+    for (int run = 0; run < 2; ++run) {
+        MatchedCapture capture = framing.match(dir / "Screenshot 1.png", control);
+        framing.identify(capture, control);
+        results.push_back(framing.frame(capture, VideoExportFormat::mp4, control));
+    }
+    EXPECT_TRUE(results[0].framed);
+    EXPECT_FALSE(results[1].framed) << "the same capture and frame are framed once";
+    EXPECT_EQ(results[1].record.output, results[0].record.output);
+    EXPECT_EQ(results[0].record.frame, frames.assets[0].name + " \u00B7 Portrait");
+
+    for (int run = 0; run < 2; ++run) {
+        MatchedCapture capture = framing.match(dir / "Screenshot 1.png", control);
+        framing.identifyUniquely(capture);
+        results.push_back(framing.frame(capture, VideoExportFormat::mp4, control));
+        EXPECT_TRUE(results.back().framed);
+        EXPECT_TRUE(std::regex_match(
+            std::filesystem::path(results.back().record.output).filename().string(),
+            std::regex(R"(Screenshot 1-framed-[0-9A-F]{8}\.png)")))
+            << results.back().record.output;
+    }
+    EXPECT_NE(results[2].record.output, results[3].record.output);
+    EXPECT_EQ(entriesOf(output).size(), 3u);
+}
+
+} // namespace
+} // namespace cadrelle
