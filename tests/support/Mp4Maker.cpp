@@ -46,22 +46,36 @@ void flush(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
     drain(output, encoder, packet);
 }
 
-void openVideo(AVFormatContext* output, Encoder& encoder, const Mp4Spec& spec) {
+// Lossless H.264. With a global header the parameter sets go into the track
+// header; without one they lead the first picture, which lets a later encoder
+// continue a track at another size.
+CodecContextPtr openH264(const Mp4Spec& spec, int width, int height, bool fullRange,
+                         bool globalHeader) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-    encoder.context.reset(avcodec_alloc_context3(codec));
-    encoder.context->width = spec.width;
-    encoder.context->height = spec.height;
-    encoder.context->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder.context->time_base = AVRational{1, 600};
-    encoder.context->framerate = AVRational{spec.fps, 1};
-    encoder.context->max_b_frames = 0;
-    encoder.context->colorspace = AVCOL_SPC_BT709;
-    encoder.context->color_primaries = AVCOL_PRI_BT709;
-    encoder.context->color_trc = AVCOL_TRC_BT709;
-    encoder.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(encoder.context->priv_data, "preset", "ultrafast", 0);
-    av_opt_set(encoder.context->priv_data, "qp", "0", 0);
-    check(avcodec_open2(encoder.context.get(), codec, nullptr), "open video encoder");
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = AV_PIX_FMT_YUV420P;
+    if (fullRange) {
+        context->color_range = AVCOL_RANGE_JPEG;
+    }
+    context->time_base = AVRational{1, 600};
+    context->framerate = AVRational{spec.fps, 1};
+    context->max_b_frames = 0;
+    context->colorspace = AVCOL_SPC_BT709;
+    context->color_primaries = AVCOL_PRI_BT709;
+    context->color_trc = AVCOL_TRC_BT709;
+    if (globalHeader) {
+        context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(context->priv_data, "qp", "0", 0);
+    check(avcodec_open2(context.get(), codec, nullptr), "open video encoder");
+    return context;
+}
+
+void openVideo(AVFormatContext* output, Encoder& encoder, const Mp4Spec& spec) {
+    encoder.context = openH264(spec, spec.width, spec.height, false, true);
     encoder.stream = avformat_new_stream(output, nullptr);
     encoder.stream->time_base = encoder.context->time_base;
     encoder.stream->avg_frame_rate = AVRational{spec.fps, 1};
@@ -85,21 +99,27 @@ void openAudio(AVFormatContext* output, Encoder& encoder, int channels) {
           "params");
 }
 
-// Fills a picture in BT.709 video range.
-void paint(AVFrame* frame, const Mp4Spec& spec) {
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            const Rgb c = quadrantColour(spec, x, y);
+// Fills a picture with BT.709 Y'CbCr in video or full range.
+void paint(AVFrame* frame, const Mp4Spec& spec, bool fullRange) {
+    const double lumaScale = fullRange ? 1.0 : 219.0 / 255;
+    const double chromaScale = fullRange ? 1.0 : 224.0 / 255;
+    const double black = fullRange ? 0 : 16;
+    Mp4Spec shown = spec;
+    shown.width = frame->width;
+    shown.height = frame->height;
+    for (int y = 0; y < frame->height; ++y) {
+        for (int x = 0; x < frame->width; ++x) {
+            const Rgb c = quadrantColour(shown, x, y);
             const double yy = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
             frame->data[0][y * frame->linesize[0] + x] =
-                static_cast<std::uint8_t>(std::lround(16 + yy * 219 / 255));
+                static_cast<std::uint8_t>(std::lround(black + yy * lumaScale));
             if (x % 2 == 0 && y % 2 == 0) {
                 const double cb = (c.b - yy) / 1.8556;
                 const double cr = (c.r - yy) / 1.5748;
                 frame->data[1][y / 2 * frame->linesize[1] + x / 2] =
-                    static_cast<std::uint8_t>(std::lround(128 + cb * 224 / 255));
+                    static_cast<std::uint8_t>(std::lround(128 + cb * chromaScale));
                 frame->data[2][y / 2 * frame->linesize[2] + x / 2] =
-                    static_cast<std::uint8_t>(std::lround(128 + cr * 224 / 255));
+                    static_cast<std::uint8_t>(std::lround(128 + cr * chromaScale));
             }
         }
     }
@@ -144,12 +164,21 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
     const PacketPtr packet = makePacket();
     const FramePtr frame = makeFrame();
     std::int64_t lastTime = 0;
+    bool fullRange = false;
     for (int i = 0; i < spec.frames; ++i) {
+        if (spec.resizeAt > 0 && i == spec.resizeAt) {
+            flush(output.get(), video, packet.get());
+            fullRange = spec.resizedFullRange;
+            video.context = openH264(spec, spec.resizedWidth, spec.resizedHeight, fullRange, false);
+        }
         frame->format = AV_PIX_FMT_YUV420P;
-        frame->width = spec.width;
-        frame->height = spec.height;
+        frame->width = video.context->width;
+        frame->height = video.context->height;
+        if (fullRange) {
+            frame->color_range = AVCOL_RANGE_JPEG;
+        }
         check(av_frame_get_buffer(frame.get(), 0), "frame");
-        paint(frame.get(), spec);
+        paint(frame.get(), spec, fullRange);
         lastTime = spec.times.empty() ? i * 600 / spec.fps : spec.times[i];
         frame->pts = lastTime;
         check(avcodec_send_frame(video.context.get(), frame.get()), "send");
