@@ -2,21 +2,19 @@
 
 #include "ScreenshotArtwork.h"
 
+#include "video/FfmpegHandles.h"
+
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 namespace cadrelle::artwork {
@@ -30,27 +28,6 @@ void check(int status, const char* operation) {
         throw std::runtime_error(std::string(operation) + ": " + text);
     }
 }
-
-struct OutputDeleter {
-    void operator()(AVFormatContext* context) const {
-        if (context->pb != nullptr) {
-            avio_closep(&context->pb);
-        }
-        avformat_free_context(context);
-    }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScalerDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
 
 // Sends one picture (or the end, when `frame` is null) and writes every
 // packet the encoder has ready.
@@ -92,7 +69,7 @@ void writeSampleRecording(QSize size, double seconds, const std::filesystem::pat
 
     AVFormatContext* rawOutput = nullptr;
     check(avformat_alloc_output_context2(&rawOutput, nullptr, "mp4", path.c_str()), "create");
-    std::unique_ptr<AVFormatContext, OutputDeleter> output(rawOutput);
+    const OutputContextPtr output(rawOutput);
 
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (codec == nullptr) {
@@ -101,7 +78,7 @@ void writeSampleRecording(QSize size, double seconds, const std::filesystem::pat
     if (codec == nullptr) {
         throw std::runtime_error("no H.264 encoder");
     }
-    std::unique_ptr<AVCodecContext, CodecDeleter> encoder(avcodec_alloc_context3(codec));
+    const CodecContextPtr encoder(avcodec_alloc_context3(codec));
     encoder->width = size.width();
     encoder->height = size.height();
     encoder->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -123,15 +100,16 @@ void writeSampleRecording(QSize size, double seconds, const std::filesystem::pat
     check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE), "open file");
     check(avformat_write_header(output.get(), nullptr), "write header");
 
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
+    const FramePtr frame = makeFrame();
     frame->format = AV_PIX_FMT_YUV420P;
     frame->width = size.width();
     frame->height = size.height();
     check(av_frame_get_buffer(frame.get(), 0), "allocate picture");
-    std::unique_ptr<SwsContext, ScalerDeleter> scaler(
-        sws_getContext(size.width(), size.height(), AV_PIX_FMT_BGRA, size.width(), size.height(),
-                       AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    const ScaleContextPtr scaler(sws_getContext(size.width(), size.height(), AV_PIX_FMT_BGRA,
+                                                size.width(), size.height(), AV_PIX_FMT_YUV420P,
+                                                SWS_BICUBIC, nullptr, nullptr, nullptr));
+    check(scaler ? 0 : AVERROR(ENOMEM), "converter");
+    const PacketPtr packet = makePacket();
 
     const int count = std::max(1, static_cast<int>(std::lround(seconds * kFps)));
     for (int index = 0; index < count; ++index) {
@@ -139,7 +117,9 @@ void writeSampleRecording(QSize size, double seconds, const std::filesystem::pat
         check(av_frame_make_writable(frame.get()), "picture");
         const std::uint8_t* source[] = {image.constBits()};
         const int stride[] = {static_cast<int>(image.bytesPerLine())};
-        sws_scale(scaler.get(), source, stride, 0, size.height(), frame->data, frame->linesize);
+        const int rows =
+            sws_scale(scaler.get(), source, stride, 0, size.height(), frame->data, frame->linesize);
+        check(rows == size.height() ? 0 : AVERROR_EXTERNAL, "convert picture");
         frame->pts = static_cast<std::int64_t>(index) * 600 / kFps;
         encode(output.get(), encoder.get(), stream, frame.get(), packet.get());
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileDescriptor.h"
+
 #include <filesystem>
 
 namespace cadrelle {
@@ -14,14 +16,13 @@ public:
     // is already watching this folder. …" when another holder has it, and
     // "Couldn't reserve the screenshot folder: " + system text otherwise.
     explicit CaptureFolderLock(const std::filesystem::path& folder);
-    ~CaptureFolderLock();
     CaptureFolderLock(const CaptureFolderLock&) = delete;
     CaptureFolderLock& operator=(const CaptureFolderLock&) = delete;
 
-    int descriptor() const { return descriptor_; }
+    int descriptor() const { return descriptor_.get(); }
 
 private:
-    int descriptor_ = -1;
+    FileDescriptor descriptor_;
 };
 
 } // namespace cadrelle

@@ -1,5 +1,6 @@
 #include "FileIO.h"
 
+#include "FileDescriptor.h"
 #include "FileError.h"
 
 #include <QUuid>
@@ -11,28 +12,6 @@
 namespace cadrelle {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now so that a failing close is reported.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem::path& path) {
     std::size_t done = 0;
@@ -51,10 +30,7 @@ void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem:
 // Writes a new file that must not exist yet.
 void writeNewFile(std::span<const std::uint8_t> data, const std::filesystem::path& path,
                   bool sync) {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        throwFileError(path);
-    }
+    FileDescriptor fd = FileDescriptor::open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
     writeAll(fd.get(), data, path);
     if (sync && ::fsync(fd.get()) != 0) {
         throwFileError(path);
@@ -71,10 +47,7 @@ std::span<const std::uint8_t> asBytes(const std::string& text) {
 } // namespace
 
 Bytes readFile(const std::filesystem::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        throwFileError(path);
-    }
+    const FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
     Bytes bytes;
     std::uint8_t buffer[1 << 16];
     for (;;) {

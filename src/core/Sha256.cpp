@@ -1,6 +1,7 @@
 #include "Sha256.h"
 
 #include "CaptureExportControl.h"
+#include "FileDescriptor.h"
 #include "FileError.h"
 
 #include <openssl/evp.h>
@@ -57,20 +58,13 @@ std::string sha256(std::span<const std::uint8_t> bytes) {
 
 void hashFile(Sha256& hash, const std::filesystem::path& path,
               const CaptureExportControl* control) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throwFileError(path);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    const FileDescriptor file = FileDescriptor::open(path, O_RDONLY);
     std::vector<std::uint8_t> chunk(1 << 20);
     for (;;) {
         if (control != nullptr) {
             control->checkCancelled();
         }
-        const ssize_t count = ::read(fd, chunk.data(), chunk.size());
+        const ssize_t count = ::read(file.get(), chunk.data(), chunk.size());
         if (count < 0) {
             if (errno == EINTR) {
                 continue;

@@ -1,5 +1,7 @@
 #include "PngEncoder.h"
 
+#include "SpngContext.h"
+
 #include "core/AppError.h"
 
 #include <spng.h>
@@ -20,9 +22,6 @@ namespace {
 // third of the time of zlib level 7 with all five filters tried per row.
 constexpr int kCompressionLevel = 4;
 
-struct ContextDeleter {
-    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
 struct BufferDeleter {
     void operator()(void* buffer) const { std::free(buffer); }
 };
@@ -72,10 +71,11 @@ std::vector<std::uint8_t> encodePng(const Raster& raster) {
 
 std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
                                     const PremultipliedRowSource& rowSource) {
-    std::unique_ptr<spng_ctx, ContextDeleter> context(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!context || width < 1 || height < 1 || width > UINT32_MAX / 8 || height > UINT32_MAX) {
-        throw AppError("Unable to create PNG data.");
+    const char* const cannotCreate = "Unable to create PNG data.";
+    if (width < 1 || height < 1 || width > UINT32_MAX / 8 || height > UINT32_MAX) {
+        throw AppError(cannotCreate);
     }
+    const SpngContext context = makeSpngContext(SPNG_CTX_ENCODER, cannotCreate);
     spng_ctx* ctx = context.get();
     check(spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1));
     check(spng_set_option(ctx, SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel));

@@ -2,6 +2,7 @@
 
 #include "ColorProfile.h"
 #include "ImageDataCheck.h"
+#include "SpngContext.h"
 
 #include "core/AppError.h"
 #include "core/FileError.h"
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <new>
 
 namespace cadrelle {
@@ -35,11 +35,6 @@ constexpr std::array<std::uint8_t, 12> kIendTrailer = {0x00, 0x00, 0x00, 0x00, 0
 const char* const kTooLarge = "This image is too large. Choose a PNG smaller than 100 MB.";
 const char* const kDamaged = "The PNG is incomplete, damaged, or larger than 24 megapixels.";
 const char* const kNoMemory = "Not enough memory to create the image.";
-
-struct ContextDeleter {
-    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
-using DecoderContext = std::unique_ptr<spng_ctx, ContextDeleter>;
 
 [[noreturn]] void damaged() {
     throw AppError(kDamaged);
@@ -100,10 +95,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     if (!hasPngFraming(png)) {
         damaged();
     }
-    DecoderContext context(spng_ctx_new(0));
-    if (!context) {
-        throw AppError(kNoMemory);
-    }
+    const SpngContext context = makeSpngContext(0, kNoMemory);
     spng_ctx* ctx = context.get();
     check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
     check(spng_set_chunk_limits(ctx, kMaxAncillaryChunkBytes, kMaxCachedChunkBytes));

@@ -101,15 +101,15 @@ void AudioTranscoder::convert(const AVFrame& decoded) {
     }
     if (!resampler_) {
         SwrContext* raw = nullptr;
-        if (swr_alloc_set_opts2(
-                &raw, &encoder_->ch_layout, AV_SAMPLE_FMT_FLTP, encoder_->sample_rate,
-                const_cast<AVChannelLayout*>(&decoded.ch_layout),
-                static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr) < 0 ||
-            swr_init(raw) < 0) {
-            swr_free(&raw);
+        const int status = swr_alloc_set_opts2(
+            &raw, &encoder_->ch_layout, AV_SAMPLE_FMT_FLTP, encoder_->sample_rate,
+            const_cast<AVChannelLayout*>(&decoded.ch_layout),
+            static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr);
+        resampler_.reset(raw);
+        if (status < 0 || swr_init(resampler_.get()) < 0) {
+            resampler_.reset();
             throw AppError(kCannotPreserve);
         }
-        resampler_.reset(raw);
     }
     const int capacity = swr_get_out_samples(resampler_.get(), decoded.nb_samples);
     if (av_audio_fifo_realloc(fifo_.get(), av_audio_fifo_size(fifo_.get()) + capacity) < 0) {

@@ -17,6 +17,17 @@ namespace cadrelle {
 struct InputContextDeleter {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
+// A muxer's context; its file is closed first when the muxer writes through
+// one (formats flagged AVFMT_NOFILE do their own I/O and leave pb alone).
+struct OutputContextDeleter {
+    void operator()(AVFormatContext* context) const {
+        if (context->pb != nullptr && context->oformat != nullptr &&
+            (context->oformat->flags & AVFMT_NOFILE) == 0) {
+            avio_closep(&context->pb);
+        }
+        avformat_free_context(context);
+    }
+};
 struct CodecContextDeleter {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
@@ -37,6 +48,7 @@ struct AudioFifoDeleter {
 };
 
 using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
+using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;

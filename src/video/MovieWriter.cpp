@@ -14,19 +14,14 @@ MovieWriter::MovieWriter(const std::filesystem::path& path, VideoExportFormat fo
                          const CaptureExportControl& control)
     : path_(path), control_(control) {
     const char* container = format == VideoExportFormat::mp4 ? "mp4" : "mov";
-    throwOnFailure(avformat_alloc_output_context2(&context_, nullptr, container, path.c_str()),
+    AVFormatContext* context = nullptr;
+    throwOnFailure(avformat_alloc_output_context2(&context, nullptr, container, path.c_str()),
                    "Unable to start video encoding.");
+    context_.reset(context);
     context_->interrupt_callback.callback = [](void* opaque) -> int {
         return static_cast<const CaptureExportControl*>(opaque)->isCancelled() ? 1 : 0;
     };
     context_->interrupt_callback.opaque = const_cast<CaptureExportControl*>(&control_);
-}
-
-MovieWriter::~MovieWriter() {
-    if (context_->pb != nullptr) {
-        avio_closep(&context_->pb);
-    }
-    avformat_free_context(context_);
 }
 
 bool MovieWriter::wantsGlobalHeader() const {
@@ -34,7 +29,7 @@ bool MovieWriter::wantsGlobalHeader() const {
 }
 
 AVStream* MovieWriter::addStream(const AVCodecContext& encoder, const char* fallback) {
-    AVStream* stream = avformat_new_stream(context_, nullptr);
+    AVStream* stream = avformat_new_stream(context_.get(), nullptr);
     if (stream == nullptr || avcodec_parameters_from_context(stream->codecpar, &encoder) < 0) {
         throw AppError(fallback);
     }
@@ -50,7 +45,7 @@ void MovieWriter::start() {
                    failed, path_.string());
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "+faststart", 0);
-    const int status = avformat_write_header(context_, &options);
+    const int status = avformat_write_header(context_.get(), &options);
     av_dict_free(&options);
     throwOnFailure(status, failed, path_.string());
     started_ = true;
@@ -70,7 +65,7 @@ void MovieWriter::write(AVPacket& packet, const AVStream& stream, AVRational fro
                         const char* fallback) {
     av_packet_rescale_ts(&packet, from, stream.time_base);
     packet.stream_index = stream.index;
-    throwOnFailure(av_interleaved_write_frame(context_, &packet), fallback, path_.string());
+    throwOnFailure(av_interleaved_write_frame(context_.get(), &packet), fallback, path_.string());
 }
 
 void MovieWriter::finish() {
@@ -78,7 +73,7 @@ void MovieWriter::finish() {
     if (!started_) {
         throw AppError(failed);
     }
-    throwOnFailure(av_write_trailer(context_), failed, path_.string());
+    throwOnFailure(av_write_trailer(context_.get()), failed, path_.string());
     control_.checkCancelled();
     throwOnFailure(avio_closep(&context_->pb), failed, path_.string());
 }

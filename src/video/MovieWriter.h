@@ -15,7 +15,6 @@ class MovieWriter {
 public:
     MovieWriter(const std::filesystem::path& path, VideoExportFormat format,
                 const CaptureExportControl& control);
-    ~MovieWriter();
     MovieWriter(const MovieWriter&) = delete;
     MovieWriter& operator=(const MovieWriter&) = delete;
 
@@ -41,7 +40,7 @@ public:
 private:
     std::filesystem::path path_;
     const CaptureExportControl& control_;
-    AVFormatContext* context_ = nullptr;
+    OutputContextPtr context_;
     bool started_ = false;
 };
 

@@ -45,6 +45,8 @@ RecordingDecoder::RecordingDecoder(const VideoSource& source)
         throw AppError(kCannotDecode);
     }
     const AVCodecParameters* parameters = source.videoStream()->codecpar;
+    width_ = parameters->width;
+    height_ = parameters->height;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
     if (codec == nullptr) {
         throw AppError(kCannotDecode);
@@ -95,45 +97,50 @@ AVFrame* RecordingDecoder::scratch(FramePtr& frame, int width, int height) {
     return frame.get();
 }
 
+const AVFrame* RecordingDecoder::convert(const AVFrame& decoded, bool fullRange) {
+    const ScalerInput input{decoded.width, decoded.height, decoded.format, fullRange, format_};
+    if (!scaler_ || input != scalerInput_) {
+        scaler_.reset(sws_getContext(
+            decoded.width, decoded.height, static_cast<AVPixelFormat>(decoded.format), width_,
+            height_, format_, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        if (!scaler_) {
+            throw AppError(kCannotDecode);
+        }
+        const int* coefficients = sws_getCoefficients(SWS_CS_ITU709);
+        sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange ? 1 : 0, coefficients, 0, 0,
+                                 1 << 16, 1 << 16);
+        scalerInput_ = input;
+    }
+    AVFrame* target = scratch(converted_, width_, height_);
+    // swscale answers with the number of rows written: anything but the
+    // whole picture means the conversion failed.
+    if (sws_scale(scaler_.get(), decoded.data, decoded.linesize, 0, decoded.height, target->data,
+                  target->linesize) != height_) {
+        throw AppError(kCannotDecode);
+    }
+    target->pts = decoded.pts;
+    return target;
+}
+
 const AVFrame* RecordingDecoder::upright(const AVFrame& decoded, AVPixelFormat format) {
     format_ = format;
-    const AVFrame* picture = &decoded;
     const bool fullRange = decoded.color_range == AVCOL_RANGE_JPEG ||
                            decoded.format == AV_PIX_FMT_YUVJ420P ||
                            decoded.format == AV_PIX_FMT_YUVJ444P;
-    if (decoded.format != format_ || fullRange) {
-        AVFrame* target = scratch(converted_, decoded.width, decoded.height);
-        if (scaler_ == nullptr || fullRange) {
-            scaler_.reset(sws_getCachedContext(
-                scaler_.release(), decoded.width, decoded.height,
-                static_cast<AVPixelFormat>(decoded.format), decoded.width, decoded.height, format_,
-                SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-            if (scaler_ == nullptr) {
-                throw AppError(kCannotDecode);
-            }
-            const int* coefficients = sws_getCoefficients(SWS_CS_ITU709);
-            sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange ? 1 : 0, coefficients,
-                                     0, 0, 1 << 16, 1 << 16);
-        }
-        sws_scale(scaler_.get(), decoded.data, decoded.linesize, 0, decoded.height, target->data,
-                  target->linesize);
-        picture = target;
-    }
+    const bool asIs = decoded.format == format_ && !fullRange && decoded.width == width_ &&
+                      decoded.height == height_;
+    const AVFrame* picture = asIs ? &decoded : convert(decoded, fullRange);
     if (transform_.isIdentity()) {
-        if (picture != &decoded) {
-            converted_->pts = decoded.pts;
-        }
         return picture;
     }
     const bool swaps = transform_.a == 0;
-    AVFrame* target = scratch(turned_, swaps ? decoded.height : decoded.width,
-                              swaps ? decoded.width : decoded.height);
+    AVFrame* target = scratch(turned_, swaps ? height_ : width_, swaps ? width_ : height_);
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format_);
     for (int p = 0; p < 3; ++p) {
         const int shiftX = p == 0 ? 0 : descriptor->log2_chroma_w;
         const int shiftY = p == 0 ? 0 : descriptor->log2_chroma_h;
-        const int width = AV_CEIL_RSHIFT(decoded.width, shiftX);
-        const int height = AV_CEIL_RSHIFT(decoded.height, shiftY);
+        const int width = AV_CEIL_RSHIFT(width_, shiftX);
+        const int height = AV_CEIL_RSHIFT(height_, shiftY);
         if (descriptor->comp[0].depth > 8) {
             turnPlane<std::uint16_t>(*picture, *target, p, width, height, transform_);
         } else {

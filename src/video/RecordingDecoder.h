@@ -6,12 +6,15 @@
 namespace cadrelle {
 
 // Decodes the recording's video track into upright pictures in one planar
-// Y'CbCr layout: converted with swscale only when the decoder's layout or
-// range differs, turned by the track's display matrix only when it is not
-// the identity.
+// Y'CbCr layout, every one at the track's size: converted with swscale only
+// when a picture's layout, range or size differs, turned by the track's
+// display matrix only when it is not the identity. A picture whose size or
+// layout changes mid-stream gets a converter made for it, and is scaled to
+// the track's size, the size the caller checked against its frame.
 class RecordingDecoder {
 public:
     // Throws "Cannot decode this recording." when no decoder takes the track.
+    // Later calls throw it too when a picture cannot be converted.
     explicit RecordingDecoder(const VideoSource& source);
 
     // Hands one packet of the video track to the decoder; nullptr ends the stream.
@@ -27,15 +30,30 @@ public:
     const AVFrame* upright(const AVFrame& decoded, AVPixelFormat format);
 
 private:
+    // What the converter was made for; a picture that differs needs a new one.
+    struct ScalerInput {
+        int width = 0;
+        int height = 0;
+        int format = AV_PIX_FMT_NONE;
+        bool fullRange = false;
+        AVPixelFormat target = AV_PIX_FMT_NONE;
+        friend bool operator==(const ScalerInput&, const ScalerInput&) = default;
+    };
+
     AVFrame* scratch(FramePtr& frame, int width, int height);
+    const AVFrame* convert(const AVFrame& decoded, bool fullRange);
 
     AffineTransform transform_;
+    // The track's stored size, before the display matrix turns it.
+    int width_ = 0;
+    int height_ = 0;
     AVPixelFormat format_ = AV_PIX_FMT_NONE;
     CodecContextPtr context_;
     FramePtr decoded_;
     FramePtr converted_;
     FramePtr turned_;
     ScaleContextPtr scaler_;
+    ScalerInput scalerInput_;
 };
 
 } // namespace cadrelle

@@ -1,6 +1,7 @@
 #include "ValidateMP4.h"
 
 #include "core/AppError.h"
+#include "core/FileDescriptor.h"
 #include "core/FileError.h"
 
 #include <cerrno>
@@ -15,20 +16,14 @@ namespace {
 
 const char* const kIncomplete = "The MP4 is incomplete. Wait until Glimmerbox finishes saving it.";
 
+// Reads parts of a file, reporting failures with its path.
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::filesystem::path& path)
-        : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0) {
-            throwFileError(path);
-        }
-    }
-    ~ReadOnlyFile() { ::close(fd_); } // a failing close changes nothing for a reader
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+        : path_(path), fd_(FileDescriptor::open(path, O_RDONLY)) {}
 
     std::uint64_t size() const {
-        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        const off_t end = ::lseek(fd_.get(), 0, SEEK_END);
         if (end < 0) {
             throwFileError(path_);
         }
@@ -40,7 +35,7 @@ public:
         std::size_t done = 0;
         while (done < count) {
             const ssize_t got =
-                ::pread(fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
+                ::pread(fd_.get(), buffer + done, count - done, static_cast<off_t>(offset + done));
             if (got < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -57,7 +52,7 @@ public:
 
 private:
     std::filesystem::path path_;
-    int fd_;
+    FileDescriptor fd_;
 };
 
 std::uint64_t bigEndian(const std::uint8_t* bytes, int count) {

@@ -1,13 +1,12 @@
 #include "Mp4Maker.h"
 
+#include "video/FfmpegHandles.h"
+
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/opt.h>
 }
@@ -25,14 +24,13 @@ void check(int status, const char* what) {
 }
 
 struct Encoder {
-    AVCodecContext* context = nullptr;
+    CodecContextPtr context;
     AVStream* stream = nullptr;
-    ~Encoder() { avcodec_free_context(&context); }
 };
 
 void drain(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
     for (;;) {
-        const int status = avcodec_receive_packet(encoder.context, packet);
+        const int status = avcodec_receive_packet(encoder.context.get(), packet);
         if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) {
             return;
         }
@@ -43,58 +41,85 @@ void drain(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
     }
 }
 
-void openVideo(AVFormatContext* output, Encoder& encoder, const Mp4Spec& spec) {
+void flush(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
+    check(avcodec_send_frame(encoder.context.get(), nullptr), "flush");
+    drain(output, encoder, packet);
+}
+
+// Lossless H.264. With a global header the parameter sets go into the track
+// header; without one they lead the first picture, which lets a later encoder
+// continue a track at another size.
+CodecContextPtr openH264(const Mp4Spec& spec, int width, int height, bool fullRange,
+                         bool globalHeader) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-    encoder.context = avcodec_alloc_context3(codec);
-    encoder.context->width = spec.width;
-    encoder.context->height = spec.height;
-    encoder.context->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder.context->time_base = AVRational{1, 600};
-    encoder.context->framerate = AVRational{spec.fps, 1};
-    encoder.context->max_b_frames = 0;
-    encoder.context->colorspace = AVCOL_SPC_BT709;
-    encoder.context->color_primaries = AVCOL_PRI_BT709;
-    encoder.context->color_trc = AVCOL_TRC_BT709;
-    encoder.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(encoder.context->priv_data, "preset", "ultrafast", 0);
-    av_opt_set(encoder.context->priv_data, "qp", "0", 0);
-    check(avcodec_open2(encoder.context, codec, nullptr), "open video encoder");
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = AV_PIX_FMT_YUV420P;
+    if (fullRange) {
+        context->color_range = AVCOL_RANGE_JPEG;
+    }
+    context->time_base = AVRational{1, 600};
+    context->framerate = AVRational{spec.fps, 1};
+    context->max_b_frames = 0;
+    context->colorspace = AVCOL_SPC_BT709;
+    context->color_primaries = AVCOL_PRI_BT709;
+    context->color_trc = AVCOL_TRC_BT709;
+    if (globalHeader) {
+        context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(context->priv_data, "qp", "0", 0);
+    check(avcodec_open2(context.get(), codec, nullptr), "open video encoder");
+    return context;
+}
+
+void openVideo(AVFormatContext* output, Encoder& encoder, const Mp4Spec& spec) {
+    encoder.context = openH264(spec, spec.width, spec.height, false, true);
     encoder.stream = avformat_new_stream(output, nullptr);
     encoder.stream->time_base = encoder.context->time_base;
     encoder.stream->avg_frame_rate = AVRational{spec.fps, 1};
-    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context), "params");
+    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context.get()),
+          "params");
 }
 
 void openAudio(AVFormatContext* output, Encoder& encoder, int channels) {
     const AVCodec* codec = avcodec_find_encoder_by_name("aac");
-    encoder.context = avcodec_alloc_context3(codec);
+    encoder.context.reset(avcodec_alloc_context3(codec));
     encoder.context->sample_fmt = AV_SAMPLE_FMT_FLTP;
     encoder.context->sample_rate = 44100;
     av_channel_layout_default(&encoder.context->ch_layout, channels);
     encoder.context->bit_rate = 128000;
     encoder.context->time_base = AVRational{1, 44100};
     encoder.context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    check(avcodec_open2(encoder.context, codec, nullptr), "open audio encoder");
+    check(avcodec_open2(encoder.context.get(), codec, nullptr), "open audio encoder");
     encoder.stream = avformat_new_stream(output, nullptr);
     encoder.stream->time_base = encoder.context->time_base;
-    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context), "params");
+    check(avcodec_parameters_from_context(encoder.stream->codecpar, encoder.context.get()),
+          "params");
 }
 
-// Fills a picture in BT.709 video range.
-void paint(AVFrame* frame, const Mp4Spec& spec) {
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            const Rgb c = quadrantColour(spec, x, y);
+// Fills a picture with BT.709 Y'CbCr in video or full range.
+void paint(AVFrame* frame, const Mp4Spec& spec, bool fullRange) {
+    const double lumaScale = fullRange ? 1.0 : 219.0 / 255;
+    const double chromaScale = fullRange ? 1.0 : 224.0 / 255;
+    const double black = fullRange ? 0 : 16;
+    Mp4Spec shown = spec;
+    shown.width = frame->width;
+    shown.height = frame->height;
+    for (int y = 0; y < frame->height; ++y) {
+        for (int x = 0; x < frame->width; ++x) {
+            const Rgb c = quadrantColour(shown, x, y);
             const double yy = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
             frame->data[0][y * frame->linesize[0] + x] =
-                static_cast<std::uint8_t>(std::lround(16 + yy * 219 / 255));
+                static_cast<std::uint8_t>(std::lround(black + yy * lumaScale));
             if (x % 2 == 0 && y % 2 == 0) {
                 const double cb = (c.b - yy) / 1.8556;
                 const double cr = (c.r - yy) / 1.5748;
                 frame->data[1][y / 2 * frame->linesize[1] + x / 2] =
-                    static_cast<std::uint8_t>(std::lround(128 + cb * 224 / 255));
+                    static_cast<std::uint8_t>(std::lround(128 + cb * chromaScale));
                 frame->data[2][y / 2 * frame->linesize[2] + x / 2] =
-                    static_cast<std::uint8_t>(std::lround(128 + cr * 224 / 255));
+                    static_cast<std::uint8_t>(std::lround(128 + cr * chromaScale));
             }
         }
     }
@@ -113,16 +138,12 @@ Rgb quadrantColour(const Mp4Spec& spec, int x, int y) {
 
 void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
     av_log_set_level(AV_LOG_QUIET);
-    AVFormatContext* output = nullptr;
-    check(avformat_alloc_output_context2(&output, nullptr, "mp4", path.c_str()), "muxer");
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(
-        output, [](AVFormatContext* context) {
-            avio_closep(&context->pb);
-            avformat_free_context(context);
-        });
+    AVFormatContext* context = nullptr;
+    check(avformat_alloc_output_context2(&context, nullptr, "mp4", path.c_str()), "muxer");
+    const OutputContextPtr output(context);
 
     Encoder video;
-    openVideo(output, video, spec);
+    openVideo(output.get(), video, spec);
     if (spec.rotation != 0 || spec.mirror) {
         auto* matrix = reinterpret_cast<std::int32_t*>(
             av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * 4));
@@ -131,44 +152,49 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
     }
     Encoder second;
     if (spec.secondVideoTrack) {
-        openVideo(output, second, spec);
+        openVideo(output.get(), second, spec);
     }
     Encoder audio;
     if (spec.audioChannels > 0) {
-        openAudio(output, audio, spec.audioChannels);
+        openAudio(output.get(), audio, spec.audioChannels);
     }
     check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE), "create file");
-    check(avformat_write_header(output, nullptr), "header");
+    check(avformat_write_header(output.get(), nullptr), "header");
 
-    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
-                                                          [](AVPacket* p) { av_packet_free(&p); });
-    std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
-                                                       [](AVFrame* f) { av_frame_free(&f); });
+    const PacketPtr packet = makePacket();
+    const FramePtr frame = makeFrame();
     std::int64_t lastTime = 0;
+    bool fullRange = false;
     for (int i = 0; i < spec.frames; ++i) {
+        if (spec.resizeAt > 0 && i == spec.resizeAt) {
+            flush(output.get(), video, packet.get());
+            fullRange = spec.resizedFullRange;
+            video.context = openH264(spec, spec.resizedWidth, spec.resizedHeight, fullRange, false);
+        }
         frame->format = AV_PIX_FMT_YUV420P;
-        frame->width = spec.width;
-        frame->height = spec.height;
+        frame->width = video.context->width;
+        frame->height = video.context->height;
+        if (fullRange) {
+            frame->color_range = AVCOL_RANGE_JPEG;
+        }
         check(av_frame_get_buffer(frame.get(), 0), "frame");
-        paint(frame.get(), spec);
+        paint(frame.get(), spec, fullRange);
         lastTime = spec.times.empty() ? i * 600 / spec.fps : spec.times[i];
         frame->pts = lastTime;
-        check(avcodec_send_frame(video.context, frame.get()), "send");
-        drain(output, video, packet.get());
+        check(avcodec_send_frame(video.context.get(), frame.get()), "send");
+        drain(output.get(), video, packet.get());
         if (spec.secondVideoTrack) {
-            check(avcodec_send_frame(second.context, frame.get()), "send");
-            drain(output, second, packet.get());
+            check(avcodec_send_frame(second.context.get(), frame.get()), "send");
+            drain(output.get(), second, packet.get());
         }
         av_frame_unref(frame.get());
     }
-    check(avcodec_send_frame(video.context, nullptr), "flush");
-    drain(output, video, packet.get());
+    flush(output.get(), video, packet.get());
     if (spec.secondVideoTrack) {
-        check(avcodec_send_frame(second.context, nullptr), "flush");
-        drain(output, second, packet.get());
+        flush(output.get(), second, packet.get());
     }
 
-    if (audio.context != nullptr) {
+    if (audio.context) {
         const std::int64_t total = (lastTime + 600 / spec.fps) * 44100 / 600;
         const int size = audio.context->frame_size;
         for (std::int64_t start = 0; start < total; start += size) {
@@ -185,14 +211,13 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
                 }
             }
             frame->pts = start;
-            check(avcodec_send_frame(audio.context, frame.get()), "send audio");
-            drain(output, audio, packet.get());
+            check(avcodec_send_frame(audio.context.get(), frame.get()), "send audio");
+            drain(output.get(), audio, packet.get());
             av_frame_unref(frame.get());
         }
-        check(avcodec_send_frame(audio.context, nullptr), "flush audio");
-        drain(output, audio, packet.get());
+        flush(output.get(), audio, packet.get());
     }
-    check(av_write_trailer(output), "trailer");
+    check(av_write_trailer(output.get()), "trailer");
 }
 
 } // namespace cadrelle::test

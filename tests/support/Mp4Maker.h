@@ -28,10 +28,19 @@ struct Mp4Spec {
     int audioChannels = 0;
     // Adds a second, independent video track.
     bool secondVideoTrack = false;
+    // From frame `resizeAt` on (0: never) pictures are stored resizedWidth ×
+    // resizedHeight, in full range when asked: a second encoder continues the
+    // track with new parameter sets, so the pictures a decoder gives change
+    // size (and pixel format) mid-stream while the track keeps its first size.
+    int resizeAt = 0;
+    int resizedWidth = 0;
+    int resizedHeight = 0;
+    bool resizedFullRange = false;
 };
 
 // The colour of the stored picture's quadrant holding (x, y): top-left red,
-// top-right green, bottom-left blue, bottom-right yellow.
+// top-right green, bottom-left blue, bottom-right yellow. Pictures stored
+// after a change of size show the same quadrants at their own size.
 Rgb quadrantColour(const Mp4Spec& spec, int x, int y);
 
 // Encodes a recording with the FFmpeg libraries (H.264, AAC) into an MP4

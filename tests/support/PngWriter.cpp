@@ -1,5 +1,7 @@
 #include "PngWriter.h"
 
+#include "frames/SpngContext.h"
+
 #include <spng.h>
 #include <zlib.h>
 
@@ -7,16 +9,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <stdexcept>
 
 namespace cadrelle::test {
 
 namespace {
-
-struct ContextDeleter {
-    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
 
 void check(int status, const char* what) {
     if (status != 0) {
@@ -99,7 +96,7 @@ void RgbaImage::fill(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uin
 }
 
 std::vector<std::uint8_t> encodeTestPng(const RgbaImage& image, const PngOptions& options) {
-    std::unique_ptr<spng_ctx, ContextDeleter> context(spng_ctx_new(SPNG_CTX_ENCODER));
+    const SpngContext context = makeSpngContext(SPNG_CTX_ENCODER, "PNG test writer: no memory");
     spng_ctx* ctx = context.get();
     check(spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1), "buffer");
 

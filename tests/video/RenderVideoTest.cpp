@@ -173,4 +173,64 @@ TEST(RenderVideo, KeepsVariableFrameTimingAndDuration) {
     EXPECT_EQ(out.streams[1].channels, 1);
 }
 
+TEST(RenderVideo, FramesPicturesThatChangeSizeMidStreamAtTheTrackSize) {
+    test::TempDir dir;
+    CaptureExportControl control;
+    const LoadedFrame frame = test::makeTestFrame();
+    const auto stored = [](const test::Mp4Spec& spec, int x, int y) {
+        return opaque(test::quadrantColour(spec, x, y));
+    };
+
+    // Half the size from the fourth picture on.
+    test::Mp4Spec resized;
+    resized.frames = 6;
+    resized.resizeAt = 3;
+    resized.resizedWidth = 32;
+    resized.resizedHeight = 48;
+    test::makeMp4(dir / "resized.mp4", resized);
+    const auto in = test::decodeMovie(dir / "resized.mp4");
+    ASSERT_EQ(in.pictures.size(), 6u);
+    EXPECT_EQ(in.pictures[2].width, 64);
+    EXPECT_EQ(in.pictures[3].width, 32);
+    EXPECT_EQ(in.pictures[3].height, 48);
+    const Rgba quadrants[4] = {stored(resized, 0, 0), stored(resized, 63, 0),
+                               stored(resized, 0, 95), stored(resized, 63, 95)};
+    // ProRes converts every picture; mp4 passes same-sized ones through.
+    const std::pair<VideoExportFormat, const char*> outputs[] = {
+        {VideoExportFormat::mp4, "resized-out.mp4"},
+        {VideoExportFormat::proRes4444, "resized-out.mov"}};
+    for (const auto& [format, name] : outputs) {
+        SCOPED_TRACE(name);
+        renderVideo(dir / "resized.mp4", dir / name, frame, control, format, {});
+        const auto out = test::decodeMovie(dir / name);
+        ASSERT_EQ(out.pictures.size(), 6u);
+        for (const auto& picture : out.pictures) {
+            SCOPED_TRACE(picture.seconds);
+            expectRecordingInOpening(picture, quadrants);
+        }
+    }
+
+    // Turned for display, and in full range after the change.
+    test::Mp4Spec turned;
+    turned.width = 96;
+    turned.height = 64;
+    turned.rotation = 90;
+    turned.frames = 4;
+    turned.resizeAt = 2;
+    turned.resizedWidth = 48;
+    turned.resizedHeight = 32;
+    turned.resizedFullRange = true;
+    test::makeMp4(dir / "turned.mp4", turned);
+    renderVideo(dir / "turned.mp4", dir / "turned-out.mp4", frame, control, VideoExportFormat::mp4,
+                {});
+    const auto out = test::decodeMovie(dir / "turned-out.mp4");
+    ASSERT_EQ(out.pictures.size(), 4u);
+    const Rgba clockwise[4] = {stored(turned, 0, 63), stored(turned, 0, 0), stored(turned, 95, 63),
+                               stored(turned, 95, 0)};
+    for (const auto& picture : out.pictures) {
+        SCOPED_TRACE(picture.seconds);
+        expectRecordingInOpening(picture, clockwise);
+    }
+}
+
 } // namespace cadrelle

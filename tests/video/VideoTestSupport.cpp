@@ -1,15 +1,13 @@
 #include "VideoTestSupport.h"
 
+#include "video/FfmpegHandles.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 #include <stdexcept>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 namespace cadrelle::test {
@@ -69,8 +67,7 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
         avformat_find_stream_info(context, nullptr) < 0) {
         throw std::runtime_error("cannot open " + path.string());
     }
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> owner(
-        context, [](AVFormatContext* c) { avformat_close_input(&c); });
+    const InputContextPtr owner(context);
     DecodedMovie movie;
     movie.container = context->iformat->name;
     movie.duration = static_cast<double>(context->duration) / AV_TIME_BASE;
@@ -101,15 +98,16 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
     }
     AVStream* stream = context->streams[videoIndex];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    AVCodecContext* decoder = avcodec_alloc_context3(codec);
-    std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> decoderOwner(
-        decoder, [](AVCodecContext* c) { avcodec_free_context(&c); });
+    const CodecContextPtr decoderOwner(avcodec_alloc_context3(codec));
+    AVCodecContext* decoder = decoderOwner.get();
     avcodec_parameters_to_context(decoder, stream->codecpar);
     if (avcodec_open2(decoder, codec, nullptr) < 0) {
         throw std::runtime_error("no decoder");
     }
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
+    const PacketPtr packetOwner = makePacket();
+    const FramePtr frameOwner = makeFrame();
+    AVPacket* packet = packetOwner.get();
+    AVFrame* frame = frameOwner.get();
     const auto take = [&] {
         while (avcodec_receive_frame(decoder, frame) >= 0) {
             DecodedPicture picture;
@@ -118,18 +116,25 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
             picture.width = frame->width;
             picture.height = frame->height;
             picture.rgba.resize(static_cast<std::size_t>(frame->width) * frame->height * 4);
-            SwsContext* scale = sws_getContext(
-                frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                frame->width, frame->height, AV_PIX_FMT_RGBA, SWS_POINT, nullptr, nullptr, nullptr);
+            const ScaleContextPtr scale(sws_getContext(frame->width, frame->height,
+                                                       static_cast<AVPixelFormat>(frame->format),
+                                                       frame->width, frame->height, AV_PIX_FMT_RGBA,
+                                                       SWS_POINT, nullptr, nullptr, nullptr));
+            if (!scale) {
+                throw std::runtime_error("no converter");
+            }
             const int* coefficients = sws_getCoefficients(SWS_CS_ITU709);
-            sws_setColorspaceDetails(scale, coefficients, 0, coefficients, 1, 0, 1 << 16, 1 << 16);
+            sws_setColorspaceDetails(scale.get(), coefficients, 0, coefficients, 1, 0, 1 << 16,
+                                     1 << 16);
             // swscale wants aligned rows; copy them out afterwards.
             const int stride = (frame->width * 4 + 63) / 64 * 64;
             std::vector<std::uint8_t> padded(static_cast<std::size_t>(stride) * frame->height + 64);
             std::uint8_t* planes[4] = {padded.data(), nullptr, nullptr, nullptr};
             int strides[4] = {stride, 0, 0, 0};
-            sws_scale(scale, frame->data, frame->linesize, 0, frame->height, planes, strides);
-            sws_freeContext(scale);
+            if (sws_scale(scale.get(), frame->data, frame->linesize, 0, frame->height, planes,
+                          strides) != frame->height) {
+                throw std::runtime_error("cannot convert a picture");
+            }
             for (int y = 0; y < frame->height; ++y) {
                 std::copy_n(padded.data() + static_cast<std::size_t>(y) * stride, frame->width * 4,
                             picture.rgba.data() + static_cast<std::size_t>(y) * frame->width * 4);
@@ -147,8 +152,6 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
     }
     avcodec_send_packet(decoder, nullptr);
     take();
-    av_frame_free(&frame);
-    av_packet_free(&packet);
     return movie;
 }
 

@@ -1,8 +1,8 @@
 #include "HevcTestMedia.h"
 
+#include "video/FfmpegHandles.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/opt.h>
 }
 
@@ -105,8 +105,7 @@ FramedPicture framedPicture(int width, int height, int index, int sceneChange) {
 std::vector<DecodedYuv> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
                                    const std::vector<std::uint8_t>& extradata) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);
-    std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> context(
-        avcodec_alloc_context3(codec), [](AVCodecContext* c) { avcodec_free_context(&c); });
+    const CodecContextPtr context(avcodec_alloc_context3(codec));
     context->thread_count = 1;
     if (!extradata.empty()) {
         context->extradata =
@@ -115,10 +114,8 @@ std::vector<DecodedYuv> decodeHevc(const std::vector<std::vector<std::uint8_t>>&
         context->extradata_size = static_cast<int>(extradata.size());
     }
     check(avcodec_open2(context.get(), codec, nullptr), "avcodec_open2");
-    std::unique_ptr<AVFrame, void (*)(AVFrame*)> frame(av_frame_alloc(),
-                                                       [](AVFrame* f) { av_frame_free(&f); });
-    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
-                                                          [](AVPacket* p) { av_packet_free(&p); });
+    const FramePtr frame = makeFrame();
+    const PacketPtr packet = makePacket();
     std::vector<DecodedYuv> pictures;
     auto receive = [&] {
         while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
@@ -153,11 +150,7 @@ void writeHevcMovie(const std::filesystem::path& path, int width, int height,
                     bool faststart) {
     AVFormatContext* raw = nullptr;
     check(avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()), "alloc output");
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> output(
-        raw, [](AVFormatContext* c) {
-            avio_closep(&c->pb);
-            avformat_free_context(c);
-        });
+    const OutputContextPtr output(raw);
     AVStream* stream = avformat_new_stream(output.get(), nullptr);
     stream->time_base = {1, 600};
     AVCodecParameters* par = stream->codecpar;
@@ -177,24 +170,22 @@ void writeHevcMovie(const std::filesystem::path& path, int width, int height,
     }
     check(avformat_write_header(output.get(), &options), "write header");
     av_dict_free(&options);
-    AVPacket* packet = av_packet_alloc();
+    const PacketPtr packet = makePacket();
     for (const auto& sample : samples) {
-        check(av_new_packet(packet, static_cast<int>(sample.data.size())), "av_new_packet");
+        check(av_new_packet(packet.get(), static_cast<int>(sample.data.size())), "av_new_packet");
         std::copy(sample.data.begin(), sample.data.end(), packet->data);
         packet->pts = packet->dts = av_rescale_q(sample.pts, {1, 30}, stream->time_base);
         packet->duration = 20;
         packet->flags = sample.keyframe ? AV_PKT_FLAG_KEY : 0;
-        check(av_interleaved_write_frame(output.get(), packet), "write frame");
+        check(av_interleaved_write_frame(output.get(), packet.get()), "write frame");
     }
-    av_packet_free(&packet);
     check(av_write_trailer(output.get()), "write trailer");
 }
 
 MovieVideo readMovieVideo(const std::filesystem::path& path) {
     AVFormatContext* raw = nullptr;
     check(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), "open input");
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> input(
-        raw, [](AVFormatContext* c) { avformat_close_input(&c); });
+    const InputContextPtr input(raw);
     check(avformat_find_stream_info(input.get(), nullptr), "stream info");
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     check(index, "find video");
@@ -204,16 +195,15 @@ MovieVideo readMovieVideo(const std::filesystem::path& path) {
     video.width = par->width;
     video.height = par->height;
     video.extradata.assign(par->extradata, par->extradata + par->extradata_size);
-    AVPacket* packet = av_packet_alloc();
-    while (av_read_frame(input.get(), packet) >= 0) {
+    const PacketPtr packet = makePacket();
+    while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == index) {
             video.samples.push_back(
                 {std::vector<std::uint8_t>(packet->data, packet->data + packet->size), packet->pts,
                  (packet->flags & AV_PKT_FLAG_KEY) != 0});
         }
-        av_packet_unref(packet);
+        av_packet_unref(packet.get());
     }
-    av_packet_free(&packet);
     return video;
 }
 
