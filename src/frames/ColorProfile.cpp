@@ -1,25 +1,10 @@
 #include "ColorProfile.h"
 
-#include <lcms2.h>
-
-#include <memory>
+#include "frames/LcmsHandles.h"
 
 namespace cadrelle {
 
 namespace {
-
-struct ContextDeleter {
-    void operator()(void* context) const { cmsDeleteContext(static_cast<cmsContext>(context)); }
-};
-struct ProfileDeleter {
-    void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-struct TransformDeleter {
-    void operator()(void* transform) const { cmsDeleteTransform(transform); }
-};
-using Context = std::unique_ptr<void, ContextDeleter>;
-using Profile = std::unique_ptr<void, ProfileDeleter>;
-using Transform = std::unique_ptr<void, TransformDeleter>;
 
 // Grey samples read from the first byte of each RGBA pixel, the other three
 // bytes skipped; written back as RGB with the alpha byte left alone.
@@ -40,14 +25,14 @@ void convertToSrgb(std::span<std::uint8_t> rgba, std::span<const std::uint8_t> i
         return;
     }
     // A context of its own per call: conversions may run on several threads.
-    const Context context(cmsCreateContext(nullptr, nullptr));
+    const LcmsContext context(cmsCreateContext(nullptr, nullptr));
     if (!context) {
         return;
     }
     const auto ctx = static_cast<cmsContext>(context.get());
     cmsSetLogErrorHandlerTHR(ctx, silentErrors);
-    const Profile source(cmsOpenProfileFromMemTHR(ctx, iccProfile.data(),
-                                                  static_cast<cmsUInt32Number>(iccProfile.size())));
+    const LcmsProfile source(cmsOpenProfileFromMemTHR(
+        ctx, iccProfile.data(), static_cast<cmsUInt32Number>(iccProfile.size())));
     if (!source) {
         return;
     }
@@ -60,13 +45,13 @@ void convertToSrgb(std::span<std::uint8_t> rgba, std::span<const std::uint8_t> i
     } else {
         return;
     }
-    const Profile srgb(cmsCreate_sRGBProfileTHR(ctx));
+    const LcmsProfile srgb(cmsCreate_sRGBProfileTHR(ctx));
     if (!srgb) {
         return;
     }
-    const Transform transform(cmsCreateTransformTHR(ctx, source.get(), inputFormat, srgb.get(),
-                                                    kRgbInRgba, INTENT_PERCEPTUAL,
-                                                    cmsFLAGS_NOCACHE));
+    const LcmsTransform transform(cmsCreateTransformTHR(ctx, source.get(), inputFormat, srgb.get(),
+                                                        kRgbInRgba, INTENT_PERCEPTUAL,
+                                                        cmsFLAGS_NOCACHE));
     if (!transform) {
         return;
     }

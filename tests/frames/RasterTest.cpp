@@ -2,12 +2,12 @@
 
 #include "core/AppError.h"
 #include "core/FileError.h"
+#include "frames/LcmsHandles.h"
 #include "frames/Raster.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <lcms2.h>
 #include <zlib.h>
 
 #include <fstream>
@@ -51,12 +51,11 @@ RgbaImage patterned(const std::vector<std::uint32_t>& colours) {
     return image;
 }
 
-std::vector<std::uint8_t> profileBytes(cmsHPROFILE profile) {
+std::vector<std::uint8_t> profileBytes(const LcmsProfile& profile) {
     cmsUInt32Number length = 0;
-    cmsSaveProfileToMem(profile, nullptr, &length);
+    cmsSaveProfileToMem(profile.get(), nullptr, &length);
     std::vector<std::uint8_t> bytes(length);
-    cmsSaveProfileToMem(profile, bytes.data(), &length);
-    cmsCloseProfile(profile);
+    cmsSaveProfileToMem(profile.get(), bytes.data(), &length);
     return bytes;
 }
 
@@ -66,18 +65,14 @@ std::vector<std::uint8_t> linearRgbProfile() {
     cmsCIExyY white;
     cmsWhitePointFromTemp(&white, 6504);
     const cmsCIExyYTRIPLE primaries = {{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
-    cmsToneCurve* curves[3] = {linear, linear, linear};
-    auto bytes = profileBytes(cmsCreateRGBProfile(&white, &primaries, curves));
-    cmsFreeToneCurve(linear);
-    return bytes;
+    const LcmsToneCurve linear(cmsBuildGamma(nullptr, 1.0));
+    cmsToneCurve* curves[3] = {linear.get(), linear.get(), linear.get()};
+    return profileBytes(LcmsProfile(cmsCreateRGBProfile(&white, &primaries, curves)));
 }
 
 std::vector<std::uint8_t> linearGreyProfile() {
-    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
-    auto bytes = profileBytes(cmsCreateGrayProfile(cmsD50_xyY(), linear));
-    cmsFreeToneCurve(linear);
-    return bytes;
+    const LcmsToneCurve linear(cmsBuildGamma(nullptr, 1.0));
+    return profileBytes(LcmsProfile(cmsCreateGrayProfile(cmsD50_xyY(), linear.get())));
 }
 
 // Writes a valid PNG padded by one large unknown ancillary chunk so that the
@@ -157,7 +152,8 @@ TEST(Raster, DecodesEveryLayoutToPremultipliedRgba) {
     EXPECT_EQ(pixelAt(half, 0, 0), 0x64321980u);
 
     // Grey at one bit per sample: the two levels black and white.
-    const Raster bits = Raster::decode(encodeTestPng(patterned(greys), {PngColor::grey, 1, false, {}}));
+    const Raster bits =
+        Raster::decode(encodeTestPng(patterned(greys), {PngColor::grey, 1, false, {}}));
     EXPECT_EQ(pixelAt(bits, 0, 0), 0x000000FFu);
     EXPECT_EQ(pixelAt(bits, 3, 0), 0xFFFFFFFFu);
 }
