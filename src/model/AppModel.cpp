@@ -1,0 +1,353 @@
+#include "AppModel.h"
+
+#include "capture/CaptureProgress.h"
+#include "capture/CaptureWatcher.h"
+#include "capture/WatchConfiguration.h"
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "core/PostToThread.h"
+#include "frames/FrameSelection.h"
+#include "simulator/SimulatorTimeController.h"
+
+#include <algorithm>
+
+namespace cadrelle {
+
+namespace {
+
+std::optional<FrameAsset> frameWithID(const std::vector<FrameAsset>& frames,
+                                      const std::optional<std::string>& id) {
+    const auto found = std::find_if(frames.begin(), frames.end(),
+                                    [&](const FrameAsset& frame) { return frame.id == id; });
+    return found == frames.end() ? std::nullopt : std::optional<FrameAsset>(*found);
+}
+
+} // namespace
+
+AppModel::AppModel(AppModelSetup setup)
+    : dataDirectory_(std::move(setup.dataDirectory)),
+      shippedFrames_(std::move(setup.shippedFrames)), services_(std::move(setup.services)),
+      simulatorRun_(std::move(setup.simulatorRun)), library_{dataDirectory_ / "Frames"},
+      history_(dataDirectory_ / "history.json"),
+      updater_(std::make_unique<AppUpdater>(std::move(setup.updateConfiguration),
+                                            std::move(setup.updateBackend))),
+      watchGeneration_(newUuidString()),
+      videoFormats_(std::make_unique<VideoFormatPrompter>(std::move(setup.formatPresenter))),
+      work_(std::make_unique<SerialQueue>("lumivane.import")) {
+    createDirectories(library_.directory);
+    preferences_ = Preferences::load(settingsFile());
+    loadFrames();
+    history_ = CaptureHistory::load(history_.file());
+    try {
+        pending_ = inbox().pending();
+    } catch (const std::exception& error) {
+        // One damaged item must not keep the application from starting.
+        errorMessage_ = userDescription(error);
+    }
+    launchAtLogin_ = services_.loginItem && services_.loginItem->isEnabled();
+    restoreFolderAccess();
+    startWatching();
+    updateSimulatorTime();
+}
+
+AppModel::~AppModel() {
+    shutdown();
+}
+
+void AppModel::loadFrames() {
+    const auto preferred = frameWithID(library_.load(), preferences_.selectedFrameID);
+    if (shippedFrames_ && itemExists(*shippedFrames_ / "catalog.json")) {
+        library_.installBundled(FrameLibrary{*shippedFrames_});
+    }
+    frames_ = library_.load();
+    if (!frameWithID(frames_, preferences_.selectedFrameID)) {
+        if (const auto replacement = replacementFrame(preferred, frames_)) {
+            preferences_.selectedFrameID = replacement->id;
+        }
+    }
+}
+
+std::optional<CaptureRecord> AppModel::selectedCapture() const {
+    const auto& records = captures();
+    const auto found = std::find_if(records.begin(), records.end(), [&](const CaptureRecord& r) {
+        return r.id == selectedCaptureID_;
+    });
+    if (found != records.end()) {
+        return *found;
+    }
+    return records.empty() ? std::nullopt : std::optional<CaptureRecord>(records.front());
+}
+
+void AppModel::setPreferences(Preferences preferences) {
+    preferences_ = std::move(preferences);
+    emit preferencesChanged();
+}
+
+void AppModel::setSelectedCaptureID(std::optional<std::string> id) {
+    selectedCaptureID_ = std::move(id);
+    emit selectedCaptureIDChanged();
+}
+
+void AppModel::setErrorMessage(std::optional<std::string> message) {
+    errorMessage_ = std::move(message);
+    emit errorMessageChanged();
+}
+
+void AppModel::setStatus(std::string status) {
+    status_ = std::move(status);
+    emit statusChanged();
+}
+
+void AppModel::setExportStatus(std::optional<std::string> status) {
+    exportStatus_ = std::move(status);
+    emit exportStatusChanged();
+}
+
+void AppModel::setWatchExportStatus(std::optional<std::string> status) {
+    watchExportStatus_ = std::move(status);
+    emit watchExportStatusChanged();
+}
+
+void AppModel::setWorking(bool working) {
+    isWorking_ = working;
+    emit isWorkingChanged();
+}
+
+void AppModel::setPending(std::vector<PendingScreenshot> pending) {
+    pending_ = std::move(pending);
+    emit pendingScreenshotsChanged();
+}
+
+void AppModel::setPreviewErrors(std::map<std::string, std::string> errors) {
+    previewErrors_ = std::move(errors);
+    emit previewErrorsChanged();
+}
+
+void AppModel::setPreviewBusyIDs(std::set<std::string> ids) {
+    previewBusyIDs_ = std::move(ids);
+    emit previewBusyIDsChanged();
+}
+
+void AppModel::setSimulatorTimeStatus(SimulatorTimeStatus status) {
+    simulatorTimeStatus_ = std::move(status);
+    emit simulatorTimeStatusChanged();
+}
+
+void AppModel::notifyQuickAccess() {
+    if (screenshotPreviewChanged) {
+        screenshotPreviewChanged();
+    }
+}
+
+std::filesystem::path AppModel::settingsFile() const {
+    return dataDirectory_ / "settings.json";
+}
+
+ScreenshotInbox AppModel::inbox() const {
+    return ScreenshotInbox(dataDirectory_ / "Screenshot Inbox");
+}
+
+void AppModel::startWatching() {
+    if (isWatching()) {
+        return;
+    }
+    if (!preferences_.completedSetup) {
+        setStatus("Choose your folders to get started");
+        return;
+    }
+    WatchConfiguration config;
+    config.input = resolvedPath(std::filesystem::path(preferences_.inputPath));
+    config.output = std::filesystem::path(preferences_.outputPath);
+    config.library = library_;
+    config.assets = frames_;
+    config.selectedID = preferences_.selectedFrameID;
+    config.automaticallyMatch = preferences_.automaticallyMatch;
+    config.allPNG = preferences_.allPNG;
+    config.journal = dataDirectory_ / "Journals" /
+                     journalFileName(config.input, preferences_.outputPath, config.allPNG);
+    config.videoFormat = VideoExportFormat::mp4;
+    if (preferences_.screenshotPreviewEnabled) {
+        config.screenshotInbox = inbox().directory();
+    }
+    watchGeneration_ = newUuidString();
+    const std::string generation = watchGeneration_;
+    // The callbacks run on the watcher's queue and post to the model, which
+    // outlives every watcher: shutdown and the destructor stop it first.
+    try {
+        watcher_ = std::make_unique<CaptureWatcher>(
+            std::move(config),
+            [this](const CaptureRecord& record) {
+                postToThreadOf(this, [this, record] { received(record); });
+            },
+            [this](const std::string& message) {
+                postToThreadOf(this, [this, message] { setErrorMessage(message); });
+            },
+            [this, generation](const std::optional<CaptureProgress>& progress) {
+                std::optional<std::string> text;
+                if (progress) {
+                    text = progressText(*progress);
+                }
+                postToThreadOf(this, [this, generation, text] {
+                    if (watchGeneration_ == generation) {
+                        setWatchExportStatus(text);
+                    }
+                });
+            },
+            [this, generation](const std::filesystem::path& recording,
+                               CaptureWatcher::FormatAnswer answer) {
+                postToThreadOf(this, [this, generation, recording, answer] {
+                    if (watchGeneration_ != generation) {
+                        answer(std::nullopt);
+                        return;
+                    }
+                    videoFormats_->request({recording}, generation, answer);
+                });
+            });
+    } catch (const std::exception& error) {
+        setErrorMessage(userDescription(error));
+        setStatus("Couldn't start watching");
+        return;
+    }
+    watcher_->start();
+    emit isWatchingChanged();
+    setErrorMessage(std::nullopt);
+    setStatus("Listening for screenshots and recordings");
+    savePreferences(false);
+}
+
+void AppModel::stopWatching() {
+    const std::string old = watchGeneration_;
+    watchGeneration_ = newUuidString();
+    setWatchExportStatus(std::nullopt);
+    if (watcher_) {
+        watcher_->stop();
+        watcher_.reset();
+    }
+    emit isWatchingChanged();
+    videoFormats_->cancel(old);
+}
+
+void AppModel::savePreferences(bool restart) {
+    try {
+        preferences_.save(settingsFile());
+    } catch (const std::exception& error) {
+        setErrorMessage(userDescription(error));
+    }
+    emit preferencesChanged();
+    if (presentationChanged) {
+        presentationChanged();
+    }
+    if (restart) {
+        stopWatching();
+        startWatching();
+    }
+}
+
+void AppModel::remember(const CaptureRecord& record) {
+    const auto failure = history_.remember(record);
+    emit capturesChanged();
+    setSelectedCaptureID(record.id);
+    if (failure) {
+        setErrorMessage(*failure);
+    }
+}
+
+void AppModel::received(const CaptureRecord& record) {
+    try {
+        if (const auto item = inbox().item(record.id)) {
+            if (item->state == PendingScreenshot::State::pending) {
+                if (!isPending(record.id)) {
+                    auto pending = pending_;
+                    pending.push_back(*item);
+                    setPending(std::move(pending));
+                }
+                notifyQuickAccess();
+                return;
+            }
+            if (item->state == PendingScreenshot::State::deleted) {
+                return;
+            }
+        }
+    } catch (const std::exception& error) {
+        setErrorMessage(userDescription(error));
+    }
+    remember(record);
+    const std::string kind = lowercaseExtension(record.output);
+    if ((kind == "mp4" || kind == "mov") && preferences_.previewAfterCapture && showPreview) {
+        showPreview();
+    }
+}
+
+void AppModel::revealOutput() {
+    try {
+        services_.launcher->open(std::filesystem::path(preferences_.outputPath));
+    } catch (const std::exception& error) {
+        setErrorMessage(userDescription(error));
+    }
+}
+
+void AppModel::copyCapture() {
+    const auto capture = selectedCapture();
+    if (!capture) {
+        return;
+    }
+    services_.pasteboard->clear();
+    const std::string kind = lowercaseExtension(capture->output);
+    if (kind == "mp4" || kind == "mov") {
+        services_.pasteboard->putFile(capture->output);
+    } else {
+        services_.pasteboard->putImage(capture->output);
+    }
+}
+
+void AppModel::setLaunchAtLogin(bool enabled) {
+    try {
+        services_.loginItem->setEnabled(enabled);
+        launchAtLogin_ = services_.loginItem->isEnabled();
+        emit launchAtLoginChanged();
+        if (enabled && !launchAtLogin_) {
+            setErrorMessage("Allow Cadrelle in your desktop\u2019s startup applications settings.");
+        }
+    } catch (const std::exception& error) {
+        launchAtLogin_ = services_.loginItem->isEnabled();
+        emit launchAtLoginChanged();
+        setErrorMessage(userDescription(error));
+    }
+}
+
+void AppModel::updateSimulatorTime() {
+    const bool enabled = preferences_.simulatorTimeEnabled;
+    setSimulatorTimeStatus(
+        {enabled ? "Applying simulator time\u2026" : "Restoring simulator clocks\u2026", false});
+    if (!simulatorTime_) {
+        simulatorTime_ = std::make_unique<SimulatorTimeController>(
+            dataDirectory_ / "simulator-time-devices.json", simulatorRun_,
+            [this](const SimulatorTimeStatus& status) {
+                postToThreadOf(this, [this, status] { setSimulatorTimeStatus(status); });
+            });
+    }
+    simulatorTime_->configure(
+        enabled ? std::optional<int>(static_cast<int>(preferences_.simulatorTimeMinutes))
+                : std::nullopt);
+}
+
+void AppModel::waitForWork() {
+    work_->sync([] {});
+}
+
+void AppModel::shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    if (simulatorTime_) {
+        simulatorTime_->stop();
+    }
+    videoFormats_->cancelAll();
+    lifetimeControl_.cancel();
+    stopWatching();
+    work_->stop(SerialQueue::StopMode::drain);
+    // Folder access needs no release on this platform.
+}
+
+} // namespace cadrelle

@@ -1,0 +1,146 @@
+// The application model's manual framing and frame import: files the user
+// opens or drops are framed on the work queue, one at a time.
+#include "AppModel.h"
+
+#include "capture/CaptureNaming.h"
+#include "capture/CaptureProgress.h"
+#include "core/AppError.h"
+#include "core/FileIO.h"
+#include "core/PostToThread.h"
+
+namespace cadrelle {
+
+void AppModel::frameManually(const std::vector<std::filesystem::path>& files) {
+    if (!preferences_.completedSetup) {
+        setErrorMessage("Finish setup first, then use Open Captures to frame existing "
+                        "screenshots and recordings.");
+        return;
+    }
+    if (isWorking_) {
+        return;
+    }
+    setWorking(true);
+    std::vector<std::filesystem::path> recordings;
+    std::vector<std::filesystem::path> others;
+    for (const auto& file : files) {
+        (isRecording(file) ? recordings : others).push_back(file);
+    }
+    if (recordings.empty()) {
+        runManualFraming(files, VideoExportFormat::mp4);
+        return;
+    }
+    videoFormats_->request(recordings, newUuidString(),
+                           [this, files, others](std::optional<VideoExportFormat> format) {
+                               if (format) {
+                                   runManualFraming(files, *format);
+                               } else {
+                                   runManualFraming(others, VideoExportFormat::mp4);
+                               }
+                           });
+}
+
+FramingSetup AppModel::framingSnapshot() const {
+    FramingSetup setup;
+    setup.library = library_;
+    setup.assets = frames_;
+    setup.selectedID = preferences_.selectedFrameID;
+    setup.automaticallyMatch = preferences_.automaticallyMatch;
+    setup.output = std::filesystem::path(preferences_.outputPath);
+    if (preferences_.screenshotPreviewEnabled) {
+        setup.screenshotInbox = inbox().directory();
+    }
+    return setup;
+}
+
+void AppModel::runManualFraming(std::vector<std::filesystem::path> files,
+                                VideoExportFormat format) {
+    if (files.empty() || shutDown_) {
+        setWorking(false);
+        return;
+    }
+    const CaptureExportControl control = lifetimeControl_.child();
+    manualExportControl_ = control;
+    auto framer = std::make_shared<CaptureFramer>(framingSnapshot());
+    work_->async([this, files, format, control, framer] {
+        for (const auto& file : files) {
+            try {
+                MatchedCapture capture =
+                    framer->match(file, control, [this](const CaptureProgress& progress) {
+                        const std::string text = progressText(progress);
+                        postToThreadOf(this, [this, text] { setExportStatus(text); });
+                    });
+                // Every manual run makes new files: outputs are named by a
+                // new UUID, never by the capture's fingerprint.
+                framer->identifyUniquely(capture);
+                const CaptureRecord record =
+                    framer
+                        ->frame(capture, format, control,
+                                [this](const CaptureProgress& progress) {
+                                    const std::string text = progressText(progress);
+                                    postToThreadOf(this, [this, text] { setExportStatus(text); });
+                                })
+                        .record;
+                postToThreadOf(this, [this, record] { received(record); });
+            } catch (const Cancelled&) {
+                // Cancelled by the user or at shutdown: nothing to report.
+            } catch (const std::exception& error) {
+                const std::string message = userDescription(error);
+                postToThreadOf(this, [this, message] { setErrorMessage(message); });
+            }
+        }
+        postToThreadOf(this, [this] {
+            setWorking(false);
+            setExportStatus(std::nullopt);
+            manualExportControl_.reset();
+        });
+    });
+}
+
+void AppModel::chooseScreenshots() {
+    FilePanelRequest request;
+    request.kind = FilePanelRequest::Kind::files;
+    request.title = "Choose PNG screenshots or saved MP4 recordings from Glimmerbox.";
+    request.button = "Frame Captures";
+    request.multiple = true;
+    request.nameFilters = {"*.png *.PNG *.mp4 *.MP4"};
+    services_.panels->show(request, [this](std::vector<std::filesystem::path> files) {
+        if (!files.empty()) {
+            frameManually(files);
+        }
+    });
+}
+
+void AppModel::importFrames() {
+    FilePanelRequest request;
+    request.kind = FilePanelRequest::Kind::files;
+    request.title = "Choose front-facing PNG frames with a transparent screen opening. Apple "
+                    "device frames are already included.";
+    request.button = "Import Frames";
+    request.multiple = true;
+    request.nameFilters = {"*.png *.PNG"};
+    services_.panels->show(request, [this](std::vector<std::filesystem::path> files) {
+        if (files.empty()) {
+            return;
+        }
+        setWorking(true);
+        work_->async([this, files, library = library_] {
+            try {
+                auto frames = library.importFiles(files);
+                postToThreadOf(this, [this, frames] {
+                    setWorking(false);
+                    frames_ = frames;
+                    emit framesChanged();
+                    savePreferences(true);
+                });
+            } catch (const std::exception& error) {
+                const std::string message = userDescription(error);
+                postToThreadOf(this, [this, message] {
+                    setWorking(false);
+                    setErrorMessage(message);
+                });
+            }
+        });
+    });
+}
+
+} // namespace cadrelle

@@ -1,0 +1,22 @@
+#include "UpdateConfiguration.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+namespace cadrelle {
+
+UpdateConfiguration UpdateConfiguration::built() {
+    return {CADRELLE_UPDATE_FEED_URL, CADRELLE_UPDATE_PUBLIC_KEY};
+}
+
+bool UpdateConfiguration::isSound() const {
+    const QUrl url(QString::fromStdString(feedURL), QUrl::StrictMode);
+    // The scheme is compared as written: QUrl would accept "HTTPS" as well.
+    const bool feedSound =
+        url.isValid() && !url.host().isEmpty() && feedURL.rfind("https:", 0) == 0;
+    const auto key = QByteArray::fromBase64Encoding(QByteArray::fromStdString(publicEDKey),
+                                                    QByteArray::AbortOnBase64DecodingErrors);
+    return feedSound && key && key.decoded.size() == 32;
+}
+
+} // namespace cadrelle

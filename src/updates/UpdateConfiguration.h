@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace cadrelle {
+
+// Where updates come from: the feed's address and the public key its
+// signatures are checked with, fixed when the program is built.
+struct UpdateConfiguration {
+    std::string feedURL;     // "SUFeedURL"
+    std::string publicEDKey; // "SUPublicEDKey": Base64 of an Ed25519 public key
+
+    // The values given to the build (empty in a build without updates).
+    static UpdateConfiguration built();
+
+    // Whether the feed is an HTTPS address with a host and the key decodes to
+    // exactly 32 bytes.
+    bool isSound() const;
+};
+
+} // namespace cadrelle

@@ -1,0 +1,82 @@
+#include "ModelFixture.h"
+
+#include "support/Mp4Maker.h"
+
+#include <regex>
+
+namespace cadrelle::test {
+namespace {
+
+using ManualFraming = ModelFixture;
+
+TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatIsDeclined) {
+    {
+        const auto model = makeModel();
+        model->frameManually({screenshot("a.png")});
+        EXPECT_EQ(model->errorMessage(), "Finish setup first, then use Open Captures to frame "
+                                         "existing screenshots and recordings.");
+        EXPECT_FALSE(model->isWorking());
+    }
+    const auto model = makeSetUpModel(false);
+    const auto shot = dir / "opened" / "shot.png";
+    writeScreenshot(shot, 20, 30);
+    makeMp4(dir / "opened" / "clip.mp4", Mp4Spec{});
+    std::vector<std::string> statuses;
+    QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
+                     [&] { statuses.push_back(model->exportStatus().value_or("none")); });
+
+    model->frameManually({shot, dir / "opened" / "clip.mp4"});
+    EXPECT_TRUE(model->isWorking());
+    ASSERT_EQ(presenter->presented.size(), 1u);
+    model->frameManually({shot}); // ignored while working
+    presenter->choose(std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+
+    ASSERT_EQ(model->captures().size(), 1u);
+    const auto framed = std::filesystem::path(model->captures().front().output);
+    EXPECT_TRUE(
+        std::regex_match(framed.filename().string(), std::regex(R"(shot-framed-[0-9A-F]{8}\.png)")))
+        << framed;
+    EXPECT_EQ(entriesOf(output), std::vector<std::string>{framed.filename().string()});
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Preparing shot.png\u2026", "none"}));
+    EXPECT_FALSE(model->manualExportControl().has_value());
+
+    // Framing the same file again makes a new file: manual runs never reuse.
+    model->frameManually({shot});
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    EXPECT_EQ(entriesOf(output).size(), 2u);
+}
+
+TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {
+    const auto model = makeSetUpModel(false);
+    Mp4Spec longer;
+    longer.frames = 90;
+    makeMp4(dir / "clip.mp4", longer);
+    std::vector<std::string> statuses;
+    QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
+                     [&] { statuses.push_back(model->exportStatus().value_or("none")); });
+    model->frameManually({dir / "clip.mp4"});
+    presenter->choose(VideoExportFormat::mp4);
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_EQ(model->captures().size(), 1u);
+    EXPECT_EQ(statuses.front(), "Preparing clip.mp4\u2026");
+    EXPECT_EQ(statuses[1], "Framing recording \u00B7 0%");
+    EXPECT_EQ(statuses.back(), "none");
+
+    // A second export, stopped by the application quitting.
+    model->frameManually({dir / "clip.mp4"});
+    presenter->choose(VideoExportFormat::proRes4444);
+    ASSERT_TRUE(model->manualExportControl().has_value());
+    ASSERT_TRUE(waitUntil(
+        [&] { return model->exportStatus().value_or("").rfind("Framing recording", 0) == 0; }));
+    model->shutdown();
+    EXPECT_FALSE(model->errorMessage().has_value()) << "a cancellation is not an error";
+    for (const auto& name : entriesOf(output)) {
+        EXPECT_EQ(name.find(".lumivane-"), std::string::npos) << name;
+        EXPECT_EQ(std::filesystem::path(name).extension(), ".mp4") << "no movie was published";
+    }
+    EXPECT_FALSE(model->isWatching());
+}
+
+} // namespace
+} // namespace cadrelle::test

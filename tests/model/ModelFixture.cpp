@@ -1,0 +1,61 @@
+#include "ModelFixture.h"
+
+#include "core/AppError.h"
+#include "support/CoreApplication.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace cadrelle::test {
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+ModelFixture::ModelFixture() {
+    ensureCoreApplication();
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(input);
+    std::filesystem::create_directories(output);
+    std::filesystem::create_directories(dir / "opened");
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeModel() {
+    AppModelSetup setup;
+    setup.dataDirectory = data;
+    setup.shippedFrames = shipped.library.directory;
+    setup.services = {panels, launcher, trash, loginItem, pasteboard};
+    setup.formatPresenter = presenter;
+    setup.simulatorRun = [](const std::vector<std::string>&) -> Bytes {
+        throw AppError("Install Xcode and an iOS simulator to use the simulator time override.");
+    };
+    return std::make_unique<AppModel>(std::move(setup));
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeSetUpModel(bool quickAccess) {
+    auto model = makeModel();
+    model->selectFolder(input, true);
+    model->selectFolder(output, false);
+    Preferences preferences = model->preferences();
+    preferences.screenshotPreviewEnabled = quickAccess;
+    model->setPreferences(preferences);
+    model->savePreferences(true);
+    model->completeSetup();
+    return model;
+}
+
+std::filesystem::path ModelFixture::screenshot(const std::string& name, std::uint32_t seed) {
+    const auto path = input / name;
+    writeScreenshot(path, 20, 30, seed);
+    return path;
+}
+
+} // namespace cadrelle::test

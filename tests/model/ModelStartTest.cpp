@@ -1,0 +1,76 @@
+#include "ModelFixture.h"
+
+#include "capture/CaptureWatcher.h"
+#include "capture/WatchConfiguration.h"
+#include "core/FileIO.h"
+#include "support/Messages.h"
+
+#include <nlohmann/json.hpp>
+
+namespace cadrelle::test {
+namespace {
+
+using ModelStart = ModelFixture;
+
+TEST_F(ModelStart, AFreshDataFolderMergesTheShippedFramesAndWaitsForSetup) {
+    const auto model = makeModel();
+    EXPECT_TRUE(std::filesystem::is_directory(data / "Frames"));
+    ASSERT_EQ(model->frames().size(), shipped.assets.size());
+    for (std::size_t i = 0; i < shipped.assets.size(); ++i) {
+        EXPECT_EQ(model->frames()[i].id, shipped.assets[i].id);
+        EXPECT_TRUE(model->frames()[i].isBundled.value_or(false));
+    }
+    // No preferred frame yet: the first shipped frame stands in and is saved.
+    EXPECT_EQ(model->preferences().selectedFrameID, shipped.assets.front().id);
+    const auto saved = nlohmann::json::parse(readText(data / "settings.json"));
+    EXPECT_EQ(saved.at("selectedFrameID"), shipped.assets.front().id);
+    EXPECT_EQ(model->status(), "Choose your folders to get started");
+    EXPECT_FALSE(model->isWatching());
+    EXPECT_FALSE(model->canCompleteSetup());
+    EXPECT_FALSE(model->errorMessage().has_value());
+    EXPECT_TRUE(model->captures().empty());
+    EXPECT_FALSE(model->selectedCapture().has_value());
+}
+
+TEST_F(ModelStart, SettingsAreRewrittenInFullAndADamagedFileStopsTheStart) {
+    writeText(data / "settings.json", R"({"previewAfterCapture": true})");
+    makeModel().reset();
+    const auto saved = nlohmann::json::parse(readText(data / "settings.json"));
+    EXPECT_EQ(saved.at("previewAfterCapture"), true);
+    EXPECT_EQ(saved.at("automaticallyMatch"), true) << "every key is written back";
+
+    writeText(data / "history.json", "[{\"id\": 3}");
+    writeText(data / "settings.json", R"({"automaticallyMatch": "yes"})");
+    EXPECT_NE(messageOf([&] {
+                  makeModel();
+              }).find("The setting \"automaticallyMatch\" has a value of the wrong type."),
+              std::string::npos);
+    writeText(data / "settings.json", "{}");
+    EXPECT_TRUE(makeModel()->captures().empty()) << "a damaged history loads as empty";
+}
+
+TEST_F(ModelStart, WatchingStartsAfterSetupAndReportsAFolderLockedElsewhere) {
+    {
+        const auto model = makeSetUpModel();
+        EXPECT_TRUE(model->isWatching());
+        EXPECT_EQ(model->status(), "Listening for screenshots and recordings");
+        EXPECT_FALSE(model->errorMessage().has_value());
+    }
+    // Another watcher holds the capture folder: the model runs without one.
+    WatchConfiguration other;
+    other.input = resolvedPath(input);
+    other.output = dir / "elsewhere";
+    other.library = shipped.library;
+    other.assets = shipped.assets;
+    other.journal = dir / "other-journal.json";
+    CaptureWatcher holder(other, {}, {}, {});
+    const auto model = makeModel();
+    EXPECT_FALSE(model->isWatching());
+    EXPECT_EQ(model->status(), "Couldn't start watching");
+    EXPECT_EQ(model->errorMessage(),
+              "Another copy of Cadrelle is already watching this folder. Quit the other copy "
+              "(including debug builds), then reopen Cadrelle.");
+}
+
+} // namespace
+} // namespace cadrelle::test

@@ -1,0 +1,151 @@
+#include "updates/AppUpdater.h"
+#include "core/AppError.h"
+#include "support/CoreApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+
+namespace cadrelle {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kKey = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="; // 32 bytes
+
+struct FakeBackend : UpdateBackend {
+    Events events;
+    int prepared = 0;
+    int checks = 0;
+    bool failsToStart = false;
+    bool canCheck = true;
+    bool checksAutomatically = true;
+    bool downloadsAutomatically = false;
+    bool allowsAutomatic = true;
+    std::optional<double> lastCheck = 100.0;
+
+    void prepare(const UpdateConfiguration&, Events given) override {
+        ++prepared;
+        events = std::move(given);
+    }
+    void start() override {
+        if (failsToStart) {
+            throw AppError("The feed is unreachable.");
+        }
+    }
+    bool canCheckForUpdates() const override { return canCheck; }
+    bool automaticallyChecksForUpdates() const override { return checksAutomatically; }
+    void setAutomaticallyChecksForUpdates(bool on) override {
+        checksAutomatically = on;
+        events.settingsChanged();
+    }
+    bool automaticallyDownloadsUpdates() const override { return downloadsAutomatically; }
+    void setAutomaticallyDownloadsUpdates(bool on) override {
+        downloadsAutomatically = on;
+        events.settingsChanged();
+    }
+    bool allowsAutomaticUpdates() const override { return allowsAutomatic; }
+    std::optional<double> lastUpdateCheckDate() const override { return lastCheck; }
+    void checkForUpdates() override { ++checks; }
+};
+
+std::optional<std::string> startedMessage(const std::string& feed, const std::string& key) {
+    AppUpdater updater({feed, key}, std::make_shared<FakeBackend>());
+    updater.start();
+    return updater.isAvailable() ? std::nullopt : updater.statusMessage();
+}
+
+TEST(AppUpdater, RefusesAnUnsoundConfigurationAndStartsOnce) {
+    const std::string refused = "Updates aren't configured correctly. Please contact support.";
+    EXPECT_EQ(startedMessage("", ""), refused) << "a build without update settings";
+    EXPECT_EQ(startedMessage("http://updates.example/feed.xml", kKey), refused);
+    EXPECT_EQ(startedMessage("https:///feed.xml", kKey), refused);
+    EXPECT_EQ(startedMessage("https://updates.example/feed.xml",
+                             "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHg=="), // 31 bytes
+              refused);
+    EXPECT_EQ(startedMessage("https://updates.example/feed.xml",
+                             "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8g"), // 33 bytes
+              refused);
+    EXPECT_EQ(startedMessage("https://updates.example/feed.xml", kKey), std::nullopt);
+
+    auto backend = std::make_shared<FakeBackend>();
+    backend->failsToStart = true;
+    AppUpdater failing({"https://updates.example/feed.xml", kKey}, backend);
+    failing.start();
+    failing.start();
+    EXPECT_EQ(backend->prepared, 1) << "a second start does nothing";
+    EXPECT_FALSE(failing.isAvailable());
+    EXPECT_EQ(failing.statusMessage(), "Updates couldn't start. The feed is unreachable.");
+    failing.checkForUpdates();
+    EXPECT_EQ(backend->checks, 0);
+}
+
+TEST(AppUpdater, MirrorsTheBackendsSettingsAndChecksOnlyWhenItCan) {
+    auto backend = std::make_shared<FakeBackend>();
+    AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend);
+    updater.start();
+    EXPECT_TRUE(updater.isAvailable());
+    EXPECT_TRUE(updater.automaticallyChecksForUpdates());
+    EXPECT_EQ(updater.lastUpdateCheckDate(), 100.0);
+    updater.setAutomaticallyDownloadsUpdates(true);
+    EXPECT_TRUE(updater.automaticallyDownloadsUpdates());
+    updater.checkForUpdates();
+    EXPECT_EQ(backend->checks, 1);
+    backend->canCheck = false;
+    backend->events.settingsChanged();
+    EXPECT_FALSE(updater.canCheckNow());
+    updater.checkForUpdates();
+    EXPECT_EQ(backend->checks, 1);
+
+    backend->events.willShowUpdate(false);
+    EXPECT_TRUE(updater.wantsAttention()) << "a scheduled update asks for attention";
+    backend->events.willFinishSession();
+    EXPECT_FALSE(updater.wantsAttention());
+    backend->events.willShowUpdate(true);
+    EXPECT_FALSE(updater.wantsAttention());
+}
+
+TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
+    test::ensureCoreApplication();
+    auto backend = std::make_shared<FakeBackend>();
+    AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend, 20ms);
+    updater.start();
+    bool working = false;
+    updater.workIsInProgress = [&] { return working; };
+    int resumed = 0;
+    EXPECT_FALSE(backend->events.shouldPostponeRelaunch([&] { ++resumed; }));
+    EXPECT_FALSE(updater.statusMessage().has_value());
+
+    working = true;
+    EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { resumed += 10; }));
+    EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { ++resumed; }));
+    EXPECT_EQ(updater.statusMessage(),
+              "The update will restart Cadrelle after the current export finishes.");
+    const auto spin = [](std::chrono::milliseconds time) {
+        const auto end = std::chrono::steady_clock::now() + time;
+        while (std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+    };
+    spin(100ms);
+    EXPECT_EQ(resumed, 0) << "still held while the export runs";
+    working = false;
+    spin(100ms);
+    EXPECT_EQ(resumed, 1) << "the newest continuation only, once";
+    EXPECT_FALSE(updater.statusMessage().has_value());
+
+    working = true;
+    EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { resumed += 100; }));
+    backend->events.didAbort("Signature mismatch.");
+    EXPECT_FALSE(updater.statusMessage().has_value());
+    working = false;
+    spin(100ms);
+    EXPECT_EQ(resumed, 1) << "an aborted update never restarts";
+}
+
+} // namespace
+} // namespace cadrelle
