@@ -1,0 +1,58 @@
+#include "core/AppError.h"
+#include "desktop/AutostartEntry.h"
+#include "desktop/FreedesktopTrash.h"
+#include "support/Messages.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace cadrelle {
+namespace {
+
+using test::readText;
+using test::TempDir;
+using test::writeText;
+
+TEST(AutostartEntry, WritesAnEntryThatStartsTheProgramInTheBackground) {
+    TempDir dir;
+    AutostartEntry entry(dir / "config", "/opt/My Apps/cadrelle");
+    EXPECT_FALSE(entry.isEnabled());
+    entry.setEnabled(true);
+    EXPECT_TRUE(entry.isEnabled());
+    const std::string text = readText(dir / "config" / "autostart" / "cadrelle.desktop");
+    EXPECT_EQ(text.rfind("[Desktop Entry]\nType=Application\n", 0), 0u);
+    EXPECT_NE(text.find("\nExec=\"/opt/My Apps/cadrelle\" app --background\n"), std::string::npos);
+
+    // The desktop's own settings can switch the entry off without removing it.
+    writeText(entry.file(), "[Desktop Entry]\nType=Application\nHidden=true\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeText(entry.file(), "[Desktop Entry]\nX-GNOME-Autostart-enabled = false\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeText(entry.file(), "[Other]\nHidden=true\n[Desktop Entry]\nType=Application\n");
+    EXPECT_TRUE(entry.isEnabled());
+
+    entry.setEnabled(false);
+    EXPECT_FALSE(std::filesystem::exists(entry.file()));
+    EXPECT_NO_THROW(entry.setEnabled(false)) << "already gone is fine";
+}
+
+TEST(FreedesktopTrash, MovesItemsToTheUsersTrashAndReportsWhatCannotMove) {
+    TempDir dir;
+    ::setenv("XDG_DATA_HOME", (dir / "share").c_str(), 1);
+    std::filesystem::create_directories(dir / "share");
+    std::filesystem::create_directories(dir / "item");
+    writeText(dir / "item" / "framed.png", "png");
+    FreedesktopTrash trash;
+    trash.moveToTrash(dir / "item");
+    EXPECT_FALSE(std::filesystem::exists(dir / "item"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "files" / "item" / "framed.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "info" / "item.trashinfo"));
+    EXPECT_EQ(test::messageOf([&] { trash.moveToTrash(dir / "missing"); }),
+              "Couldn't move missing to the Trash.");
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
+} // namespace cadrelle
