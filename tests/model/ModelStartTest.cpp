@@ -74,3 +74,47 @@ TEST_F(ModelStart, WatchingStartsAfterSetupAndReportsAFolderLockedElsewhere) {
 
 } // namespace
 } // namespace cadrelle::test
+
+namespace cadrelle::test {
+namespace {
+
+TEST_F(ModelStart, ADamagedInboxItemIsReportedAndTheSimulatorClockFollowsThePreferences) {
+    std::filesystem::create_directories(data / "Screenshot Inbox");
+    writeText(data / "Screenshot Inbox" / "ABCDEF.json", "{\"record\": 1}");
+    const auto model = makeModel();
+    EXPECT_TRUE(model->errorMessage().has_value());
+    EXPECT_TRUE(model->pendingScreenshots().empty());
+
+    Preferences preferences = model->preferences();
+    preferences.simulatorTimeEnabled = true;
+    model->setPreferences(preferences);
+    model->updateSimulatorTime();
+    EXPECT_EQ(model->simulatorTimeStatus(),
+              (SimulatorTimeStatus{"Applying simulator time\u2026", false}));
+    ASSERT_TRUE(waitUntil([&] { return model->simulatorTimeStatus().isError; }));
+    EXPECT_EQ(model->simulatorTimeStatus().message,
+              "Install Xcode and an iOS simulator to use the simulator time override.");
+    preferences.simulatorTimeEnabled = false;
+    model->setPreferences(preferences);
+    model->updateSimulatorTime();
+    EXPECT_EQ(model->simulatorTimeStatus(),
+              (SimulatorTimeStatus{"Restoring simulator clocks\u2026", false}));
+}
+
+TEST_F(ModelStart, ShutdownAnswersOpenQuestionsStopsWatchingAndRunsOnce) {
+    const auto model = makeSetUpModel(false);
+    // A question of a batch that is still open when the application quits.
+    model->frameManually({dir / "opened" / "clip.mp4"});
+    ASSERT_TRUE(presenter->answer);
+    model->shutdown();
+    EXPECT_FALSE(model->isWatching());
+    EXPECT_EQ(presenter->dismissed, 1);
+    EXPECT_FALSE(model->errorMessage().has_value());
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }))
+        << "the declined batch has nothing left to frame";
+    model->shutdown();
+    EXPECT_EQ(presenter->dismissed, 1) << "a second shutdown does nothing";
+}
+
+} // namespace
+} // namespace cadrelle::test
