@@ -17,6 +17,7 @@ namespace {
 constexpr int kPlanesOfColour = 3;
 constexpr int kAlphaPlane = 3;
 constexpr double kOne = 65536.0; // weights are 16.16 fixed point
+constexpr int kMaxTaps = 4;      // recording samples under one output sample
 
 // What one output pixel is made of: recording × w + c (per colour plane, in
 // the output's code values), and its opacity.
@@ -81,6 +82,27 @@ void storeSample(AVFrame& frame, int plane, int x, int y, int depth, double valu
     }
 }
 
+// The rounded mean of the recording samples under each output sample: the
+// sample and its right neighbour, the one below, or all four.
+template <typename Sample>
+void meanOfTaps(const Sample* above, const Sample* below, Sample* to, int length, int tapsX,
+                int tapsY) {
+    if (tapsY == 1) {
+        for (int k = 0; k < length; ++k) {
+            to[k] = static_cast<Sample>((above[k] + above[k + 1] + 1) >> 1);
+        }
+    } else if (tapsX == 1) {
+        for (int k = 0; k < length; ++k) {
+            to[k] = static_cast<Sample>((above[k] + below[k] + 1) >> 1);
+        }
+    } else {
+        for (int k = 0; k < length; ++k) {
+            to[k] =
+                static_cast<Sample>((above[k] + above[k + 1] + below[k] + below[k + 1] + 2) >> 2);
+        }
+    }
+}
+
 } // namespace
 
 FrameCompositor::FrameCompositor(const LoadedFrame& frame, int outputWidth, int outputHeight,
@@ -126,61 +148,29 @@ void FrameCompositor::prepare(const LoadedFrame& frame) {
     const auto& mask = frame.mask();
     recordingWidth_ = static_cast<int>(asset.screen.width);
     recordingHeight_ = static_cast<int>(asset.screen.height);
-    const int chromaShiftX = descriptor->log2_chroma_w;
-    const int chromaShiftY = descriptor->log2_chroma_h;
+    const int screenX = static_cast<int>(asset.screen.x);
+    const int screenY = static_cast<int>(asset.screen.y);
 
     planes_.resize(kPlanesOfColour);
     for (int p = 0; p < kPlanesOfColour; ++p) {
         Plane& plane = planes_[p];
-        plane.shiftX = p == 0 ? 0 : chromaShiftX;
-        plane.shiftY = p == 0 ? 0 : chromaShiftY;
+        plane.shiftX = p == 0 ? 0 : descriptor->log2_chroma_w;
+        plane.shiftY = p == 0 ? 0 : descriptor->log2_chroma_h;
         plane.width = AV_CEIL_RSHIFT(width_, plane.shiftX);
         plane.height = AV_CEIL_RSHIFT(height_, plane.shiftY);
-        plane.originX = static_cast<int>(asset.screen.x >> plane.shiftX);
-        plane.originY = static_cast<int>(asset.screen.y >> plane.shiftY);
+        // An opening that starts inside a chroma sample's span puts two
+        // recording samples under each output sample along that axis.
+        plane.originX = AV_CEIL_RSHIFT(screenX, plane.shiftX);
+        plane.originY = AV_CEIL_RSHIFT(screenY, plane.shiftY);
+        plane.tapsX = (screenX & ((1 << plane.shiftX) - 1)) != 0 ? 2 : 1;
+        plane.tapsY = (screenY & ((1 << plane.shiftY) - 1)) != 0 ? 2 : 1;
+        plane.sourceWidth = AV_CEIL_RSHIFT(recordingWidth_, plane.shiftX);
+        plane.sourceHeight = AV_CEIL_RSHIFT(recordingHeight_, plane.shiftY);
         plane.rowStart.assign(1, 0);
     }
 
-    const int groupRows = 1 << chromaShiftY;
+    const int groupRows = 1 << descriptor->log2_chroma_h;
     std::vector<std::vector<PixelTerms>> group(groupRows, std::vector<PixelTerms>(width_));
-    std::vector<double> weights(width_);
-    std::vector<double> constants(width_);
-
-    // Writes one plane row into the base picture and records the samples that
-    // depend on the recording.
-    const auto emitRow = [&](int p, int y, int count) {
-        Plane& plane = planes_[p];
-        const int recordingY = y - plane.originY;
-        const bool rowInside =
-            recordingY >= 0 && recordingY < AV_CEIL_RSHIFT(recordingHeight_, plane.shiftY);
-        const int recordingPlaneWidth = AV_CEIL_RSHIFT(recordingWidth_, plane.shiftX);
-        for (int x = 0; x < count; ++x) {
-            storeSample(*base_, p, x, y, depth_, constants[x]);
-            const auto w = static_cast<std::uint32_t>(std::lround(weights[x] * kOne));
-            const int recordingX = x - plane.originX;
-            if (w == 0 || !rowInside || recordingX < 0 || recordingX >= recordingPlaneWidth) {
-                continue;
-            }
-            const auto c =
-                static_cast<std::uint32_t>(std::max(0L, std::lround(constants[x] * kOne)));
-            const bool copy = w == 65536 && c == 0;
-            Run* last = plane.runs.size() > plane.rowStart.back() ? &plane.runs.back() : nullptr;
-            const bool extends =
-                last != nullptr && last->x + last->length == x && (last->blend < 0) == copy;
-            if (!extends) {
-                plane.runs.push_back(
-                    Run{x, 0, copy ? -1 : static_cast<std::int64_t>(plane.weights.size())});
-                last = &plane.runs.back();
-            }
-            ++last->length;
-            if (!copy) {
-                plane.weights.push_back(w);
-                plane.offsets.push_back(c + 32768);
-            }
-        }
-        plane.rowStart.push_back(static_cast<std::uint32_t>(plane.runs.size()));
-    };
-
     for (int top = 0; top < height_; top += groupRows) {
         const int rows = std::min(groupRows, height_ - top);
         for (int r = 0; r < rows; ++r) {
@@ -198,11 +188,6 @@ void FrameCompositor::prepare(const LoadedFrame& frame) {
                 }
                 group[r][x] = rule.terms(ab, cr, cg, cb, m);
             }
-            for (int x = 0; x < width_; ++x) {
-                weights[x] = group[r][x].w;
-                constants[x] = group[r][x].c[0];
-            }
-            emitRow(0, y, width_);
             if (hasAlpha) {
                 for (int x = 0; x < width_; ++x) {
                     storeSample(*base_, kAlphaPlane, x, y, depth_,
@@ -210,26 +195,78 @@ void FrameCompositor::prepare(const LoadedFrame& frame) {
                 }
             }
         }
-        // Chroma samples take the mean of the pixels they cover.
-        for (int p = 1; p < kPlanesOfColour; ++p) {
-            const int count = planes_[p].width;
-            const int spanX = 1 << planes_[p].shiftX;
-            for (int cx = 0; cx < count; ++cx) {
-                double w = 0, c = 0;
-                int n = 0;
-                for (int r = 0; r < rows; ++r) {
-                    for (int dx = 0; dx < spanX && cx * spanX + dx < width_; ++dx) {
-                        const PixelTerms& t = group[r][cx * spanX + dx];
-                        w += t.w;
-                        c += t.c[p];
-                        ++n;
+        // A sample takes the mean of the pixels it covers; each pixel adds its
+        // weight to the recording sample that holds it.
+        for (int p = 0; p < kPlanesOfColour; ++p) {
+            Plane& plane = planes_[p];
+            const int spanX = 1 << plane.shiftX;
+            for (int first = 0; first < rows; first += 1 << plane.shiftY) {
+                const int last = std::min(rows, first + (1 << plane.shiftY));
+                const int y = (top + first) >> plane.shiftY;
+                for (int x = 0; x < plane.width; ++x) {
+                    double weights[kMaxTaps] = {};
+                    double constant = 0;
+                    int n = 0;
+                    for (int r = first; r < last; ++r) {
+                        const int ty = ((top + r - screenY) >> plane.shiftY) - (y - plane.originY);
+                        for (int px = x * spanX; px < (x + 1) * spanX && px < width_; ++px) {
+                            const int tx = ((px - screenX) >> plane.shiftX) - (x - plane.originX);
+                            weights[ty * plane.tapsX + tx] += group[r][px].w;
+                            constant += group[r][px].c[p];
+                            ++n;
+                        }
                     }
+                    for (double& weight : weights) {
+                        weight /= n;
+                    }
+                    constant /= n;
+                    storeSample(*base_, p, x, y, depth_, constant);
+                    addSample(plane, x, y, weights, constant);
                 }
-                weights[cx] = w / n;
-                constants[cx] = c / n;
+                plane.rowStart.push_back(static_cast<std::uint32_t>(plane.runs.size()));
             }
-            emitRow(p, top >> planes_[p].shiftY, count);
         }
+    }
+}
+
+void FrameCompositor::addSample(Plane& plane, int x, int y, const double* weights,
+                                double constant) {
+    const int taps = plane.tapsX * plane.tapsY;
+    std::uint32_t fixed[kMaxTaps] = {};
+    bool any = false;
+    bool inside = true;
+    bool even = true;
+    for (int t = 0; t < taps; ++t) {
+        const int column = x - plane.originX + t % plane.tapsX;
+        const int row = y - plane.originY + t / plane.tapsX;
+        const bool tapInside =
+            column >= 0 && column < plane.sourceWidth && row >= 0 && row < plane.sourceHeight;
+        // Only pixels of the opening show the recording, and they all lie
+        // inside it; a tap outside carries no weight.
+        fixed[t] = tapInside ? static_cast<std::uint32_t>(std::lround(weights[t] * kOne)) : 0;
+        any = any || fixed[t] != 0;
+        inside = inside && tapInside;
+        even = even && fixed[t] == 65536u / taps;
+    }
+    if (!any) {
+        return;
+    }
+    const auto c = static_cast<std::uint32_t>(std::max(0L, std::lround(constant * kOne)));
+    const std::int64_t kind = c != 0 || !inside || !even
+                                  ? static_cast<std::int64_t>(plane.offsets.size())
+                              : taps == 1 ? kCopy
+                                          : kMean;
+    Run* last = plane.runs.size() > plane.rowStart.back() ? &plane.runs.back() : nullptr;
+    const bool extends = last != nullptr && last->x + last->length == x &&
+                         (kind >= 0 ? last->blend >= 0 : last->blend == kind);
+    if (!extends) {
+        plane.runs.push_back(Run{x, 0, kind});
+        last = &plane.runs.back();
+    }
+    ++last->length;
+    if (kind >= 0) {
+        plane.weights.insert(plane.weights.end(), fixed, fixed + taps);
+        plane.offsets.push_back(c + 32768);
     }
 }
 
@@ -252,32 +289,61 @@ AVFrame* FrameCompositor::writableOutput() {
 }
 
 template <typename Sample>
-void FrameCompositor::composePlanes(const AVFrame& recording, AVFrame& output) {
-    for (int p = 0; p < kPlanesOfColour; ++p) {
-        const Plane& plane = planes_[p];
-        for (int y = 0; y < plane.height; ++y) {
-            const std::uint32_t first = plane.rowStart[y];
-            const std::uint32_t end = plane.rowStart[y + 1];
-            if (first == end) {
-                continue;
-            }
-            const auto* source = reinterpret_cast<const Sample*>(
-                recording.data[p] +
-                static_cast<std::ptrdiff_t>(y - plane.originY) * recording.linesize[p]);
-            auto* target = reinterpret_cast<Sample*>(
-                output.data[p] + static_cast<std::ptrdiff_t>(y) * output.linesize[p]);
-            for (std::uint32_t i = first; i < end; ++i) {
-                const Run& run = plane.runs[i];
-                const Sample* from = source + (run.x - plane.originX);
-                Sample* to = target + run.x;
-                if (run.blend < 0) {
-                    std::memcpy(to, from, sizeof(Sample) * static_cast<std::size_t>(run.length));
-                    continue;
-                }
+void FrameCompositor::composePlane(const Plane& plane, const std::uint8_t* recording, int stride,
+                                   std::uint8_t* output, int outputStride) {
+    const int taps = plane.tapsX * plane.tapsY;
+    const int lastColumn = plane.sourceWidth - 1;
+    for (int y = 0; y < plane.height; ++y) {
+        const std::uint32_t first = plane.rowStart[y];
+        const std::uint32_t end = plane.rowStart[y + 1];
+        if (first == end) {
+            continue;
+        }
+        // The rows under this one; a row outside the recording is only ever
+        // read with weight 0, so it stands in for a neighbour that exists.
+        const int top = std::clamp(y - plane.originY, 0, plane.sourceHeight - 1);
+        const int bottom =
+            std::clamp(y - plane.originY + plane.tapsY - 1, 0, plane.sourceHeight - 1);
+        const auto* above =
+            reinterpret_cast<const Sample*>(recording + static_cast<std::ptrdiff_t>(top) * stride);
+        const auto* below = reinterpret_cast<const Sample*>(
+            recording + static_cast<std::ptrdiff_t>(bottom) * stride);
+        auto* target =
+            reinterpret_cast<Sample*>(output + static_cast<std::ptrdiff_t>(y) * outputStride);
+        for (std::uint32_t i = first; i < end; ++i) {
+            const Run& run = plane.runs[i];
+            const int from = run.x - plane.originX;
+            Sample* to = target + run.x;
+            if (run.blend == kCopy) {
+                std::memcpy(to, above + from,
+                            sizeof(Sample) * static_cast<std::size_t>(run.length));
+            } else if (run.blend == kMean) {
+                meanOfTaps(above + from, below + from, to, run.length, plane.tapsX, plane.tapsY);
+            } else if (taps == 1) {
                 const std::uint32_t* w = plane.weights.data() + run.blend;
                 const std::uint32_t* c = plane.offsets.data() + run.blend;
+                const Sample* source = above + from;
                 for (int k = 0; k < run.length; ++k) {
-                    to[k] = static_cast<Sample>((from[k] * w[k] + c[k]) >> 16);
+                    to[k] = static_cast<Sample>((source[k] * w[k] + c[k]) >> 16);
+                }
+            } else {
+                const std::uint32_t* w = plane.weights.data() + run.blend * taps;
+                const std::uint32_t* c = plane.offsets.data() + run.blend;
+                for (int k = 0; k < run.length; ++k, w += taps) {
+                    // Columns outside the recording carry weight 0 too.
+                    const int left = std::clamp(from + k, 0, lastColumn);
+                    const int right = std::clamp(from + k + plane.tapsX - 1, 0, lastColumn);
+                    std::uint32_t sum = c[k] + above[left] * w[0];
+                    if (plane.tapsX == 2) {
+                        sum += above[right] * w[1];
+                    }
+                    if (plane.tapsY == 2) {
+                        sum += below[left] * w[plane.tapsX];
+                        if (plane.tapsX == 2) {
+                            sum += below[right] * w[3];
+                        }
+                    }
+                    to[k] = static_cast<Sample>(sum >> 16);
                 }
             }
         }
@@ -290,10 +356,14 @@ AVFrame* FrameCompositor::compose(const AVFrame& recording) {
         throw AppError("Unable to decode a video frame.");
     }
     AVFrame* output = writableOutput();
-    if (depth_ > 8) {
-        composePlanes<std::uint16_t>(recording, *output);
-    } else {
-        composePlanes<std::uint8_t>(recording, *output);
+    for (int p = 0; p < kPlanesOfColour; ++p) {
+        if (depth_ > 8) {
+            composePlane<std::uint16_t>(planes_[p], recording.data[p], recording.linesize[p],
+                                        output->data[p], output->linesize[p]);
+        } else {
+            composePlane<std::uint8_t>(planes_[p], recording.data[p], recording.linesize[p],
+                                       output->data[p], output->linesize[p]);
+        }
     }
     return output;
 }

@@ -19,11 +19,16 @@ struct CompositeLayout {
 };
 
 // Places recording pictures into a device frame, directly in the encoder's
-// Y'CbCr layout (BT.709, video range). Every output sample is
-// recording × weight + constant, with weight and constant fixed by the frame,
-// its mask and the background; so the samples that do not depend on the
-// recording are painted once, the recording is copied row by row where the
-// opening is clear, and only the samples under the bezel's edge are blended.
+// Y'CbCr layout (BT.709, video range). Every output sample is a weighted sum
+// of the recording samples under it plus a constant, with weights and constant
+// fixed by the frame, its mask and the background; so the samples that do not
+// depend on the recording are painted once, the recording is copied row by row
+// where the opening is clear, and only the samples under the bezel's edge are
+// blended. A subsampled chroma sample covers the pixels it stands for exactly:
+// where the opening starts at an odd column or row, each output chroma sample
+// straddles two recording chroma samples across and/or down and takes the
+// share of each that its pixels show (the mean of them where the opening is
+// clear), so colour edges stay where the recording has them.
 class FrameCompositor {
 public:
     FrameCompositor(const LoadedFrame& frame, int outputWidth, int outputHeight,
@@ -44,28 +49,43 @@ public:
     std::size_t outputFrameCount() const { return outputs_.size(); }
 
 private:
+    // A run of neighbouring output samples of one kind: copied from the
+    // recording, the plain mean of the recording samples under each, or
+    // blended with weights and constants of their own.
+    static constexpr std::int64_t kCopy = -1;
+    static constexpr std::int64_t kMean = -2;
     struct Run {
         std::int32_t x = 0;
         std::int32_t length = 0;
-        // Index of the first blend weight, or -1 for a plain copy.
-        std::int64_t blend = -1;
+        // kCopy, kMean, or the index of the first blended sample's terms.
+        std::int64_t blend = kCopy;
     };
     struct Plane {
         int shiftX = 0;
         int shiftY = 0;
         int width = 0;
         int height = 0;
+        // Output sample (x, y) draws on the recording samples from
+        // (x - originX, y - originY) on, taps wide and taps high.
         int originX = 0;
         int originY = 0;
+        int tapsX = 1;
+        int tapsY = 1;
+        int sourceWidth = 0;
+        int sourceHeight = 0;
         // Runs of row y are runs[rowStart[y]] … runs[rowStart[y + 1] - 1].
         std::vector<std::uint32_t> rowStart;
         std::vector<Run> runs;
+        // tapsX × tapsY weights (row by row) and one offset per blended sample.
         std::vector<std::uint32_t> weights;
         std::vector<std::uint32_t> offsets;
     };
 
     void prepare(const LoadedFrame& frame);
-    template <typename Sample> void composePlanes(const AVFrame& recording, AVFrame& output);
+    static void addSample(Plane& plane, int x, int y, const double* weights, double constant);
+    template <typename Sample>
+    static void composePlane(const Plane& plane, const std::uint8_t* recording, int stride,
+                             std::uint8_t* output, int outputStride);
     AVFrame* writableOutput();
 
     CompositeLayout layout_;

@@ -1,8 +1,11 @@
 #include "VideoTestSupport.h"
 
+#include "support/Mp4Maker.h"
 #include "video/FfmpegHandles.h"
+#include "video/RenderVideo.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -12,13 +15,13 @@ extern "C" {
 
 namespace cadrelle::test {
 
-LoadedFrame makeTestFrame() {
+LoadedFrame makeTestFrame(int openingX, int openingY) {
     const int width = 81, height = 113;
     FrameAsset asset;
     asset.id = asset.digest = std::string(64, 'a');
     asset.name = "Test";
     asset.file = "test.png";
-    asset.screen = PixelRect{kOpeningX, kOpeningY, 64, 96};
+    asset.screen = PixelRect{openingX, openingY, 64, 96};
     asset.pixelWidth = width;
     asset.pixelHeight = height;
     Raster raster;
@@ -36,19 +39,116 @@ LoadedFrame makeTestFrame() {
     for (int y = 2; y < height - 2; ++y) {
         for (int x = 2; x < width - 2; ++x) {
             const bool inOpening =
-                x >= kOpeningX && x < kOpeningX + 64 && y >= kOpeningY && y < kOpeningY + 96;
-            const bool island = x >= 36 && x < 44 && y >= 12 && y < 16;
+                x >= openingX && x < openingX + 64 && y >= openingY && y < openingY + 96;
+            const bool island =
+                x >= openingX + 28 && x < openingX + 36 && y >= openingY + 3 && y < openingY + 7;
             if (!inOpening || island) {
                 set(x, y, island ? 255 : 90, island ? 0 : 90, island ? 255 : 90, 255);
             } else {
                 mask[static_cast<std::size_t>(y) * width + x] = 255;
-                if (x == kOpeningX) {
+                if (x == openingX) {
                     set(x, y, 90, 90, 90, 128);
                 }
             }
         }
     }
     return LoadedFrame(asset, std::move(raster), std::move(mask));
+}
+
+ReferencePicture referenceComposite(const LoadedFrame& frame, int width, int height,
+                                    const std::function<Rgba(int x, int y)>& recording,
+                                    bool transparent, bool subsampledChroma) {
+    const Raster& image = frame.image();
+    const PixelRect screen = frame.asset().screen;
+    ReferencePicture reference{
+        width, height,
+        std::vector<std::array<double, 4>>(static_cast<std::size_t>(width) * height, {0, 0, 0, 0})};
+    for (int y = 0; y < std::min<std::int64_t>(height, image.height); ++y) {
+        for (int x = 0; x < std::min<std::int64_t>(width, image.width); ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * image.width + x;
+            const std::uint8_t* bezel = image.pixels.data() + i * 4;
+            const double shown = frame.mask()[i] / 255.0 * (1 - bezel[3] / 255.0);
+            Rgba seen;
+            if (shown > 0) {
+                seen = recording(x - static_cast<int>(screen.x), y - static_cast<int>(screen.y));
+            }
+            auto& out = reference.pixels[static_cast<std::size_t>(y) * width + x];
+            const int colour[3] = {seen.r, seen.g, seen.b};
+            for (int k = 0; k < 3; ++k) {
+                out[k] = bezel[k] + shown * colour[k];
+            }
+            out[3] = bezel[3] + shown * 255;
+        }
+    }
+    if (!transparent) {
+        for (auto& pixel : reference.pixels) {
+            pixel[3] = 255;
+        }
+    }
+    if (!subsampledChroma) {
+        return reference;
+    }
+    // BT.709 Y'CbCr of each pixel; each 2 × 2 block keeps its own luma and
+    // the mean of its chroma.
+    for (int top = 0; top < height; top += 2) {
+        for (int left = 0; left < width; left += 2) {
+            double cb = 0, cr = 0;
+            int n = 0;
+            for (int y = top; y < std::min(height, top + 2); ++y) {
+                for (int x = left; x < std::min(width, left + 2); ++x) {
+                    const auto& p = reference.pixels[static_cast<std::size_t>(y) * width + x];
+                    const double luma = 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
+                    cb += (p[2] - luma) / 1.8556;
+                    cr += (p[0] - luma) / 1.5748;
+                    ++n;
+                }
+            }
+            cb /= n;
+            cr /= n;
+            for (int y = top; y < std::min(height, top + 2); ++y) {
+                for (int x = left; x < std::min(width, left + 2); ++x) {
+                    auto& p = reference.pixels[static_cast<std::size_t>(y) * width + x];
+                    const double luma = 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
+                    const double r = luma + 1.5748 * cr;
+                    const double b = luma + 1.8556 * cb;
+                    const double g = (luma - 0.2126 * r - 0.0722 * b) / 0.7152;
+                    p[0] = std::clamp(r, 0.0, 255.0);
+                    p[1] = std::clamp(g, 0.0, 255.0);
+                    p[2] = std::clamp(b, 0.0, 255.0);
+                }
+            }
+        }
+    }
+    return reference;
+}
+
+PictureDifference compareWithReference(const DecodedPicture& picture,
+                                       const ReferencePicture& reference,
+                                       const std::function<bool(int x, int y)>& skip) {
+    PictureDifference difference;
+    if (picture.width != reference.width || picture.height != reference.height) {
+        difference.worst = 255;
+        return difference;
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if (skip && skip(x, y)) {
+                continue;
+            }
+            const Rgba seen = picture.at(x, y);
+            const double premultiplied[4] = {seen.r * seen.a / 255.0, seen.g * seen.a / 255.0,
+                                             seen.b * seen.a / 255.0, double(seen.a)};
+            const auto& expected =
+                reference.pixels[static_cast<std::size_t>(y) * picture.width + x];
+            for (int k = 0; k < 4; ++k) {
+                const double d = std::abs(premultiplied[k] - expected[k]);
+                if (d > difference.worst) {
+                    difference = PictureDifference{d, x, y};
+                }
+            }
+        }
+    }
+    return difference;
 }
 
 Rgba DecodedPicture::at(int x, int y) const {
@@ -153,6 +253,46 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
     avcodec_send_packet(decoder, nullptr);
     take();
     return movie;
+}
+
+std::vector<OpeningDifference> frameAtEvenAndOddOpenings(const std::filesystem::path& folder,
+                                                         VideoExportFormat format) {
+    Mp4Spec spec;
+    spec.frames = 2;
+    const auto recording = folder / "quadrants.mp4";
+    if (!std::filesystem::exists(recording)) {
+        makeMp4(recording, spec);
+    }
+    const auto colour = [&spec](int x, int y) {
+        const Rgb c = quadrantColour(spec, x, y);
+        return Rgba{c.r, c.g, c.b, 255};
+    };
+    const bool prores = format == VideoExportFormat::proRes4444;
+    std::vector<OpeningDifference> differences;
+    for (const auto& [x, y] : {std::pair{8, 10}, {9, 10}, {8, 9}, {9, 9}}) {
+        const LoadedFrame frame = makeTestFrame(x, y);
+        const auto output = folder / (std::to_string(x) + "-" + std::to_string(y) + "-" +
+                                      rawValue(format) + "." + extension(format));
+        CaptureExportControl control;
+        renderVideo(recording, output, frame, control, format, {});
+        const auto reference = referenceComposite(frame, 82, 114, colour, prores, !prores);
+        const auto nearRecordingEdge = [&](int px, int py) {
+            return prores && (std::abs(px - (x + 32)) <= 4 || std::abs(py - (y + 48)) <= 4);
+        };
+        OpeningDifference worst{x, y, {}};
+        const auto movie = decodeMovie(output);
+        if (movie.pictures.size() != static_cast<std::size_t>(spec.frames)) {
+            worst.difference.worst = 255;
+        }
+        for (const auto& picture : movie.pictures) {
+            const auto difference = compareWithReference(picture, reference, nearRecordingEdge);
+            if (difference.worst > worst.difference.worst) {
+                worst.difference = difference;
+            }
+        }
+        differences.push_back(worst);
+    }
+    return differences;
 }
 
 } // namespace cadrelle::test

@@ -1,21 +1,26 @@
 #pragma once
 
 #include "frames/LoadedFrame.h"
+#include "video/VideoExportFormat.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace cadrelle::test {
 
-// A small device frame made in memory: 81 × 113 pixels (odd on purpose), an
-// opening of 64 × 96 at (8, 9), an opaque grey bezel from 2 pixels in, a
-// magenta island at the top of the opening, a half-transparent left edge of
-// the opening, and transparency outside the device.
-LoadedFrame makeTestFrame();
 inline constexpr int kOpeningX = 8;
 inline constexpr int kOpeningY = 9;
+
+// A small device frame made in memory: 81 × 113 pixels (odd on purpose), an
+// opening of 64 × 96 at (openingX, openingY), by default (8, 9), with an
+// opaque grey bezel from 2 pixels in, a magenta island at the top of the
+// opening, a half-transparent left edge of the opening, and transparency
+// outside the device.
+LoadedFrame makeTestFrame(int openingX = kOpeningX, int openingY = kOpeningY);
 
 struct Rgba {
     int r = 0, g = 0, b = 0, a = 255;
@@ -53,5 +58,47 @@ DecodedMovie decodeMovie(const std::filesystem::path& path);
 
 // True when two colours differ by at most `tolerance` in every channel.
 bool near(const Rgba& a, const Rgba& b, int tolerance = 12);
+
+// How a framed picture of `width` × `height` should look, composited in RGB
+// from the frame and the recording's colour at each recording pixel: colour
+// premultiplied by alpha, 0…255 per channel. Without transparency the device
+// stands on black and alpha is 255 throughout; with subsampled chroma each
+// 2 × 2 block of pixels shares the mean of its Cb and Cr (BT.709), as a 4:2:0
+// picture carries it.
+struct ReferencePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::array<double, 4>> pixels;
+};
+ReferencePicture referenceComposite(const LoadedFrame& frame, int width, int height,
+                                    const std::function<Rgba(int x, int y)>& recording,
+                                    bool transparent, bool subsampledChroma);
+
+// The largest difference in any channel between a decoded picture and the
+// reference (both premultiplied), and the pixel where it is; pixels for which
+// `skip` answers true are left out.
+struct PictureDifference {
+    double worst = 0;
+    int x = -1;
+    int y = -1;
+};
+PictureDifference compareWithReference(const DecodedPicture& picture,
+                                       const ReferencePicture& reference,
+                                       const std::function<bool(int x, int y)>& skip = {});
+
+// Frames a recording whose four flat quadrants meet in sharp vertical and
+// horizontal colour edges into the test frame with its opening at even and
+// odd columns and rows, in `format`, inside `folder`, and compares every
+// picture with the RGB reference: for hevc-alpha its colour layer, which is
+// premultiplied and so shows the device on black; for ProRes without the
+// pixels near the recording's own edges, which its full-resolution chroma
+// softens. Gives the worst difference for each opening.
+struct OpeningDifference {
+    int x = 0;
+    int y = 0;
+    PictureDifference difference;
+};
+std::vector<OpeningDifference> frameAtEvenAndOddOpenings(const std::filesystem::path& folder,
+                                                         VideoExportFormat format);
 
 } // namespace cadrelle::test
