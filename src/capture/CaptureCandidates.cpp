@@ -60,6 +60,11 @@ std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path&
         if (name.empty() || name.front() == '.' || !isCaptureName(name, allPNG, &recording)) {
             continue;
         }
+        // A link would let a file from anywhere pass as a capture of this folder.
+        if (entries->is_symlink(error) || error) {
+            error.clear();
+            continue;
+        }
         candidates.push_back({entries->path(), std::move(name), recording});
     }
     if (error) {

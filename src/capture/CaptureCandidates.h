@@ -21,7 +21,8 @@ bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording = nul
 
 // The capture folder's direct, non-hidden entries that are captures, sorted by
 // file name (plain character order: oldest first for the recognised names).
-// Throws FileError when the folder cannot be listed.
+// Symbolic links are never captures, whatever they point to. Throws FileError
+// when the folder cannot be listed.
 std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
                                                     bool allPNG);
 

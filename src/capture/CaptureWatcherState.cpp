@@ -63,7 +63,7 @@ void CaptureWatcherState::setUp() {
     createDirectories(config_.output);
     if (!itemExists(config_.journal)) {
         for (const auto& candidate : listCaptureCandidates(config_.input, config_.allPNG)) {
-            if (const auto stamp = FileStamp::of(candidate.path)) {
+            if (const auto stamp = FileStamp::ofEntry(candidate.path)) {
                 handled_[candidate.path.string()] = *stamp;
             }
         }
@@ -180,7 +180,7 @@ void CaptureWatcherState::scan() {
     std::erase_if(pending_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(videoChoices_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(awaitingVideoChoice_, [&](const auto& entry) {
-        return gone(entry.first) || FileStamp::of(entry.first) != entry.second;
+        return gone(entry.first) || FileStamp::ofEntry(entry.first) != entry.second;
     });
 
     for (const auto& candidate : candidates) {
@@ -188,7 +188,7 @@ void CaptureWatcherState::scan() {
             break;
         }
         const std::string path = candidate.path.string();
-        const auto stamp = FileStamp::of(candidate.path);
+        const auto stamp = FileStamp::ofEntry(candidate.path);
         if (!stamp) {
             continue;
         }
@@ -235,7 +235,7 @@ void CaptureWatcherState::processSettled(const CaptureCandidate& candidate,
     if (!record) {
         return; // a recording waiting for its format
     }
-    if (FileStamp::of(candidate.path) != stamp) {
+    if (FileStamp::ofEntry(candidate.path) != stamp) {
         // Changed or vanished meanwhile: settle and process it again.
         pending_.erase(path);
         return;
@@ -337,7 +337,7 @@ namespace cadrelle {
 
 std::optional<CaptureRecord>
 CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
-    const auto stamp = FileStamp::of(candidate.path);
+    const auto stamp = FileStamp::ofEntry(candidate.path);
     if (!stamp) {
         throw AppError("The capture is no longer available.");
     }
@@ -354,7 +354,7 @@ CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const F
     }
     MatchedCapture matched = framer_.match(candidate.path, job, progress);
     framer_.identify(matched, job);
-    if (FileStamp::of(candidate.path) != stamp) {
+    if (FileStamp::ofEntry(candidate.path) != stamp) {
         throw AppError("The capture is still being saved.");
     }
     VideoExportFormat format = config_.videoFormat;
@@ -412,7 +412,7 @@ void CaptureWatcherState::answerFormat(const std::string& path, const FileStamp&
     }
     const auto open = awaitingVideoChoice_.find(path);
     if (open == awaitingVideoChoice_.end() || open->second != stamp ||
-        FileStamp::of(path) != stamp) {
+        FileStamp::ofEntry(path) != stamp) {
         return; // the file changed; it is settled and asked about again
     }
     awaitingVideoChoice_.erase(open);

@@ -143,6 +143,7 @@ TEST(CaptureCandidatesTest, TakesRecognisedNamesAndNeverFramedOutput) {
         test::writeText(dir / name, "x");
     }
     std::filesystem::create_directories(dir / "Screenshot sub.png");
+    std::filesystem::create_symlink("Screenshot 1.png", dir / "Screenshot link.png");
     const auto candidates = listCaptureCandidates(dir.path(), false);
     std::vector<std::string> names;
     for (const auto& candidate : candidates) {
@@ -410,6 +411,32 @@ TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
     EXPECT_EQ(questions.size(), 2u);
     ASSERT_EQ(reports.capturesNow().size(), 2u);
     EXPECT_EQ(reports.capturesNow()[1].id, identifier);
+}
+
+TEST_F(CaptureWatcherTest, SymbolicLinksNamedLikeCapturesAreNeverFramed) {
+    auto config = configuration();
+    config.screenshotInbox = dir / "inbox";
+    auto running = watcher(config);
+    test::writeScreenshot(dir / "elsewhere.png", 20, 30, 5);
+    std::filesystem::create_symlink(dir / "elsewhere.png", input / "Simulator Screenshot out.png");
+    screenshot("photo.png", 6);
+    std::filesystem::create_symlink("photo.png", input / "Screenshot in.png");
+    // A file that is replaced by a link while it settles.
+    const auto swapped = screenshot("Screenshot swapped.png", 7);
+    const auto real = screenshot("Screenshot real.png", 8);
+    running->scanNow();
+    std::filesystem::remove(swapped);
+    std::filesystem::create_symlink(dir / "elsewhere.png", swapped);
+    advance(1s);
+    running->scanNow();
+    advance(5s);
+    running->scanNow();
+
+    const auto captures = reports.capturesNow();
+    ASSERT_EQ(captures.size(), 1u);
+    EXPECT_EQ(captures[0].original, real.string());
+    EXPECT_EQ(ScreenshotInbox(dir / "inbox").pending().size(), 1u) << "no link target is copied in";
+    EXPECT_TRUE(reports.errorsNow().empty());
 }
 
 TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {
