@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,5 +26,9 @@ bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording = nul
 // when the folder cannot be listed.
 std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
                                                     bool allPNG);
+
+// How many folder listings listCaptureCandidates has made in this process, so
+// that tests can see how often a watcher lists its folder.
+std::uint64_t captureFolderListings();
 
 } // namespace cadrelle

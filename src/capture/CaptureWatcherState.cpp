@@ -81,13 +81,17 @@ void CaptureWatcherState::setUp() {
             return;
         }
         const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
-        auto onEvent = [weak] {
+        QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, [weak] {
             if (const auto self = weak.lock(); self && self->started_) {
                 self->requestScan();
             }
-        };
-        QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, onEvent);
-        QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_, onEvent);
+        });
+        QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_,
+                         [weak](const QString& path) {
+                             if (const auto self = weak.lock(); self && self->started_) {
+                                 self->followedFileChanged(path.toStdString());
+                             }
+                         });
     });
     if (!watching) {
         folderLock_.reset();
@@ -156,6 +160,7 @@ void CaptureWatcherState::scan() {
     if (stopped_) {
         return;
     }
+    lastScan_ = now();
     std::vector<CaptureCandidate> candidates;
     try {
         candidates = listCaptureCandidates(config_.input, config_.allPNG);
@@ -283,7 +288,9 @@ void CaptureWatcherState::followPendingFiles() {
         return;
     }
     // Pending files are watched themselves, so that their last write starts
-    // the settling wait at once instead of at the next timer tick.
+    // the settling wait at once instead of at the next timer tick. Their
+    // events only stamp the file again (followedFileChanged); the folder is
+    // not listed for them.
     for (auto it = followedFiles_.begin(); it != followedFiles_.end();) {
         if (pending_.count(*it) == 0) {
             events_->removePath(QString::fromStdString(*it));
@@ -308,11 +315,18 @@ void CaptureWatcherState::scheduleSettleScan() {
         queue.cancelTimer(*settleTimer_);
         settleTimer_.reset();
     }
+    // Only files that settle after the last scan began need a scan of their
+    // own. A file settled before then was seen settled by that scan, which
+    // processed it, left it while its format question is open, or left it to
+    // retry on the timer; scanning again at once would only list the folder.
     std::optional<TimePoint> due;
     for (const auto& [path, entry] : pending_) {
-        (void)path;
         const auto settled = entry.since + settlingTime(entry.recording);
-        if (entry.attempts == 0 && (!due || settled < *due)) {
+        const auto asked = awaitingVideoChoice_.find(path);
+        const bool waitsForAnswer =
+            asked != awaitingVideoChoice_.end() && asked->second == entry.stamp;
+        if (entry.attempts == 0 && !waitsForAnswer && settled > lastScan_ &&
+            (!due || settled < *due)) {
             due = settled;
         }
     }
@@ -329,6 +343,29 @@ void CaptureWatcherState::scheduleSettleScan() {
             self->scan();
         }
     });
+}
+
+void CaptureWatcherState::followedFileChanged(const std::string& path) {
+    if (stopped_) {
+        return;
+    }
+    const auto stamp = FileStamp::ofEntry(path);
+    if (!stamp) {
+        // Removed or renamed: its watch ended with it, and the folder's own
+        // event brings the scan that forgets it.
+        if (events_ != nullptr) {
+            events_->removePath(QString::fromStdString(path));
+        }
+        followedFiles_.erase(path);
+        return;
+    }
+    const auto entry = pending_.find(path);
+    if (entry == pending_.end() || entry->second.stamp == *stamp) {
+        return;
+    }
+    // Written again: the settling wait starts over from this write.
+    entry->second = PendingFile{*stamp, now(), 0, entry->second.recording};
+    scheduleSettleScan();
 }
 
 } // namespace cadrelle
