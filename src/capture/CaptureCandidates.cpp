@@ -3,11 +3,14 @@
 #include "core/FileError.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 namespace cadrelle {
 
 namespace {
+
+std::atomic<std::uint64_t> listings{0};
 
 std::string lowerCased(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -48,6 +51,7 @@ bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording) {
 
 std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
                                                     bool allPNG) {
+    listings.fetch_add(1, std::memory_order_relaxed);
     std::vector<CaptureCandidate> candidates;
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
@@ -60,6 +64,11 @@ std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path&
         if (name.empty() || name.front() == '.' || !isCaptureName(name, allPNG, &recording)) {
             continue;
         }
+        // A link would let a file from anywhere pass as a capture of this folder.
+        if (entries->is_symlink(error) || error) {
+            error.clear();
+            continue;
+        }
         candidates.push_back({entries->path(), std::move(name), recording});
     }
     if (error) {
@@ -69,6 +78,10 @@ std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path&
         candidates.begin(), candidates.end(),
         [](const CaptureCandidate& a, const CaptureCandidate& b) { return a.name < b.name; });
     return candidates;
+}
+
+std::uint64_t captureFolderListings() {
+    return listings.load(std::memory_order_relaxed);
 }
 
 } // namespace cadrelle

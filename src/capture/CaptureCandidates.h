@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,8 +22,13 @@ bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording = nul
 
 // The capture folder's direct, non-hidden entries that are captures, sorted by
 // file name (plain character order: oldest first for the recognised names).
-// Throws FileError when the folder cannot be listed.
+// Symbolic links are never captures, whatever they point to. Throws FileError
+// when the folder cannot be listed.
 std::vector<CaptureCandidate> listCaptureCandidates(const std::filesystem::path& folder,
                                                     bool allPNG);
+
+// How many folder listings listCaptureCandidates has made in this process, so
+// that tests can see how often a watcher lists its folder.
+std::uint64_t captureFolderListings();
 
 } // namespace cadrelle

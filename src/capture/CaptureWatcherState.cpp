@@ -63,7 +63,7 @@ void CaptureWatcherState::setUp() {
     createDirectories(config_.output);
     if (!itemExists(config_.journal)) {
         for (const auto& candidate : listCaptureCandidates(config_.input, config_.allPNG)) {
-            if (const auto stamp = FileStamp::of(candidate.path)) {
+            if (const auto stamp = FileStamp::ofEntry(candidate.path)) {
                 handled_[candidate.path.string()] = *stamp;
             }
         }
@@ -81,13 +81,17 @@ void CaptureWatcherState::setUp() {
             return;
         }
         const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
-        auto onEvent = [weak] {
+        QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, [weak] {
             if (const auto self = weak.lock(); self && self->started_) {
                 self->requestScan();
             }
-        };
-        QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, onEvent);
-        QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_, onEvent);
+        });
+        QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_,
+                         [weak](const QString& path) {
+                             if (const auto self = weak.lock(); self && self->started_) {
+                                 self->followedFileChanged(path.toStdString());
+                             }
+                         });
     });
     if (!watching) {
         folderLock_.reset();
@@ -156,6 +160,7 @@ void CaptureWatcherState::scan() {
     if (stopped_) {
         return;
     }
+    lastScan_ = now();
     std::vector<CaptureCandidate> candidates;
     try {
         candidates = listCaptureCandidates(config_.input, config_.allPNG);
@@ -180,7 +185,7 @@ void CaptureWatcherState::scan() {
     std::erase_if(pending_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(videoChoices_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(awaitingVideoChoice_, [&](const auto& entry) {
-        return gone(entry.first) || FileStamp::of(entry.first) != entry.second;
+        return gone(entry.first) || FileStamp::ofEntry(entry.first) != entry.second;
     });
 
     for (const auto& candidate : candidates) {
@@ -188,7 +193,7 @@ void CaptureWatcherState::scan() {
             break;
         }
         const std::string path = candidate.path.string();
-        const auto stamp = FileStamp::of(candidate.path);
+        const auto stamp = FileStamp::ofEntry(candidate.path);
         if (!stamp) {
             continue;
         }
@@ -235,7 +240,7 @@ void CaptureWatcherState::processSettled(const CaptureCandidate& candidate,
     if (!record) {
         return; // a recording waiting for its format
     }
-    if (FileStamp::of(candidate.path) != stamp) {
+    if (FileStamp::ofEntry(candidate.path) != stamp) {
         // Changed or vanished meanwhile: settle and process it again.
         pending_.erase(path);
         return;
@@ -283,7 +288,9 @@ void CaptureWatcherState::followPendingFiles() {
         return;
     }
     // Pending files are watched themselves, so that their last write starts
-    // the settling wait at once instead of at the next timer tick.
+    // the settling wait at once instead of at the next timer tick. Their
+    // events only stamp the file again (followedFileChanged); the folder is
+    // not listed for them.
     for (auto it = followedFiles_.begin(); it != followedFiles_.end();) {
         if (pending_.count(*it) == 0) {
             events_->removePath(QString::fromStdString(*it));
@@ -308,11 +315,18 @@ void CaptureWatcherState::scheduleSettleScan() {
         queue.cancelTimer(*settleTimer_);
         settleTimer_.reset();
     }
+    // Only files that settle after the last scan began need a scan of their
+    // own. A file settled before then was seen settled by that scan, which
+    // processed it, left it while its format question is open, or left it to
+    // retry on the timer; scanning again at once would only list the folder.
     std::optional<TimePoint> due;
     for (const auto& [path, entry] : pending_) {
-        (void)path;
         const auto settled = entry.since + settlingTime(entry.recording);
-        if (entry.attempts == 0 && (!due || settled < *due)) {
+        const auto asked = awaitingVideoChoice_.find(path);
+        const bool waitsForAnswer =
+            asked != awaitingVideoChoice_.end() && asked->second == entry.stamp;
+        if (entry.attempts == 0 && !waitsForAnswer && settled > lastScan_ &&
+            (!due || settled < *due)) {
             due = settled;
         }
     }
@@ -331,13 +345,36 @@ void CaptureWatcherState::scheduleSettleScan() {
     });
 }
 
+void CaptureWatcherState::followedFileChanged(const std::string& path) {
+    if (stopped_) {
+        return;
+    }
+    const auto stamp = FileStamp::ofEntry(path);
+    if (!stamp) {
+        // Removed or renamed: its watch ended with it, and the folder's own
+        // event brings the scan that forgets it.
+        if (events_ != nullptr) {
+            events_->removePath(QString::fromStdString(path));
+        }
+        followedFiles_.erase(path);
+        return;
+    }
+    const auto entry = pending_.find(path);
+    if (entry == pending_.end() || entry->second.stamp == *stamp) {
+        return;
+    }
+    // Written again: the settling wait starts over from this write.
+    entry->second = PendingFile{*stamp, now(), 0, entry->second.recording};
+    scheduleSettleScan();
+}
+
 } // namespace cadrelle
 
 namespace cadrelle {
 
 std::optional<CaptureRecord>
 CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
-    const auto stamp = FileStamp::of(candidate.path);
+    const auto stamp = FileStamp::ofEntry(candidate.path);
     if (!stamp) {
         throw AppError("The capture is no longer available.");
     }
@@ -354,7 +391,7 @@ CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const F
     }
     MatchedCapture matched = framer_.match(candidate.path, job, progress);
     framer_.identify(matched, job);
-    if (FileStamp::of(candidate.path) != stamp) {
+    if (FileStamp::ofEntry(candidate.path) != stamp) {
         throw AppError("The capture is still being saved.");
     }
     VideoExportFormat format = config_.videoFormat;
@@ -412,7 +449,7 @@ void CaptureWatcherState::answerFormat(const std::string& path, const FileStamp&
     }
     const auto open = awaitingVideoChoice_.find(path);
     if (open == awaitingVideoChoice_.end() || open->second != stamp ||
-        FileStamp::of(path) != stamp) {
+        FileStamp::ofEntry(path) != stamp) {
         return; // the file changed; it is settled and asked about again
     }
     awaitingVideoChoice_.erase(open);

@@ -74,6 +74,8 @@ private:
     void writeJournal();
     void requestScan();
     void followPendingFiles();
+    // A followed (pending) file was written to, renamed or removed.
+    void followedFileChanged(const std::string& path);
     void scheduleSettleScan();
     TimePoint now() const { return now_(); }
 
@@ -98,6 +100,7 @@ private:
     std::set<std::string> followedFiles_;
     std::optional<SerialQueue::TimerId> timer_;
     std::optional<SerialQueue::TimerId> settleTimer_;
+    TimePoint lastScan_{}; // when the last scan began
     bool scanRequested_ = false;
 };
 

@@ -32,6 +32,17 @@ struct WatchConfiguration {
     FramingSetup framingSetup() const;
 };
 
+// The two folders of a watch run as the run and its journal name use them:
+// absolute, without "." and ".." components or trailing slashes, the capture
+// folder also with symbolic links resolved. Different spellings of the same
+// folders ("out", "out/", "./x/../out") so share one journal.
+struct WatchFolders {
+    std::filesystem::path input;
+    std::filesystem::path output;
+};
+WatchFolders normalisedWatchFolders(const std::filesystem::path& input,
+                                    const std::filesystem::path& output);
+
 // The journal's file name for a watch configuration: the SHA-256 (64
 // lower-case hex digits) of the resolved capture folder path, the export
 // folder path as stored and "true" or "false" for allPNG, joined without

@@ -117,8 +117,10 @@ private:
 
 void runWatch(const CommandLine& line, std::ostream& out) {
     WatchConfiguration config;
-    config.input = resolvedPath(filePath(line.required("--input")));
-    config.output = std::filesystem::absolute(filePath(line.required("--output")));
+    const WatchFolders folders = normalisedWatchFolders(filePath(line.required("--input")),
+                                                        filePath(line.required("--output")));
+    config.input = folders.input;
+    config.output = folders.output;
     const auto library = line.optional("--library");
     config.library.directory =
         library ? std::filesystem::absolute(filePath(*library)) : shippedFramesDirectory();

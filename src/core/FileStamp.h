@@ -15,7 +15,11 @@ struct FileStamp {
     // Seconds since 2001-01-01 00:00:00 UTC, with sub-second precision.
     double modified = 0;
 
+    // Follows symbolic links: the stamp of the file a link points to.
     static std::optional<FileStamp> of(const std::filesystem::path& path);
+    // Does not follow them: a symbolic link itself has no stamp, wherever it
+    // points. For folders whose files must be regular files of their own.
+    static std::optional<FileStamp> ofEntry(const std::filesystem::path& path);
 
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };

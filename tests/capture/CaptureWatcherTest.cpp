@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -143,6 +144,7 @@ TEST(CaptureCandidatesTest, TakesRecognisedNamesAndNeverFramedOutput) {
         test::writeText(dir / name, "x");
     }
     std::filesystem::create_directories(dir / "Screenshot sub.png");
+    std::filesystem::create_symlink("Screenshot 1.png", dir / "Screenshot link.png");
     const auto candidates = listCaptureCandidates(dir.path(), false);
     std::vector<std::string> names;
     for (const auto& candidate : candidates) {
@@ -410,6 +412,97 @@ TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
     EXPECT_EQ(questions.size(), 2u);
     ASSERT_EQ(reports.capturesNow().size(), 2u);
     EXPECT_EQ(reports.capturesNow()[1].id, identifier);
+}
+
+TEST_F(CaptureWatcherTest, SymbolicLinksNamedLikeCapturesAreNeverFramed) {
+    auto config = configuration();
+    config.screenshotInbox = dir / "inbox";
+    auto running = watcher(config);
+    test::writeScreenshot(dir / "elsewhere.png", 20, 30, 5);
+    std::filesystem::create_symlink(dir / "elsewhere.png", input / "Simulator Screenshot out.png");
+    screenshot("photo.png", 6);
+    std::filesystem::create_symlink("photo.png", input / "Screenshot in.png");
+    // A file that is replaced by a link while it settles.
+    const auto swapped = screenshot("Screenshot swapped.png", 7);
+    const auto real = screenshot("Screenshot real.png", 8);
+    running->scanNow();
+    std::filesystem::remove(swapped);
+    std::filesystem::create_symlink(dir / "elsewhere.png", swapped);
+    advance(1s);
+    running->scanNow();
+    advance(5s);
+    running->scanNow();
+
+    const auto captures = reports.capturesNow();
+    ASSERT_EQ(captures.size(), 1u);
+    EXPECT_EQ(captures[0].original, real.string());
+    EXPECT_EQ(ScreenshotInbox(dir / "inbox").pending().size(), 1u) << "no link target is copied in";
+    EXPECT_TRUE(reports.errorsNow().empty());
+}
+
+TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOrAQuestionIsOpen) {
+    const auto listingsPerSecond = [](const std::function<void()>& during) {
+        const auto before = captureFolderListings();
+        const auto start = std::chrono::steady_clock::now();
+        during();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        return static_cast<double>(captureFolderListings() - before) / took.count();
+    };
+
+    // A screenshot written a little every 10 ms for about three seconds.
+    test::writeScreenshot(dir / "source.png", 64, 96, 3);
+    const auto bytes = readFile(dir / "source.png");
+    const std::size_t writes = std::min<std::size_t>(300, bytes.size());
+    ASSERT_GE(writes, 200u);
+    std::size_t written = 0;
+    auto running = watcher(configuration(), {}, false);
+    running->start();
+    std::ofstream file(input / "Screenshot slow.png", std::ios::binary);
+    const auto writePart = [&](std::size_t part) {
+        const std::size_t end = (part + 1) * bytes.size() / writes;
+        file.write(reinterpret_cast<const char*>(bytes.data() + written),
+                   static_cast<std::streamsize>(end - written));
+        file.flush();
+        written = end;
+    };
+    writePart(0);
+    running->scanNow(); // now a pending file, followed by its own watch
+    const double whileWriting = listingsPerSecond([&] {
+        for (std::size_t part = 1; part < writes; ++part) {
+            std::this_thread::sleep_for(10ms);
+            writePart(part);
+        }
+    });
+    file.close();
+    EXPECT_LE(whileWriting, 2.0);
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (reports.capturesNow().empty() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(reports.capturesNow().size(), 1u) << "framed once written";
+    EXPECT_EQ(reports.preparing(), 1) << "never tried while it was being written";
+    running.reset();
+
+    // A recording whose format question stays open.
+    CaptureWatcher::FormatAnswer answer; // set on the watcher's queue during a scanNow()
+    running = watcher(configuration(),
+                      [&](const std::filesystem::path&, CaptureWatcher::FormatAnswer given) {
+                          answer = std::move(given);
+                      });
+    test::makeMp4(input / "Screen Recording 1.mp4", test::Mp4Spec{});
+    running->start();
+    running->scanNow();
+    advance(3s);
+    running->scanNow();
+    ASSERT_TRUE(answer) << "the question was asked";
+    const double whileAsking = listingsPerSecond([] { std::this_thread::sleep_for(2s); });
+    EXPECT_LE(whileAsking, 2.0);
+    answer(VideoExportFormat::mp4);
+    while (reports.capturesNow().size() < 2 && std::chrono::steady_clock::now() < limit + 20s) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(reports.capturesNow().size(), 2u) << "framed once answered";
+    EXPECT_TRUE(reports.errorsNow().empty());
 }
 
 TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {

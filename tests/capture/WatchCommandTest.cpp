@@ -32,20 +32,25 @@ protected:
     std::filesystem::path output = dir / "export";
     test::TestLibrary frames = test::makeTestLibrary(dir / "lib", {{20, 30}, {64, 96}});
 
-    std::unique_ptr<QProcess> watch(const QStringList& extra = {}) {
+    // Folder arguments other than the absolute paths are taken relative to `dir`.
+    std::unique_ptr<QProcess> watch(const QStringList& extra = {},
+                                    const std::string& inputArgument = {},
+                                    const std::string& outputArgument = {}) {
         std::filesystem::create_directories(input);
         auto process = std::make_unique<QProcess>();
         auto environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"),
                            QString::fromStdString((dir / "state").string()));
         process->setProcessEnvironment(environment);
-        QStringList arguments{QStringLiteral("watch"),
-                              QStringLiteral("--input"),
-                              QString::fromStdString(input.string()),
-                              QStringLiteral("--output"),
-                              QString::fromStdString(output.string()),
-                              QStringLiteral("--library"),
-                              QString::fromStdString(frames.library.directory.string())};
+        process->setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        QStringList arguments{
+            QStringLiteral("watch"),
+            QStringLiteral("--input"),
+            QString::fromStdString(inputArgument.empty() ? input.string() : inputArgument),
+            QStringLiteral("--output"),
+            QString::fromStdString(outputArgument.empty() ? output.string() : outputArgument),
+            QStringLiteral("--library"),
+            QString::fromStdString(frames.library.directory.string())};
         arguments += extra;
         process->start(QStringLiteral(CADRELLE_EXECUTABLE), arguments);
         EXPECT_TRUE(process->waitForStarted());
@@ -126,6 +131,36 @@ TEST_F(WatchCommandTest, PrintsEachFramedFileAndStopsCleanlyOnSignals) {
     EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process->exitCode(), 0);
     EXPECT_TRUE(process->readAllStandardError().isEmpty());
+}
+
+TEST_F(WatchCommandTest, RestartWithOtherSpellingsOfTheFoldersFramesWhatArrivedMeanwhile) {
+    const auto home = std::filesystem::canonical(dir.path());
+    std::filesystem::create_directories(dir / "x");
+    const auto stop = [](QProcess& process) {
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    };
+    auto first = watch({}, (home / "captures").string(), (home / "export").string());
+    waitUntilWatching();
+    stop(*first);
+
+    const std::vector<std::pair<std::string, std::string>> spellings{
+        {"captures/", "export/"}, {"./captures", "./x/../export"}, {"captures//", "export//"}};
+    std::uint32_t seed = 0;
+    for (const auto& [inputArgument, outputArgument] : spellings) {
+        const std::string name = "Screenshot " + std::to_string(++seed);
+        test::writeScreenshot(input / (name + ".png"), 20, 30, seed); // arrives while stopped
+        auto process = watch({}, inputArgument, outputArgument);
+        QByteArray seen;
+        const auto lines = outputLines(*process, 1, seen);
+        stop(*process);
+        ASSERT_EQ(lines.size(), 1) << outputArgument;
+        EXPECT_TRUE(lines[0].startsWith(
+            QString::fromStdString((home / "export" / (name + "-framed-")).string())))
+            << lines[0].toStdString();
+    }
+    EXPECT_EQ(entriesOf(dir / "state" / "cadrelle" / "journals").size(), 1u);
 }
 
 TEST_F(WatchCommandTest, StartFailuresPrintTheirMessageAndExitOne) {

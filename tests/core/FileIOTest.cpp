@@ -1,7 +1,7 @@
+#include "core/FileIO.h"
 #include "core/AppError.h"
 #include "core/CaptureExportControl.h"
 #include "core/FileError.h"
-#include "core/FileIO.h"
 #include "core/FileStamp.h"
 #include "core/Sha256.h"
 #include "support/TempDir.h"
@@ -69,4 +69,10 @@ TEST(FileStamp, ExistsOnlyForRegularFilesAndTracksChanges) {
     EXPECT_EQ(first->size, 3u);
     test::writeText(dir / "f", "abcd");
     EXPECT_NE(*FileStamp::of(dir / "f"), *first);
+
+    // A link has the stamp of its target, but no stamp of its own.
+    std::filesystem::create_symlink(dir / "f", dir / "link");
+    EXPECT_EQ(FileStamp::of(dir / "link"), FileStamp::of(dir / "f"));
+    EXPECT_EQ(FileStamp::ofEntry(dir / "f"), FileStamp::of(dir / "f"));
+    EXPECT_FALSE(FileStamp::ofEntry(dir / "link"));
 }
