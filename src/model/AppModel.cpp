@@ -156,15 +156,18 @@ void AppModel::startWatching() {
         return;
     }
     WatchConfiguration config;
-    config.input = resolvedPath(std::filesystem::path(preferences_.inputPath));
-    config.output = std::filesystem::path(preferences_.outputPath);
+    // Normalised, so that "out" and "out/" share one journal.
+    const WatchFolders folders =
+        normalisedWatchFolders(preferences_.inputPath, preferences_.outputPath);
+    config.input = folders.input;
+    config.output = folders.output;
     config.library = library_;
     config.assets = frames_;
     config.selectedID = preferences_.selectedFrameID;
     config.automaticallyMatch = preferences_.automaticallyMatch;
     config.allPNG = preferences_.allPNG;
     config.journal = dataDirectory_ / "Journals" /
-                     journalFileName(config.input, preferences_.outputPath, config.allPNG);
+                     journalFileName(config.input, config.output.string(), config.allPNG);
     config.videoFormat = VideoExportFormat::mp4;
     if (preferences_.screenshotPreviewEnabled) {
         config.screenshotInbox = inbox().directory();
