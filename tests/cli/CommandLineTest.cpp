@@ -57,6 +57,13 @@ TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output"}, dir.path()),
                   "Missing value for --output");
     expectFailure(runCadrelle({"whatever", "--x"}, dir.path()), "Missing value for --x");
+    // Only watch has a switch without a value; elsewhere "--all-png" takes the next word.
+    expectFailure(runCadrelle({"whatever", "--all-png"}, dir.path()),
+                  "Missing value for --all-png");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--all-png", "--input", "shot.png",
+                               "--output", "o.png"},
+                              dir.path()),
+                  "--input is required");
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output", "o.png"}, dir.path()),
                   "--frame is required");
     // The frame is inspected before the missing input is noticed.
