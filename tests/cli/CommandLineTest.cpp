@@ -99,6 +99,13 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
     expectFailure(runCadrelle(arguments, dir.path()), "out/framed.png: File exists");
     EXPECT_EQ(readText(dir / "out/framed.png"), before);
     EXPECT_EQ(dir.entries("out"), std::vector<std::string>{"framed.png"});
+
+    // A result that cannot be printed is a failure, not a success.
+    const auto unprinted =
+        runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.PNG", "--output", "o.png"},
+                    dir.path(), "/dev/full");
+    EXPECT_EQ(unprinted.status, 1);
+    EXPECT_EQ(unprinted.err, "Error: standard output: No space left on device\n");
 }
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {

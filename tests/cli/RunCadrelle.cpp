@@ -5,14 +5,17 @@
 
 namespace cadrelle::test {
 
-Outcome runCadrelle(const std::vector<std::string>& arguments,
-                    const std::filesystem::path& folder) {
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::filesystem::path& standardOutput) {
     QStringList list;
     for (const auto& argument : arguments) {
         list << QString::fromStdString(argument);
     }
     QProcess process;
     process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    if (!standardOutput.empty()) {
+        process.setStandardOutputFile(QString::fromStdString(standardOutput.string()));
+    }
     process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
     process.waitForFinished(120'000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

@@ -14,6 +14,8 @@ struct Outcome {
 };
 
 // Runs the built `cadrelle` with the arguments in `folder` and waits for it.
-Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+// With `standardOutput`, what it prints goes to that file instead of `out`.
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::filesystem::path& standardOutput = {});
 
 } // namespace cadrelle::test
