@@ -135,6 +135,42 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
     EXPECT_EQ(preferred.out.rfind("out/Simulator Screenshot - 2-framed-", 0), 0u);
 }
 
+// A capture named twice in one run, or framed by two runs at once, is framed
+// once; every other attempt finds the identical output and says so.
+TEST(FrameAll, ACaptureFramedTwiceAtOnceIsFramedOnceWithoutErrors) {
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    library.importFiles({frameFile(dir / "Phone.png", 32, 48, 0x202020FF)});
+    std::vector<std::string> arguments = {"frame-all", "--output", "out", "--library", "library"};
+    const int captures = 12;
+    for (int i = 0; i < captures; ++i) {
+        const std::string name = "shot " + std::to_string(i) + ".png";
+        writeTestPng(dir / name, RgbaImage(32, 48, 0x10203000u + std::uint32_t(i) * 0x100u + 0xFF));
+        arguments.push_back(name);
+        arguments.push_back("./" + name);
+    }
+    const auto runs = runCadrelleTogether({arguments, arguments}, dir.path());
+    std::multiset<std::string> printed;
+    for (const auto& run : runs) {
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("Error:"), std::string::npos) << run.err;
+        for (const auto& output : lines(run.out)) {
+            printed.insert(output);
+        }
+    }
+    // Each output is printed by the one attempt that made it.
+    EXPECT_EQ(printed.size(), std::size_t(captures));
+    EXPECT_EQ(std::set<std::string>(printed.begin(), printed.end()).size(), printed.size());
+    EXPECT_EQ(dir.entries("out").size(), std::size_t(captures));
+    std::size_t alreadyFramed = 0;
+    for (const auto& run : runs) {
+        for (const auto& line : lines(run.err)) {
+            alreadyFramed += line.rfind("Already framed: ", 0) == 0 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(alreadyFramed, 3u * captures);
+}
+
 TEST(FrameAll, OptionErrorsStopBeforeAnyWork) {
     TempDir dir;
     screenshot(dir / "shot.png", 32, 48);

@@ -18,4 +18,9 @@ struct Outcome {
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::filesystem::path& standardOutput = {});
 
+// Starts one `cadrelle` per argument list in `folder`, all at once, and waits
+// for every one of them.
+std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,
+                                         const std::filesystem::path& folder);
+
 } // namespace cadrelle::test
