@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
-void writeFrame(const fs::path& path, bool withOpening = true) {
-    RgbaImage image(24, 24, 0x202020FF);
+void writeFrame(const fs::path& path, bool withOpening = true, std::uint32_t colour = 0x202020FF) {
+    RgbaImage image(24, 24, colour);
     if (withOpening) {
         image.fill(6, 6, 12, 12, 0x00000000);
     }
@@ -132,4 +132,21 @@ TEST(CommandLine, InspectAndImportReportTheFrames) {
     EXPECT_EQ(imported.out, "Imported library: 1 frames\n");
     const auto again = runCadrelle({"import-frames", "--library", "lib"}, dir.path());
     EXPECT_EQ(again.out, "Imported library: 1 frames\n");
+}
+
+// Imports into one library at the same time take turns: every frame of every
+// run ends up in the catalog.
+TEST(CommandLine, ImportsRunningAtOnceKeepEveryFrame) {
+    TempDir dir;
+    std::vector<std::vector<std::string>> runs;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        const std::string name = "Phone " + std::to_string(i) + " - Black - Portrait.png";
+        writeFrame(dir / name, true, 0x202020FF + (i << 8));
+        runs.push_back({"import-frames", "--library", "lib", name});
+    }
+    for (const auto& run : runCadrelleTogether(runs, dir.path())) {
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+    EXPECT_EQ(runCadrelle({"import-frames", "--library", "lib"}, dir.path()).out,
+              "Imported library: 8 frames\n");
 }
