@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/StandardError.h"
+#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
 
@@ -80,6 +81,9 @@ int runProcess(const std::vector<std::string>& arguments) {
         return 0;
     } catch (const FailuresReported&) {
         // Each failure was reported as it happened.
+    } catch (const StoppedBySignal& stopped) {
+        // Ctrl-C or SIGTERM: the work was cancelled and left nothing behind.
+        return stopped.exitStatus();
     } catch (const std::exception& error) {
         writeStandardError("Error: " + userDescription(error) + "\n");
     } catch (...) {
