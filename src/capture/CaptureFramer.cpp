@@ -4,6 +4,7 @@
 #include "capture/CaptureNaming.h"
 #include "capture/RenderCapture.h"
 #include "capture/ScreenshotInbox.h"
+#include "core/FileError.h"
 #include "core/FileIO.h"
 #include "core/JsonSupport.h"
 #include "frames/Compositor.h"
@@ -92,19 +93,30 @@ FramingResult CaptureFramer::frame(MatchedCapture& capture, VideoExportFormat fo
     const auto output = outputPath(capture, format);
     const auto frame = loadedFrame(capture.asset);
     control.checkCancelled();
-    if (capture.screenshot) {
-        render(*capture.screenshot, output, *frame);
+    try {
+        if (capture.screenshot) {
+            render(*capture.screenshot, output, *frame);
+            capture.screenshot.reset();
+        } else {
+            int lastPercent = -1;
+            renderCapture(capture.capture, output, *frame, control, format, [&](double fraction) {
+                // Whole percents only: finer steps would only flood the caller.
+                const int percent = static_cast<int>(fraction * 100.0);
+                if (percent != lastPercent && progress) {
+                    lastPercent = percent;
+                    progress({capture.capture, CaptureProgress::Phase::framingRecording, fraction});
+                }
+            });
+        }
+    } catch (const FileError& error) {
+        // Another job or run published the output since the check above. The
+        // name comes from the capture's content and frame, so what it holds
+        // is this very result: the capture is framed already.
+        if (error.path() != output || error.code() != std::errc::file_exists) {
+            throw;
+        }
         capture.screenshot.reset();
-    } else {
-        int lastPercent = -1;
-        renderCapture(capture.capture, output, *frame, control, format, [&](double fraction) {
-            // Whole percents only: finer steps would only flood the caller.
-            const int percent = static_cast<int>(fraction * 100.0);
-            if (percent != lastPercent && progress) {
-                lastPercent = percent;
-                progress({capture.capture, CaptureProgress::Phase::framingRecording, fraction});
-            }
-        });
+        return {recordFor(capture, identifier(capture, format), output), false};
     }
     return {recordFor(capture, identifier(capture, format), output), true};
 }

@@ -2,10 +2,14 @@
 
 #include "cli/Commands.h"
 #include "cli/StandardError.h"
+#include "cli/StopSignals.h"
 #include "core/AppError.h"
+#include "core/FileError.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -25,6 +29,17 @@ const std::map<std::string, Command>& commands() {
         {"watch", runWatch},
     };
     return table;
+}
+
+// Flushes standard output. A write that failed on the way (a full disk, a
+// closed pipe) means the user did not get the result: that is a failure.
+void finishStandardOutput() {
+    errno = 0;
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || !std::cout) {
+        // An earlier failed write may have left no error number behind.
+        throw FileError("standard output", errno != 0 ? errno : EIO);
+    }
 }
 
 } // namespace
@@ -62,10 +77,13 @@ int runProcess(const std::vector<std::string>& arguments) {
     const QCoreApplication application(argc, argv);
     try {
         cli(arguments, std::cout);
-        std::cout.flush();
+        finishStandardOutput();
         return 0;
     } catch (const FailuresReported&) {
         // Each failure was reported as it happened.
+    } catch (const StoppedBySignal& stopped) {
+        // Ctrl-C or SIGTERM: the work was cancelled and left nothing behind.
+        return stopped.exitStatus();
     } catch (const std::exception& error) {
         writeStandardError("Error: " + userDescription(error) + "\n");
     } catch (...) {

@@ -3,6 +3,7 @@
 #include "capture/CaptureProgress.h"
 #include "capture/RenderCapture.h"
 #include "cli/ProgressLine.h"
+#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/SerialQueue.h"
@@ -79,6 +80,10 @@ VideoExportFormat videoFormatOption(const CommandLine& line) {
 }
 
 void runFrame(const CommandLine& line, std::ostream& out) {
+    // Ctrl-C or SIGTERM cancels the work, which removes what it had begun.
+    CaptureExportControl control;
+    StopSignals stopSignals([control]() mutable { control.cancel(); });
+
     // The checks run in this order so that a bad frame is reported before the
     // capture is looked at.
     const auto framePath = filePath(line.required("--frame"));
@@ -94,17 +99,20 @@ void runFrame(const CommandLine& line, std::ostream& out) {
                             std::move(inspection.mask));
     const VideoExportFormat format = videoFormatOption(line);
 
-    if (prefetch && prefetch->started()) {
-        checkSeparateOutput(input, output);
-        render(prefetch->result(), output, frame);
-    } else {
-        CaptureExportControl control;
-        ProgressLine progress;
-        renderCapture(input, output, frame, control, format, [&](double fraction) {
-            progress.show(
-                progressText({input, CaptureProgress::Phase::framingRecording, fraction}));
-        });
-    }
+    // The main thread waits for stop signals while the capture is framed.
+    stopSignals.run("lumivane.frame", [&] {
+        control.checkCancelled();
+        if (prefetch && prefetch->started()) {
+            checkSeparateOutput(input, output);
+            render(prefetch->result(), output, frame);
+        } else {
+            ProgressLine progress;
+            renderCapture(input, output, frame, control, format, [&](double fraction) {
+                progress.show(
+                    progressText({input, CaptureProgress::Phase::framingRecording, fraction}));
+            });
+        }
+    });
     out << outputText << '\n';
 }
 

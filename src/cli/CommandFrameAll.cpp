@@ -4,6 +4,7 @@
 #include "capture/CaptureNaming.h"
 #include "cli/ProgressLine.h"
 #include "cli/StandardError.h"
+#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/SerialQueue.h"
@@ -27,23 +28,32 @@ namespace fs = std::filesystem;
 // reporting of results, which several workers may do at once.
 class BatchRun {
 public:
-    BatchRun(FramingSetup setup, VideoExportFormat format, std::size_t total, std::ostream& out)
-        : framer_(std::move(setup)), format_(format), total_(total), out_(out) {}
+    // Every job's token is a child of `stop`: cancelling it stops the run.
+    BatchRun(FramingSetup setup, VideoExportFormat format, CaptureExportControl stop,
+             std::size_t total, std::ostream& out)
+        : framer_(std::move(setup)), format_(format), stop_(std::move(stop)), total_(total),
+          out_(out) {}
 
-    // Frames one capture and reports the outcome; never throws.
+    // Frames one capture and reports the outcome; never throws. Once the run
+    // is stopped, captures are left alone and nothing more is reported.
     void frame(const std::string& capture) {
         try {
             frameOrThrow(capture);
+        } catch (const Cancelled&) {
+            // The run was stopped: the export removed what it had begun.
         } catch (...) {
             reportFailure(capture, userDescription(std::current_exception()));
         }
     }
 
     bool anyFailed() const { return failures_ > 0; }
+    // Whether the run was stopped before every capture was done.
+    bool stopped() const { return stop_.isCancelled() && done_ < total_; }
 
 private:
     void frameOrThrow(const std::string& capture) {
-        const CaptureExportControl control;
+        const CaptureExportControl control = stop_.child();
+        control.checkCancelled();
         MatchedCapture matched = framer_.match(filePath(capture), control);
         note("Frame for " + capture + ": " + frameKey(matched.asset) + "\n");
         framer_.identify(matched, control);
@@ -93,6 +103,7 @@ private:
 
     CaptureFramer framer_;
     const VideoExportFormat format_;
+    const CaptureExportControl stop_;
     const std::size_t total_;
     std::ostream& out_;
 
@@ -125,6 +136,11 @@ void frameInParallel(BatchRun& run, const std::vector<std::string>& screenshots)
 } // namespace
 
 void runFrameAll(const CommandLine& line, std::ostream& out) {
+    // Ctrl-C or SIGTERM stops the run: running exports are cancelled, which
+    // removes what they had begun, and no further capture is started.
+    CaptureExportControl stop;
+    StopSignals stopSignals([stop]() mutable { stop.cancel(); });
+
     const std::string& output = line.required("--output");
     const VideoExportFormat format = videoFormatOption(line);
     const auto libraryOption = line.optional("--library");
@@ -140,12 +156,18 @@ void runFrameAll(const CommandLine& line, std::ostream& out) {
     for (const std::string& capture : line.positionals) {
         (isRecording(filePath(capture)) ? recordings : screenshots).push_back(capture);
     }
-    BatchRun run(std::move(setup), format, line.positionals.size(), out);
-    frameInParallel(run, screenshots);
-    // Recordings use several cores each while encoding: one at a time.
-    for (const std::string& recording : recordings) {
-        run.frame(recording);
-    }
+    BatchRun run(std::move(setup), format, stop, line.positionals.size(), out);
+    // The main thread waits for stop signals while the captures are framed.
+    stopSignals.run("lumivane.frame-all", [&] {
+        frameInParallel(run, screenshots);
+        // Recordings use several cores each while encoding: one at a time.
+        for (const std::string& recording : recordings) {
+            run.frame(recording);
+        }
+        if (run.stopped()) {
+            throw Cancelled();
+        }
+    });
     if (run.anyFailed()) {
         throw FailuresReported();
     }

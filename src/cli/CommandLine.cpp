@@ -12,8 +12,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
     line.command = arguments.front();
     for (std::size_t index = 1; index < arguments.size();) {
         const std::string& word = arguments[index];
-        if (word == "--all-png") {
-            // A switch: it takes no value.
+        if (line.command == "watch" && word == "--all-png") {
+            // The one switch: watch's "--all-png" takes no value.
             line.options[word] = "";
             index += 1;
         } else if (word.rfind("--", 0) == 0) {

@@ -16,9 +16,10 @@ struct CommandLine {
     std::vector<std::string> positionals;
 
     // Walks the arguments after the first: an element beginning with "--" takes
-    // the next element as its value, whatever it looks like (except the switch
-    // "--all-png", which takes none); a repeated option
-    // keeps its last value. Throws "Missing value for <option>".
+    // the next element as its value, whatever it looks like; a repeated option
+    // keeps its last value. Throws "Missing value for <option>". The one
+    // exception is watch's switch "--all-png", which takes no value (stored as
+    // ""); for every other command it is an option like any other.
     static CommandLine parse(const std::vector<std::string>& arguments);
 
     // The option's value; throws "<option> is required" when it is absent.

@@ -4,21 +4,16 @@
 #include "capture/WatchConfiguration.h"
 #include "cli/ProgressLine.h"
 #include "cli/StandardError.h"
-#include "core/AppError.h"
+#include "cli/StopSignals.h"
 #include "core/FileIO.h"
 #include "core/PostToThread.h"
 #include "frames/FrameLibrary.h"
 #include "frames/ShippedFrames.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <memory>
 #include <ostream>
-#include <unistd.h>
 
 namespace cadrelle {
 
@@ -64,53 +59,6 @@ public:
 private:
     std::ostream& out_;
     ProgressLine work_;
-};
-
-// Turns SIGINT and SIGTERM into a quit of the main event loop: the handler
-// only writes a byte into a pipe, which a socket notifier reads on the main
-// thread.
-class StopSignals {
-public:
-    StopSignals() {
-        if (::pipe2(descriptors_, O_CLOEXEC | O_NONBLOCK) != 0) {
-            throw AppError("Couldn't prepare for stop signals.");
-        }
-        writeEnd_ = descriptors_[1];
-        struct sigaction action {};
-        action.sa_handler = &StopSignals::handle;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &action, &previousInt_);
-        ::sigaction(SIGTERM, &action, &previousTerm_);
-        notifier_ = std::make_unique<QSocketNotifier>(descriptors_[0], QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                         [] { QCoreApplication::quit(); });
-    }
-    ~StopSignals() {
-        notifier_.reset();
-        ::sigaction(SIGINT, &previousInt_, nullptr);
-        ::sigaction(SIGTERM, &previousTerm_, nullptr);
-        writeEnd_ = -1;
-        ::close(descriptors_[0]);
-        ::close(descriptors_[1]);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-private:
-    static void handle(int) {
-        const char byte = 1;
-        if (writeEnd_ >= 0) {
-            const ssize_t ignored = ::write(writeEnd_, &byte, 1);
-            (void)ignored;
-        }
-    }
-
-    static inline volatile std::sig_atomic_t writeEnd_ = -1;
-    int descriptors_[2] = {-1, -1};
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
-    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 } // namespace

@@ -6,12 +6,18 @@
 #include <QUuid>
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cadrelle {
 
 namespace {
+
+constexpr const char* kTemporaryPrefix = ".lumivane-";
 
 void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem::path& path) {
     std::size_t done = 0;
@@ -79,7 +85,7 @@ std::string newUuidString() {
 }
 
 std::string temporaryItemName() {
-    return ".lumivane-" + newUuidString();
+    return kTemporaryPrefix + newUuidString();
 }
 
 std::filesystem::path resolvedPath(const std::filesystem::path& path) {
@@ -109,12 +115,90 @@ void removeQuietly(const std::filesystem::path& path) noexcept {
     std::filesystem::remove_all(path, error);
 }
 
+namespace {
+
+bool isTemporaryItemName(const std::string& name) {
+    const std::string prefix = kTemporaryPrefix;
+    if (name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    // Exactly the form temporaryItemName() writes: an upper-case UUID.
+    const QString text = QString::fromStdString(name.substr(prefix.size()));
+    const QUuid uuid = QUuid::fromString(text);
+    return !uuid.isNull() && uuid.toString(QUuid::WithoutBraces).toUpper() == text;
+}
+
+std::chrono::system_clock::time_point modificationTime(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return std::chrono::system_clock::now(); // unknown: treat as fresh
+    }
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(status.st_mtim.tv_sec) +
+            std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+}
+
+// The latest change of an item or of anything directly in it: a long export
+// keeps writing the movie inside its folder while the folder itself stays
+// unchanged.
+std::chrono::system_clock::time_point lastChange(const std::filesystem::path& item) {
+    auto latest = modificationTime(item);
+    std::error_code error;
+    for (std::filesystem::directory_iterator entries(item, error), end; !error && entries != end;
+         entries.increment(error)) {
+        latest = std::max(latest, modificationTime(entries->path()));
+    }
+    return latest;
+}
+
+// Whether `folder` was not looked through for stale items within the hour.
+bool sweepDue(const std::filesystem::path& folder) {
+    static std::mutex lock;
+    static std::map<std::filesystem::path, std::chrono::steady_clock::time_point> swept;
+    const auto now = std::chrono::steady_clock::now();
+    const std::lock_guard guard(lock);
+    const auto found = swept.find(folder);
+    if (found != swept.end() && now - found->second < std::chrono::hours(1)) {
+        return false;
+    }
+    swept[folder] = now;
+    return true;
+}
+
+} // namespace
+
+void removeStaleTemporaryItems(const std::filesystem::path& folder) noexcept {
+    try {
+        if (!sweepDue(folder)) {
+            return;
+        }
+        const auto limit = std::chrono::system_clock::now() - std::chrono::hours(24);
+        std::error_code error;
+        for (std::filesystem::directory_iterator entries(folder, error), end;
+             !error && entries != end; entries.increment(error)) {
+            const auto& item = entries->path();
+            if (isTemporaryItemName(item.filename().string()) && lastChange(item) < limit) {
+                removeQuietly(item);
+            }
+        }
+    } catch (...) {
+        // Tidying up is never worth a failure.
+    }
+}
+
 void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path) {
     const auto folder =
         path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     createDirectories(folder);
+    removeStaleTemporaryItems(folder);
     const ScopedRemoval temporary(folder / temporaryItemName());
-    writeNewFile(data, temporary.path(), false);
+    try {
+        writeNewFile(data, temporary.path(), false);
+    } catch (const FileError& error) {
+        // The hidden temporary name means nothing to the user.
+        throw FileError(path, error.code());
+    }
     if (::link(temporary.path().c_str(), path.c_str()) != 0) {
         throwFileError(path);
     }

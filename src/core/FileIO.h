@@ -17,7 +17,8 @@ Bytes readFile(const std::filesystem::path& path);
 // file: the bytes go to a hidden ".lumivane-<UUID>" file beside the
 // destination, which is then hard-linked to its final name (the link fails
 // with "File exists" when the destination is taken). The temporary file is
-// always removed. Missing parent folders are created.
+// always removed, and errors name `path`, never the temporary file. Missing
+// parent folders are created; stale temporary items in the folder go.
 void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path);
 void writeExclusive(const std::string& data, const std::filesystem::path& path);
 
@@ -33,6 +34,13 @@ std::string newUuidString();
 
 // The name of a hidden temporary item: ".lumivane-" + a new UUID.
 std::string temporaryItemName();
+
+// Removes the hidden temporary items (named like temporaryItemName()) in
+// `folder` that have not changed for a day: what a run that was killed left
+// behind. A folder item counts as changed when anything directly in it
+// changed. Errors are ignored; one process looks through a folder at most
+// once an hour.
+void removeStaleTemporaryItems(const std::filesystem::path& folder) noexcept;
 
 // Resolves symbolic links in the existing part of a path and normalises the rest.
 std::filesystem::path resolvedPath(const std::filesystem::path& path);

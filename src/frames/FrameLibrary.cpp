@@ -4,6 +4,7 @@
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/FolderLock.h"
 #include "core/JsonSupport.h"
 
 #include <QCollator>
@@ -94,8 +95,10 @@ std::vector<FrameAsset> FrameLibrary::load() const {
 
 std::vector<FrameAsset>
 FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files) const {
-    auto frames = load();
     createDirectories(directory);
+    // Writers of one library take turns, so no import loses another's records.
+    const FolderLock writing(directory);
+    auto frames = load();
 
     // Every file is checked before anything is copied or written.
     std::vector<FrameAsset> inspected;
@@ -137,6 +140,8 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
         }
     }
 
+    createDirectories(directory);
+    const FolderLock writing(directory);
     std::vector<FrameAsset> frames;
     for (auto& frame : load()) {
         if (!frame.isBundled.value_or(false) && !retired.contains(frame.id) &&
@@ -144,7 +149,6 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
             frames.push_back(std::move(frame));
         }
     }
-    createDirectories(directory);
     for (const auto& frame : shippedFrames) {
         const auto target = directory / frame.file;
         if (!itemExists(target)) {

@@ -8,8 +8,9 @@
 namespace cadrelle {
 
 // A directory of device-frame PNGs named by their SHA-256 plus "catalog.json".
-// All state lives in the directory; writers must not run at the same time on
-// one directory.
+// All state lives in the directory. Writers of one directory take turns
+// through an advisory lock on it, so imports running at once (in one process
+// or several) each keep every record.
 struct FrameLibrary {
     std::filesystem::path directory;
 

@@ -63,38 +63,13 @@ private:
     int last_ = -1;
 };
 
-} // namespace
-
-void renderVideo(const std::filesystem::path& input, const std::filesystem::path& output,
-                 const LoadedFrame& frame, const CaptureExportControl& control,
-                 VideoExportFormat format, const std::function<void(double)>& progress) {
-    checkBeforeWork(input, output, format);
-    const std::optional<FileStamp> before = FileStamp::of(input);
-    VideoSource source(input, control);
-
+// Encodes the framed recording with its audio into `movie`, complete.
+void encodeMovie(VideoSource& source, RecordingDecoder& decoder, const LoadedFrame& frame,
+                 const std::filesystem::path& movie, const CaptureExportControl& control,
+                 VideoExportFormat format, ProgressReport& report) {
     const FrameAsset& asset = frame.asset();
-    if (source.width() != asset.screen.width || source.height() != asset.screen.height) {
-        throw AppError("This frame needs a " + std::to_string(asset.screen.width) + " \u00D7 " +
-                       std::to_string(asset.screen.height) + " recording; this video is " +
-                       std::to_string(source.width()) + " \u00D7 " +
-                       std::to_string(source.height()) +
-                       ". Choose a matching frame or orientation.");
-    }
     const int evenWidth = static_cast<int>((asset.pixelWidth + 1) / 2 * 2);
     const int evenHeight = static_cast<int>((asset.pixelHeight + 1) / 2 * 2);
-
-    RecordingDecoder decoder(source);
-
-    // Destination: a hidden folder beside the output holds the movie until it
-    // is complete; it goes away on every way out.
-    const auto folder =
-        output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
-    createDirectories(folder);
-    const ScopedRemoval temporary(folder / temporaryItemName());
-    if (::mkdir(temporary.path().c_str(), 0755) != 0) {
-        throwFileError(temporary.path());
-    }
-    const auto movie = temporary.path() / ("recording." + extension(format));
     MovieWriter writer(movie, format, control);
 
     VideoTrackSettings settings;
@@ -116,7 +91,6 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
 
     control.checkCancelled();
     writer.start();
-    ProgressReport report(progress, source.duration());
     report.report(0);
 
     source.watch(control);
@@ -143,7 +117,7 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
         if (status == AVERROR_EOF) {
             break;
         }
-        throwOnFailure(status, "The recording is damaged or incomplete.", input.string());
+        throwOnFailure(status, "The recording is damaged or incomplete.", source.path().string());
         if (packet->stream_index == source.videoIndex()) {
             decoder.send(packet.get());
             encodeDecoded();
@@ -169,6 +143,55 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
     writer.finish();
     sink->completeMovie(movie, control);
     control.checkCancelled();
+}
+
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    const auto [end, ignored] =
+        std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return end == folder.end();
+}
+
+} // namespace
+
+void renderVideo(const std::filesystem::path& input, const std::filesystem::path& output,
+                 const LoadedFrame& frame, const CaptureExportControl& control,
+                 VideoExportFormat format, const std::function<void(double)>& progress) {
+    checkBeforeWork(input, output, format);
+    const std::optional<FileStamp> before = FileStamp::of(input);
+    VideoSource source(input, control);
+
+    const FrameAsset& asset = frame.asset();
+    if (source.width() != asset.screen.width || source.height() != asset.screen.height) {
+        throw AppError("This frame needs a " + std::to_string(asset.screen.width) + " \u00D7 " +
+                       std::to_string(asset.screen.height) + " recording; this video is " +
+                       std::to_string(source.width()) + " \u00D7 " +
+                       std::to_string(source.height()) +
+                       ". Choose a matching frame or orientation.");
+    }
+
+    RecordingDecoder decoder(source);
+
+    // Destination: a hidden folder beside the output holds the movie until it
+    // is complete; it goes away on every way out.
+    const auto folder =
+        output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
+    createDirectories(folder);
+    removeStaleTemporaryItems(folder);
+    const ScopedRemoval temporary(folder / temporaryItemName());
+    const auto movie = temporary.path() / ("recording." + extension(format));
+    ProgressReport report(progress, source.duration());
+    try {
+        if (::mkdir(temporary.path().c_str(), 0755) != 0) {
+            throwFileError(temporary.path());
+        }
+        encodeMovie(source, decoder, frame, movie, control, format, report);
+    } catch (const FileError& error) {
+        // The hidden folder means nothing to the user: the output is what failed.
+        if (isInside(error.path(), temporary.path())) {
+            throw FileError(output, error.code());
+        }
+        throw;
+    }
 
     const std::optional<FileStamp> after = FileStamp::of(input);
     if (before != after) {

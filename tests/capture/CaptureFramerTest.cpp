@@ -89,5 +89,27 @@ TEST_F(CaptureFramerTest, FingerprintNamesRepeatAndUniqueNamesNeverDo) {
     EXPECT_EQ(entriesOf(output).size(), 3u);
 }
 
+// Another run framing the same capture publishes the output while this one
+// is still encoding: the name is taken by the same result, so this job
+// reports the capture as framed already and leaves the file alone.
+TEST_F(CaptureFramerTest, AnOutputPublishedMeanwhileCountsAsFramedAlready) {
+    test::makeMp4(dir / "Screen Recording 1.mp4", test::Mp4Spec{});
+    CaptureFramer framing = framer();
+    const CaptureExportControl control;
+    MatchedCapture capture = framing.match(dir / "Screen Recording 1.mp4", control);
+    framing.identify(capture, control);
+    const auto expected = framing.outputPath(capture, VideoExportFormat::mp4);
+    const FramingResult result =
+        framing.frame(capture, VideoExportFormat::mp4, control, [&](const CaptureProgress&) {
+            if (!std::filesystem::exists(expected)) {
+                test::writeText(expected, "the other run's output");
+            }
+        });
+    EXPECT_FALSE(result.framed);
+    EXPECT_EQ(result.record.output, expected.string());
+    EXPECT_EQ(test::readText(expected), "the other run's output");
+    EXPECT_EQ(entriesOf(output), std::vector<std::string>{expected.filename().string()});
+}
+
 } // namespace
 } // namespace cadrelle

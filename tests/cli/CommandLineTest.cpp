@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
-void writeFrame(const fs::path& path, bool withOpening = true) {
-    RgbaImage image(24, 24, 0x202020FF);
+void writeFrame(const fs::path& path, bool withOpening = true, std::uint32_t colour = 0x202020FF) {
+    RgbaImage image(24, 24, colour);
     if (withOpening) {
         image.fill(6, 6, 12, 12, 0x00000000);
     }
@@ -57,6 +57,13 @@ TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output"}, dir.path()),
                   "Missing value for --output");
     expectFailure(runCadrelle({"whatever", "--x"}, dir.path()), "Missing value for --x");
+    // Only watch has a switch without a value; elsewhere "--all-png" takes the next word.
+    expectFailure(runCadrelle({"whatever", "--all-png"}, dir.path()),
+                  "Missing value for --all-png");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--all-png", "--input", "shot.png",
+                               "--output", "o.png"},
+                              dir.path()),
+                  "--input is required");
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output", "o.png"}, dir.path()),
                   "--frame is required");
     // The frame is inspected before the missing input is noticed.
@@ -92,6 +99,13 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
     expectFailure(runCadrelle(arguments, dir.path()), "out/framed.png: File exists");
     EXPECT_EQ(readText(dir / "out/framed.png"), before);
     EXPECT_EQ(dir.entries("out"), std::vector<std::string>{"framed.png"});
+
+    // A result that cannot be printed is a failure, not a success.
+    const auto unprinted =
+        runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.PNG", "--output", "o.png"},
+                    dir.path(), "/dev/full");
+    EXPECT_EQ(unprinted.status, 1);
+    EXPECT_EQ(unprinted.err, "Error: standard output: No space left on device\n");
 }
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {
@@ -118,4 +132,21 @@ TEST(CommandLine, InspectAndImportReportTheFrames) {
     EXPECT_EQ(imported.out, "Imported library: 1 frames\n");
     const auto again = runCadrelle({"import-frames", "--library", "lib"}, dir.path());
     EXPECT_EQ(again.out, "Imported library: 1 frames\n");
+}
+
+// Imports into one library at the same time take turns: every frame of every
+// run ends up in the catalog.
+TEST(CommandLine, ImportsRunningAtOnceKeepEveryFrame) {
+    TempDir dir;
+    std::vector<std::vector<std::string>> runs;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        const std::string name = "Phone " + std::to_string(i) + " - Black - Portrait.png";
+        writeFrame(dir / name, true, 0x202020FF + (i << 8));
+        runs.push_back({"import-frames", "--library", "lib", name});
+    }
+    for (const auto& run : runCadrelleTogether(runs, dir.path())) {
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+    EXPECT_EQ(runCadrelle({"import-frames", "--library", "lib"}, dir.path()).out,
+              "Imported library: 8 frames\n");
 }

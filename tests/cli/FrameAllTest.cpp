@@ -10,13 +10,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+#include <QStringList>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 using namespace cadrelle;
 using namespace cadrelle::test;
@@ -52,7 +57,78 @@ bool isPngOfSize(const fs::path& path, std::int64_t width, std::int64_t height) 
     return raster.width == width && raster.height == height;
 }
 
+bool hasTemporaryItem(const fs::path& folder, const std::string& except) {
+    std::error_code error;
+    for (fs::directory_iterator entries(folder, error), end; !error && entries != end;
+         entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (name.rfind(".lumivane-", 0) == 0 && name != except) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Starts the program in `folder`, sends `signal` once its export has made a
+// hidden temporary item in `output` and waits for the end.
+Outcome interruptedRun(const std::vector<std::string>& arguments, const fs::path& folder,
+                       const fs::path& output, int signal, const std::string& stale) {
+    QStringList list;
+    for (const auto& argument : arguments) {
+        list << QString::fromStdString(argument);
+    }
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!hasTemporaryItem(output, stale) && process.state() != QProcess::NotRunning &&
+           std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(hasTemporaryItem(output, stale)) << "the export did not start";
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    process.waitForFinished(60'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
 } // namespace
+
+// Ctrl-C or SIGTERM during a recording's export cancels it: no output, no
+// hidden partial movie, and the shell's status for the signal. Temporary
+// items a killed run left a while ago go with the next export.
+TEST(FrameAll, StopSignalsCancelARecordingExportAndLeaveNothing) {
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    library.importFiles({frameFile(dir / "Phone.png", 64, 96, 0x202020FF)});
+    Mp4Spec spec;
+    spec.frames = 1200;
+    makeMp4(dir / "recording.mp4", spec);
+    const std::string stale = ".lumivane-5D4D2C1B-0A9F-4E8D-BC7B-6A5F4E3D2C1B";
+    fs::create_directories(dir / "out" / stale);
+    writeText(dir / "out" / stale / "recording.mov", "left by a killed run");
+    const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    fs::last_write_time(dir / "out" / stale / "recording.mov", twoDaysAgo);
+    fs::last_write_time(dir / "out" / stale, twoDaysAgo);
+
+    const Outcome frame = interruptedRun({"frame", "--frame", "library/" + library.load()[0].file,
+                                          "--input", "recording.mp4", "--output", "out/framed.mov",
+                                          "--video-format", "prores-4444"},
+                                         dir.path(), dir / "out", SIGINT, stale);
+    EXPECT_EQ(frame.status, 130) << frame.err;
+    EXPECT_EQ(frame.out, "");
+    EXPECT_EQ(frame.err, "");
+    EXPECT_TRUE(dir.entries("out").empty()) << "no output, partial movie or stale item";
+
+    const Outcome all = interruptedRun({"frame-all", "--output", "out", "--library", "library",
+                                        "--video-format", "prores-4444", "recording.mp4"},
+                                       dir.path(), dir / "out", SIGTERM, stale);
+    EXPECT_EQ(all.status, 143) << all.err;
+    EXPECT_EQ(all.out, "");
+    EXPECT_EQ(all.err.find("Error"), std::string::npos) << all.err;
+    EXPECT_TRUE(dir.entries("out").empty());
+}
 
 TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
     TempDir dir;
@@ -133,6 +209,42 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
     EXPECT_EQ(preferred.err, "Frame for in/Simulator Screenshot - 2.png: Phone B \u2014 Black "
                              "\u00B7 Portrait\n");
     EXPECT_EQ(preferred.out.rfind("out/Simulator Screenshot - 2-framed-", 0), 0u);
+}
+
+// A capture named twice in one run, or framed by two runs at once, is framed
+// once; every other attempt finds the identical output and says so.
+TEST(FrameAll, ACaptureFramedTwiceAtOnceIsFramedOnceWithoutErrors) {
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    library.importFiles({frameFile(dir / "Phone.png", 32, 48, 0x202020FF)});
+    std::vector<std::string> arguments = {"frame-all", "--output", "out", "--library", "library"};
+    const int captures = 12;
+    for (int i = 0; i < captures; ++i) {
+        const std::string name = "shot " + std::to_string(i) + ".png";
+        writeTestPng(dir / name, RgbaImage(32, 48, 0x10203000u + std::uint32_t(i) * 0x100u + 0xFF));
+        arguments.push_back(name);
+        arguments.push_back("./" + name);
+    }
+    const auto runs = runCadrelleTogether({arguments, arguments}, dir.path());
+    std::multiset<std::string> printed;
+    for (const auto& run : runs) {
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("Error:"), std::string::npos) << run.err;
+        for (const auto& output : lines(run.out)) {
+            printed.insert(output);
+        }
+    }
+    // Each output is printed by the one attempt that made it.
+    EXPECT_EQ(printed.size(), std::size_t(captures));
+    EXPECT_EQ(std::set<std::string>(printed.begin(), printed.end()).size(), printed.size());
+    EXPECT_EQ(dir.entries("out").size(), std::size_t(captures));
+    std::size_t alreadyFramed = 0;
+    for (const auto& run : runs) {
+        for (const auto& line : lines(run.err)) {
+            alreadyFramed += line.rfind("Already framed: ", 0) == 0 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(alreadyFramed, 3u * captures);
 }
 
 TEST(FrameAll, OptionErrorsStopBeforeAnyWork) {

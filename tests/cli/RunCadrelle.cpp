@@ -3,21 +3,53 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <memory>
+
 namespace cadrelle::test {
 
-Outcome runCadrelle(const std::vector<std::string>& arguments,
-                    const std::filesystem::path& folder) {
+namespace {
+
+std::unique_ptr<QProcess> start(const std::vector<std::string>& arguments,
+                                const std::filesystem::path& folder,
+                                const std::filesystem::path& standardOutput = {}) {
     QStringList list;
     for (const auto& argument : arguments) {
         list << QString::fromStdString(argument);
     }
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(folder.string()));
-    process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    auto process = std::make_unique<QProcess>();
+    process->setWorkingDirectory(QString::fromStdString(folder.string()));
+    if (!standardOutput.empty()) {
+        process->setStandardOutputFile(QString::fromStdString(standardOutput.string()));
+    }
+    process->start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    return process;
+}
+
+Outcome finish(QProcess& process) {
     process.waitForFinished(120'000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput().toStdString(),
             process.readAllStandardError().toStdString()};
+}
+
+} // namespace
+
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::filesystem::path& standardOutput) {
+    return finish(*start(arguments, folder, standardOutput));
+}
+
+std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,
+                                         const std::filesystem::path& folder) {
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const auto& arguments : runs) {
+        processes.push_back(start(arguments, folder));
+    }
+    std::vector<Outcome> outcomes;
+    for (const auto& process : processes) {
+        outcomes.push_back(finish(*process));
+    }
+    return outcomes;
 }
 
 } // namespace cadrelle::test

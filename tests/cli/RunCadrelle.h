@@ -14,6 +14,13 @@ struct Outcome {
 };
 
 // Runs the built `cadrelle` with the arguments in `folder` and waits for it.
-Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+// With `standardOutput`, what it prints goes to that file instead of `out`.
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::filesystem::path& standardOutput = {});
+
+// Starts one `cadrelle` per argument list in `folder`, all at once, and waits
+// for every one of them.
+std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,
+                                         const std::filesystem::path& folder);
 
 } // namespace cadrelle::test

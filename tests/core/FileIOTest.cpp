@@ -4,9 +4,12 @@
 #include "core/FileError.h"
 #include "core/FileStamp.h"
 #include "core/Sha256.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 using namespace cadrelle;
 using cadrelle::test::TempDir;
@@ -33,6 +36,58 @@ TEST(WriteExclusive, ReportsUnwritableFolderWithPath) {
     // A regular file where a folder is needed.
     EXPECT_THROW(writeExclusive(std::string("data"), dir / "file/out.png"), FileError);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"file"});
+}
+
+TEST(WriteExclusive, FailuresNameTheDestinationNotTheHiddenFile) {
+    TempDir dir;
+    std::string message;
+    {
+        const test::FileSizeLimit limit(4);
+        try {
+            writeExclusive(std::string("more than four bytes"), dir / "out.png");
+        } catch (const FileError& error) {
+            message = userDescription(error);
+        }
+    }
+    EXPECT_EQ(message, (dir / "out.png").string() + ": File too large");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+// A killed run leaves its hidden temporary item behind; the next write into
+// the folder removes such items once they are a day old, and nothing else.
+TEST(WriteExclusive, RemovesTemporaryItemsLeftForADay) {
+    TempDir dir;
+    const auto twoDaysAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    const auto age = [&](const std::string& name) {
+        std::filesystem::last_write_time(dir / name, twoDaysAgo);
+    };
+    const std::string file = ".lumivane-0F8C2D4A-1B3E-4C5D-8E9F-A0B1C2D3E4F5";
+    const std::string movieFolder = ".lumivane-5D4D2C1B-0A9F-4E8D-BC7B-6A5F4E3D2C1B";
+    const std::string busyFolder = ".lumivane-11111111-2222-4333-8444-555555555555";
+    const std::string fresh = ".lumivane-99999999-8888-4777-8666-555555555555";
+    test::writeText(dir / file, "partial");
+    age(file);
+    std::filesystem::create_directory(dir / movieFolder);
+    std::filesystem::create_directory(dir / busyFolder);
+    test::writeText(dir / movieFolder / "recording.mov", "partial");
+    age(movieFolder + "/recording.mov");
+    age(movieFolder);
+    // An export still writing into its old folder is not stale.
+    test::writeText(dir / busyFolder / "recording.mov", "partial");
+    age(busyFolder);
+    test::writeText(dir / fresh, "partial");
+    for (const std::string other : {".lumivane-not-a-uuid",
+                                    ".lumivane-0f8c2d4a-1b3e-4c5d-8e9f-"
+                                    "a0b1c2d3e4f5",
+                                    "photo.png"}) {
+        test::writeText(dir / other, "keep");
+        age(other);
+    }
+
+    writeExclusive(std::string("framed"), dir / "framed.png");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{
+                                 ".lumivane-0f8c2d4a-1b3e-4c5d-8e9f-a0b1c2d3e4f5", busyFolder,
+                                 fresh, ".lumivane-not-a-uuid", "framed.png", "photo.png"}));
 }
 
 TEST(WriteAtomically, ReplacesWithoutLeavingTemporaries) {

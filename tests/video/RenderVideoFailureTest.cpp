@@ -3,6 +3,7 @@
 #include "VideoTestSupport.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
+#include "support/FileSizeLimit.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 
@@ -153,6 +154,23 @@ TEST(RenderVideoFailure, ChangesDuringTheExportCancelOrFailIt) {
         EXPECT_NE(outcome.progress.back(), 1.0);
     }
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.mp4"});
+}
+
+TEST(RenderVideoFailure, AFailedWriteNamesTheOutputAndLeavesNothing) {
+    test::TempDir dir;
+    test::Mp4Spec spec;
+    spec.frames = 30;
+    test::makeMp4(dir / "in.mp4", spec);
+    for (const auto format : {VideoExportFormat::mp4, VideoExportFormat::proRes4444}) {
+        const auto output = dir / ("out." + extension(format));
+        Outcome outcome;
+        {
+            const test::FileSizeLimit limit(512);
+            outcome = runExport(dir / "in.mp4", output, format);
+        }
+        EXPECT_EQ(outcome.message, output.string() + ": File too large");
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.mp4"});
+    }
 }
 
 } // namespace cadrelle
