@@ -5,6 +5,7 @@
 #include "core/FileError.h"
 #include "core/FileIO.h"
 #include "core/FileStamp.h"
+#include "core/FirstCharacters.h"
 #include "core/JsonSupport.h"
 #include "frames/Compositor.h"
 #include "frames/LoadedFrame.h"
@@ -26,6 +27,16 @@ void requireValidID(const std::string& id) {
     if (!isValidScreenshotID(id)) {
         throw AppError("Invalid screenshot identifier.");
     }
+}
+
+// ".png", then "-1.png", "-2.png" and so on for the copies after the first.
+std::string numberedSuffix(int n) {
+    std::string suffix;
+    if (n > 0) {
+        suffix = "-";
+        suffix += std::to_string(n);
+    }
+    return suffix + ".png";
 }
 
 } // namespace
@@ -163,8 +174,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
     const std::string base = framed.stem().string();
     std::optional<std::filesystem::path> written;
     for (int n = 0; n <= 999 && !written; ++n) {
-        const auto candidate =
-            target / (n == 0 ? base + ".png" : base + "-" + std::to_string(n) + ".png");
+        const auto candidate = target / fittedFileName(base, numberedSuffix(n));
         try {
             writeExclusive(bytes, candidate);
             written = candidate;
@@ -197,8 +207,9 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     }
     requireValidID(item.record.id);
     const auto itemDirectory = directory_ / item.record.id;
-    const auto output = itemDirectory / ("Screenshot-framed-" + item.record.id.substr(0, 16) + "-" +
-                                         newUuidString().substr(0, 8) + ".png");
+    const auto output =
+        itemDirectory / ("Screenshot-framed-" + firstCharacters(item.record.id, 16) + "-" +
+                         newUuidString().substr(0, 8) + ".png");
     render(itemDirectory / "source.png", output, frame);
     PendingScreenshot updated = item;
     updated.record.output = output.string();

@@ -216,5 +216,27 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
               "Choose the bezel before editing to keep your annotations intact.");
 }
 
+TEST_F(ScreenshotInboxTest, LongMultiByteNamesFitWhenPreparedAndSaved) {
+    // 120 Cyrillic letters: a 244-byte capture name, too long once framed.
+    std::string cyrillic;
+    for (int i = 0; i < 120; ++i) {
+        cyrillic += "\u0436";
+    }
+    const auto input = screenshot(cyrillic + ".png");
+    const auto record = inbox.prepare(input, kID, frame(0), exportFolder, control);
+    const auto framedName = std::filesystem::path(record.output).filename().string();
+    EXPECT_EQ(framedName, cyrillic.substr(0, 226) + "-framed-0123456789abcdef.png");
+    EXPECT_TRUE(std::filesystem::is_regular_file(record.output));
+
+    // Saved twice into one folder: the second copy's number still fits.
+    std::filesystem::create_directories(exportFolder);
+    writeExclusive(std::string("taken"), exportFolder / framedName);
+    const auto framedBytes = readFile(record.output);
+    const auto saved = inbox.save(*inbox.item(kID), exportFolder);
+    EXPECT_EQ(std::filesystem::path(saved.output).filename().string(),
+              cyrillic.substr(0, 226) + "-framed-0123456789abcde-1.png");
+    EXPECT_EQ(readFile(saved.output), framedBytes);
+}
+
 } // namespace
 } // namespace cadrelle
