@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace cadrelle {
 
 namespace {
@@ -40,6 +42,22 @@ std::string numberedSuffix(int n) {
 }
 
 } // namespace
+
+AppError ScreenshotInbox::damagedItem(const std::string& id) const {
+    return AppError((directory_ / (id + ".json")).string() + ": The screenshot item is damaged.");
+}
+
+std::filesystem::path ScreenshotInbox::framedImageOf(const PendingScreenshot& item) const {
+    requireValidID(item.record.id);
+    // A pending item's framed image is a file of its own folder, next to its
+    // original; anything else came from a damaged item file.
+    const auto framed = std::filesystem::path(item.record.output).lexically_normal();
+    if (framed.parent_path() != (directory_ / item.record.id).lexically_normal() ||
+        !framed.has_filename() || framed.filename() == "source.png") {
+        throw damagedItem(item.record.id);
+    }
+    return framed;
+}
 
 bool isValidScreenshotID(const std::string& id) {
     if (id.empty()) {
@@ -78,10 +96,17 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
     if (!itemExists(file)) {
         return std::nullopt;
     }
-    return readJsonFile(file).get<PendingScreenshot>();
+    auto found = readJsonFile(file).get<PendingScreenshot>();
+    // The id names the item's folder, which save() removes: only the id of
+    // the file's own name is taken.
+    if (found.record.id != id) {
+        throw damagedItem(id);
+    }
+    return found;
 }
 
 void ScreenshotInbox::store(const PendingScreenshot& item) const {
+    requireValidID(item.record.id);
     createDirectories(directory_);
     const nlohmann::json json = item;
     writeJsonFile(json, directory_ / (item.record.id + ".json"));
@@ -163,7 +188,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
     if (item.state != PendingScreenshot::State::pending) {
         return item.record;
     }
-    const std::filesystem::path framed(item.record.output);
+    const std::filesystem::path framed = framedImageOf(item);
     const auto bytes = Raster::readFile(framed);
     (void)Raster::decode(bytes);
     const std::filesystem::path target = folder ? *folder : std::filesystem::path(item.destination);
@@ -205,7 +230,7 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     if (item.state != PendingScreenshot::State::pending || item.editorOpened) {
         throw AppError("Choose the bezel before editing to keep your annotations intact.");
     }
-    requireValidID(item.record.id);
+    const auto previous = framedImageOf(item);
     const auto itemDirectory = directory_ / item.record.id;
     const auto output =
         itemDirectory / ("Screenshot-framed-" + firstCharacters(item.record.id, 16) + "-" +
@@ -221,7 +246,8 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
         removeQuietly(output);
         throw;
     }
-    removeQuietly(item.record.output);
+    // A single file: never a folder, whatever the item says.
+    ::unlink(previous.c_str());
     return updated;
 }
 
