@@ -1,5 +1,6 @@
 #include "CaptureJournal.h"
 
+#include "capture/StoredPath.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/JsonSupport.h"
@@ -13,14 +14,21 @@ HandledFiles readCaptureJournal(const std::filesystem::path& file) {
         if (!json.is_object()) {
             throw AppError(file.string() + ": The journal is not a JSON object.");
         }
-        return json.get<HandledFiles>();
+        HandledFiles handled;
+        for (const auto& [key, stamp] : json.items()) {
+            handled[pathFromStored(key)] = stamp.get<FileStamp>();
+        }
+        return handled;
     } catch (const nlohmann::json::exception& error) {
         throw AppError(file.string() + ": " + error.what());
     }
 }
 
 void writeCaptureJournal(const HandledFiles& handled, const std::filesystem::path& file) {
-    const nlohmann::json json = handled;
+    auto json = nlohmann::json::object();
+    for (const auto& [path, stamp] : handled) {
+        json[storedPath(path)] = stamp;
+    }
     writeJsonFile(json, file);
 }
 

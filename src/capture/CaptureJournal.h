@@ -8,7 +8,8 @@
 
 namespace cadrelle {
 
-// The files a watcher has finished with: path → the stamp it had then.
+// The files a watcher has finished with: path → the stamp it had then. Paths
+// are kept in the journal as StoredPath.h describes.
 using HandledFiles = std::map<std::string, FileStamp>;
 
 // Reads a journal (a JSON object of path → {"size", "modified"}); a read error

@@ -4,6 +4,8 @@
 #include "core/FirstCharacters.h"
 #include "core/Sha256.h"
 
+#include <limits>
+
 namespace cadrelle {
 
 bool isRecording(const std::filesystem::path& capture) {
@@ -29,8 +31,16 @@ std::string framedExtension(const std::filesystem::path& capture, VideoExportFor
 
 std::string framedOutputName(const std::filesystem::path& capture, const std::string& identifier,
                              const std::string& extension, std::size_t identifierLength) {
-    return firstCharacters(capture.stem().string(), 120) + "-framed-" +
-           identifier.substr(0, identifierLength) + "." + extension;
+    return fittedFileName(
+        firstCharacters(capture.stem().string(), 120),
+        "-framed-" + firstCharacters(identifier, static_cast<qsizetype>(identifierLength)) + "." +
+            extension);
+}
+
+std::string fittedFileName(const std::string& stem, const std::string& suffix) {
+    const std::size_t room =
+        suffix.size() < kMaxFileNameBytes ? kMaxFileNameBytes - suffix.size() : 0;
+    return firstCharacters(stem, std::numeric_limits<qsizetype>::max(), room) + suffix;
 }
 
 } // namespace cadrelle

@@ -32,8 +32,17 @@ std::string framedExtension(const std::filesystem::path& capture, VideoExportFor
 
 // The framed output's file name: the capture's name without its extension
 // cut to 120 characters, "-framed-", the first `identifierLength` characters
-// of the identifier (16 for fingerprints), ".", the extension.
+// of the identifier (16 for fingerprints), ".", the extension. The name part
+// is cut further when the whole would not fit in a file name (see below);
+// bytes of the capture's name that are not UTF-8 become U+FFFD.
 std::string framedOutputName(const std::filesystem::path& capture, const std::string& identifier,
                              const std::string& extension, std::size_t identifierLength = 16);
+
+// The longest file name Linux file systems take, in bytes.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// `stem` followed by `suffix`, the stem cut after a whole character so that
+// the name takes at most kMaxFileNameBytes bytes of UTF-8.
+std::string fittedFileName(const std::string& stem, const std::string& suffix);
 
 } // namespace cadrelle

@@ -22,7 +22,8 @@ struct CaptureRecord {
     friend bool operator==(const CaptureRecord&, const CaptureRecord&) = default;
 };
 
-// All five keys are required when decoding.
+// All five keys are required when decoding. The two paths are kept as
+// StoredPath.h describes.
 void to_json(nlohmann::json& json, const CaptureRecord& record);
 void from_json(const nlohmann::json& json, CaptureRecord& record);
 

@@ -1,5 +1,7 @@
 #include "PendingScreenshot.h"
 
+#include "capture/StoredPath.h"
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -30,7 +32,7 @@ std::string rawValue(PendingScreenshot::State state) {
 void to_json(nlohmann::json& json, const PendingScreenshot& item) {
     json = nlohmann::json{{"record", item.record},
                           {"frameID", item.frameID},
-                          {"destination", item.destination},
+                          {"destination", storedPath(item.destination)},
                           {"state", rawValue(item.state)},
                           {"editorOpened", item.editorOpened}};
 }
@@ -38,7 +40,7 @@ void to_json(nlohmann::json& json, const PendingScreenshot& item) {
 void from_json(const nlohmann::json& json, PendingScreenshot& item) {
     json.at("record").get_to(item.record);
     json.at("frameID").get_to(item.frameID);
-    json.at("destination").get_to(item.destination);
+    item.destination = pathFromStored(json.at("destination").get<std::string>());
     const auto text = json.at("state").get<std::string>();
     bool known = false;
     for (const auto& [value, name] : kStates) {

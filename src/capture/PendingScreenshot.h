@@ -29,6 +29,7 @@ struct PendingScreenshot {
 std::string rawValue(PendingScreenshot::State state);
 
 // The item file's object; every key is required and an unknown state fails.
+// The destination is kept as StoredPath.h describes.
 void to_json(nlohmann::json& json, const PendingScreenshot& item);
 void from_json(const nlohmann::json& json, PendingScreenshot& item);
 

@@ -5,12 +5,15 @@
 #include "core/FileError.h"
 #include "core/FileIO.h"
 #include "core/FileStamp.h"
+#include "core/FirstCharacters.h"
 #include "core/JsonSupport.h"
 #include "frames/Compositor.h"
 #include "frames/LoadedFrame.h"
 #include "frames/Raster.h"
 
 #include <algorithm>
+
+#include <unistd.h>
 
 namespace cadrelle {
 
@@ -28,7 +31,33 @@ void requireValidID(const std::string& id) {
     }
 }
 
+// ".png", then "-1.png", "-2.png" and so on for the copies after the first.
+std::string numberedSuffix(int n) {
+    std::string suffix;
+    if (n > 0) {
+        suffix = "-";
+        suffix += std::to_string(n);
+    }
+    return suffix + ".png";
+}
+
 } // namespace
+
+AppError ScreenshotInbox::damagedItem(const std::string& id) const {
+    return AppError((directory_ / (id + ".json")).string() + ": The screenshot item is damaged.");
+}
+
+std::filesystem::path ScreenshotInbox::framedImageOf(const PendingScreenshot& item) const {
+    requireValidID(item.record.id);
+    // A pending item's framed image is a file of its own folder, next to its
+    // original; anything else came from a damaged item file.
+    const auto framed = std::filesystem::path(item.record.output).lexically_normal();
+    if (framed.parent_path() != (directory_ / item.record.id).lexically_normal() ||
+        !framed.has_filename() || framed.filename() == "source.png") {
+        throw damagedItem(item.record.id);
+    }
+    return framed;
+}
 
 bool isValidScreenshotID(const std::string& id) {
     if (id.empty()) {
@@ -67,10 +96,17 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
     if (!itemExists(file)) {
         return std::nullopt;
     }
-    return readJsonFile(file).get<PendingScreenshot>();
+    auto found = readJsonFile(file).get<PendingScreenshot>();
+    // The id names the item's folder, which save() removes: only the id of
+    // the file's own name is taken.
+    if (found.record.id != id) {
+        throw damagedItem(id);
+    }
+    return found;
 }
 
 void ScreenshotInbox::store(const PendingScreenshot& item) const {
+    requireValidID(item.record.id);
     createDirectories(directory_);
     const nlohmann::json json = item;
     writeJsonFile(json, directory_ / (item.record.id + ".json"));
@@ -152,7 +188,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
     if (item.state != PendingScreenshot::State::pending) {
         return item.record;
     }
-    const std::filesystem::path framed(item.record.output);
+    const std::filesystem::path framed = framedImageOf(item);
     const auto bytes = Raster::readFile(framed);
     (void)Raster::decode(bytes);
     const std::filesystem::path target = folder ? *folder : std::filesystem::path(item.destination);
@@ -163,8 +199,7 @@ CaptureRecord ScreenshotInbox::save(const PendingScreenshot& item,
     const std::string base = framed.stem().string();
     std::optional<std::filesystem::path> written;
     for (int n = 0; n <= 999 && !written; ++n) {
-        const auto candidate =
-            target / (n == 0 ? base + ".png" : base + "-" + std::to_string(n) + ".png");
+        const auto candidate = target / fittedFileName(base, numberedSuffix(n));
         try {
             writeExclusive(bytes, candidate);
             written = candidate;
@@ -195,10 +230,11 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     if (item.state != PendingScreenshot::State::pending || item.editorOpened) {
         throw AppError("Choose the bezel before editing to keep your annotations intact.");
     }
-    requireValidID(item.record.id);
+    const auto previous = framedImageOf(item);
     const auto itemDirectory = directory_ / item.record.id;
-    const auto output = itemDirectory / ("Screenshot-framed-" + item.record.id.substr(0, 16) + "-" +
-                                         newUuidString().substr(0, 8) + ".png");
+    const auto output =
+        itemDirectory / ("Screenshot-framed-" + firstCharacters(item.record.id, 16) + "-" +
+                         newUuidString().substr(0, 8) + ".png");
     render(itemDirectory / "source.png", output, frame);
     PendingScreenshot updated = item;
     updated.record.output = output.string();
@@ -210,7 +246,8 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
         removeQuietly(output);
         throw;
     }
-    removeQuietly(item.record.output);
+    // A single file: never a folder, whatever the item says.
+    ::unlink(previous.c_str());
     return updated;
 }
 

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureRecord.h"
 #include "capture/PendingScreenshot.h"
+#include "core/AppError.h"
 #include "core/CaptureExportControl.h"
 #include "frames/LoadedFrame.h"
 
@@ -27,9 +28,10 @@ public:
     std::vector<PendingScreenshot> pending() const;
     // The item with that id, or none when it has no item file. Throws
     // "Invalid screenshot identifier." for an id that is not hexadecimal
-    // digits and "-".
+    // digits and "-", and "<file>: The screenshot item is damaged." for an
+    // item file whose record has another id than its name.
     std::optional<PendingScreenshot> item(const std::string& id) const;
-    // Writes the item file atomically.
+    // Writes the item file atomically; the record's id must be valid.
     void store(const PendingScreenshot& item) const;
     // Frames `input` into `frame` as a new pending item `id` and returns its
     // record; an id that already has an item file returns that record.
@@ -37,13 +39,21 @@ public:
                           const LoadedFrame& frame, const std::filesystem::path& destination,
                           const CaptureExportControl& control) const;
     // Copies the framed image into `folder` (the item's destination when
-    // none) under a free name and marks the item saved.
+    // none) under a free name and marks the item saved. A pending item whose
+    // framed image is not a file of its own folder is damaged.
     CaptureRecord save(const PendingScreenshot& item,
                        const std::optional<std::filesystem::path>& folder) const;
-    // Re-frames the item's original with another frame.
+    // Re-frames the item's original with another frame and removes the
+    // previous framed file (checked as in save()).
     PendingScreenshot changeFrame(const PendingScreenshot& item, const LoadedFrame& frame) const;
 
 private:
+    // The error for an item file whose content does not fit its place.
+    AppError damagedItem(const std::string& id) const;
+    // The path of a pending item's framed image, checked to be a file of the
+    // item's own folder.
+    std::filesystem::path framedImageOf(const PendingScreenshot& item) const;
+
     std::filesystem::path directory_;
 };
 

@@ -111,5 +111,45 @@ TEST_F(CaptureFramerTest, AnOutputPublishedMeanwhileCountsAsFramedAlready) {
     EXPECT_EQ(entriesOf(output), std::vector<std::string>{expected.filename().string()});
 }
 
+TEST_F(CaptureFramerTest, LongNamesAreCutToFitAFileNameOnACharacterBoundary) {
+    const auto repeated = [](const std::string& character, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i) {
+            text += character;
+        }
+        return text;
+    };
+    struct Case {
+        std::string stem;
+        std::string kept; // what the output name keeps of it
+    };
+    const std::vector<Case> cases = {
+        // 120 characters of 2 bytes and 80 of 3 bytes: legal 244-byte names,
+        // cut to the 227 bytes that leave room for "-framed-<16>.png".
+        {repeated("\u0436", 120), repeated("\u0436", 113)},
+        {repeated("\u5B57", 80), repeated("\u5B57", 75)},
+        // An accent stays with its letter.
+        {repeated("e\u0301", 83), repeated("e\u0301", 75)},
+        // Names that fit keep their first 120 characters.
+        {repeated("a", 130), repeated("a", 120)},
+        {repeated("\u0436", 100), repeated("\u0436", 100)},
+    };
+    CaptureFramer framing = framer();
+    const CaptureExportControl control;
+    std::uint32_t seed = 0;
+    std::filesystem::create_directories(dir / "captures");
+    for (const auto& [stem, kept] : cases) {
+        const auto capture = dir / "captures" / (stem + ".png");
+        test::writeScreenshot(capture, 20, 30, ++seed);
+        MatchedCapture matched = framing.match(capture, control);
+        framing.identify(matched, control);
+        const auto result = framing.frame(matched, VideoExportFormat::mp4, control);
+        const auto name = std::filesystem::path(result.record.output).filename().string();
+        EXPECT_EQ(name, kept + "-framed-" + matched.identity.substr(0, 16) + ".png");
+        EXPECT_TRUE(std::filesystem::is_regular_file(result.record.output)) << name;
+    }
+    EXPECT_EQ(entriesOf(output).size(), cases.size());
+}
+
 } // namespace
 } // namespace cadrelle

@@ -216,5 +216,93 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
               "Choose the bezel before editing to keep your annotations intact.");
 }
 
+TEST_F(ScreenshotInboxTest, DamagedOrHostileItemsNeverTouchAnythingOutsideTheInbox) {
+    // An inbox in a data folder that holds other files, and a folder beside it.
+    const auto data = dir / "data";
+    const ScreenshotInbox hostile{data / "Screenshot Inbox"};
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(dir / "outside");
+    test::writeText(data / "settings.json", "{}");
+    test::writeText(dir / "outside" / "keep.txt", "keep");
+
+    const auto input = screenshot("Screenshot 1.png");
+    hostile.prepare(input, kID, frame(0), exportFolder, control);
+    const auto good = *hostile.item(kID);
+    const auto itemFile = (hostile.directory() / (kID + ".json")).string();
+    const std::string damaged = itemFile + ": The screenshot item is damaged.";
+
+    // An item file whose record names another id is not read at all.
+    for (const std::string id : {"..", "0123456789abcdef"}) {
+        auto other = nlohmann::json(good);
+        other["record"]["id"] = id;
+        test::writeText(itemFile, other.dump());
+        EXPECT_EQ(messageOf([&] { hostile.item(kID); }), damaged) << id;
+        EXPECT_EQ(messageOf([&] { hostile.pending(); }), damaged) << id;
+    }
+    hostile.store(good);
+
+    // Items made up by a caller: nothing is removed or written outside.
+    for (const std::string id : {"..", "../../escaped"}) {
+        auto forged = good;
+        forged.record.id = id;
+        EXPECT_EQ(messageOf([&] { hostile.save(forged, exportFolder); }),
+                  "Invalid screenshot identifier.");
+        EXPECT_EQ(messageOf([&] { hostile.store(forged); }), "Invalid screenshot identifier.");
+        EXPECT_EQ(messageOf([&] { hostile.changeFrame(forged, frame(0)); }),
+                  "Invalid screenshot identifier.");
+    }
+    EXPECT_FALSE(itemExists(dir / "escaped.json"));
+    EXPECT_FALSE(itemExists(hostile.directory() / "...json"));
+
+    // A framed image named outside the item's folder, or the folder itself,
+    // or its original: none is copied nor removed.
+    for (const std::string& output :
+         {(dir / "outside").string(), (dir / "outside" / "keep.txt").string(),
+          (hostile.directory() / kID / ".." / ".." / "settings.json").string(),
+          (hostile.directory() / kID).string(),
+          (hostile.directory() / kID / "source.png").string()}) {
+        auto forged = good;
+        forged.record.output = output;
+        hostile.store(forged);
+        const auto stored = *hostile.item(kID);
+        EXPECT_EQ(messageOf([&] { hostile.changeFrame(stored, frame(0)); }), damaged) << output;
+        EXPECT_EQ(messageOf([&] { hostile.save(stored, exportFolder); }), damaged) << output;
+    }
+    EXPECT_EQ(test::readText(data / "settings.json"), "{}");
+    EXPECT_EQ(test::readText(dir / "outside" / "keep.txt"), "keep");
+    EXPECT_EQ(entriesOf(hostile.directory() / kID).size(), 2u) << "nothing new was framed";
+    EXPECT_FALSE(itemExists(exportFolder)) << "nothing was saved";
+
+    // The real item still works after all that.
+    hostile.store(good);
+    const auto changed = hostile.changeFrame(good, frame(0));
+    EXPECT_FALSE(itemExists(good.record.output));
+    std::filesystem::create_directories(exportFolder);
+    EXPECT_EQ(std::filesystem::path(hostile.save(changed, exportFolder).output).parent_path(),
+              exportFolder);
+}
+
+TEST_F(ScreenshotInboxTest, LongMultiByteNamesFitWhenPreparedAndSaved) {
+    // 120 Cyrillic letters: a 244-byte capture name, too long once framed.
+    std::string cyrillic;
+    for (int i = 0; i < 120; ++i) {
+        cyrillic += "\u0436";
+    }
+    const auto input = screenshot(cyrillic + ".png");
+    const auto record = inbox.prepare(input, kID, frame(0), exportFolder, control);
+    const auto framedName = std::filesystem::path(record.output).filename().string();
+    EXPECT_EQ(framedName, cyrillic.substr(0, 226) + "-framed-0123456789abcdef.png");
+    EXPECT_TRUE(std::filesystem::is_regular_file(record.output));
+
+    // Saved twice into one folder: the second copy's number still fits.
+    std::filesystem::create_directories(exportFolder);
+    writeExclusive(std::string("taken"), exportFolder / framedName);
+    const auto framedBytes = readFile(record.output);
+    const auto saved = inbox.save(*inbox.item(kID), exportFolder);
+    EXPECT_EQ(std::filesystem::path(saved.output).filename().string(),
+              cyrillic.substr(0, 226) + "-framed-0123456789abcde-1.png");
+    EXPECT_EQ(readFile(saved.output), framedBytes);
+}
+
 } // namespace
 } // namespace cadrelle

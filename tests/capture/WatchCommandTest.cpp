@@ -84,6 +84,14 @@ protected:
         }
     }
 
+    // Sends SIGTERM to a child that is still running (a pid of 0 would
+    // signal the whole process group, test runner included).
+    static void terminate(QProcess& process) {
+        if (process.processId() > 0) {
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        }
+    }
+
     static bool hasHiddenTemporary(const std::filesystem::path& folder) {
         for (const auto& name : entriesOf(folder)) {
             if (name.rfind(".lumivane-", 0) == 0) {
@@ -239,6 +247,54 @@ TEST_F(WatchCommandTest, KilledMidFramingLosesNothingAndDuplicatesNothing) {
     for (const auto& name : names) {
         EXPECT_TRUE(printed.contains(QString::fromStdString((output / name).string()))) << name;
     }
+}
+
+TEST_F(WatchCommandTest, NamesThatAreNotUtf8AreFramedAndKeptInTheJournal) {
+    // Linux file names are bytes: these two are not UTF-8.
+    const std::string old = "Simulator Screenshot \xff old.png";
+    const std::string odd = "Simulator Screenshot \xfe\xe2\x82.png";
+    std::filesystem::create_directories(input);
+    test::writeScreenshot(input / old, 20, 30);
+    auto process = watch();
+    waitUntilWatching();
+    ASSERT_FALSE(process->waitForFinished(0)) << "a first start on such a folder keeps watching\n"
+                                              << process->readAllStandardError().toStdString();
+
+    test::writeScreenshot(input / "Simulator Screenshot 1.png", 20, 30, 1);
+    test::writeScreenshot(input / odd, 20, 30, 2);
+    test::writeScreenshot(input / "Simulator Screenshot 3.png", 20, 30, 3);
+    QByteArray seen;
+    const auto lines = outputLines(*process, 3, seen);
+    terminate(*process);
+    ASSERT_TRUE(process->waitForFinished(10000));
+    EXPECT_EQ(process->exitCode(), 0);
+    EXPECT_EQ(process->readAllStandardError().toStdString(), "");
+
+    ASSERT_EQ(lines.size(), 3) << seen.toStdString();
+    const auto names = visibleOutputs();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0].rfind("Simulator Screenshot 1-framed-", 0), 0u);
+    EXPECT_EQ(names[1].rfind("Simulator Screenshot 3-framed-", 0), 0u);
+    // The bytes that are not UTF-8 become U+FFFD in the output's name.
+    EXPECT_EQ(names[2].rfind("Simulator Screenshot \uFFFD\uFFFD\uFFFD-framed-", 0), 0u) << names[2];
+    for (const auto& line : lines) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(line.toStdString())) << line.toStdString();
+    }
+
+    const auto journals = dir / "state" / "cadrelle" / "journals";
+    const auto handled = readCaptureJournal(journals / entriesOf(journals).front());
+    EXPECT_EQ(handled.size(), 4u);
+    EXPECT_EQ(handled.count((input / old).string()), 1u);
+    EXPECT_EQ(handled.count((input / odd).string()), 1u);
+
+    // A restart reads that journal back and frames nothing again.
+    auto again = watch();
+    ASSERT_FALSE(again->waitForFinished(1500)) << again->readAllStandardError().toStdString();
+    terminate(*again);
+    ASSERT_TRUE(again->waitForFinished(10000));
+    EXPECT_EQ(again->exitCode(), 0);
+    EXPECT_TRUE(again->readAllStandardOutput().isEmpty());
+    EXPECT_EQ(visibleOutputs().size(), 3u);
 }
 
 } // namespace
