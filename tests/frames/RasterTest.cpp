@@ -1,4 +1,4 @@
-#include "TestFrames.h"
+#include "support/TestFrames.h"
 
 #include "core/AppError.h"
 #include "core/FileError.h"
@@ -157,7 +157,8 @@ TEST(Raster, DecodesEveryLayoutToPremultipliedRgba) {
     EXPECT_EQ(pixelAt(half, 0, 0), 0x64321980u);
 
     // Grey at one bit per sample: the two levels black and white.
-    const Raster bits = Raster::decode(encodeTestPng(patterned(greys), {PngColor::grey, 1, false, {}}));
+    const Raster bits =
+        Raster::decode(encodeTestPng(patterned(greys), {PngColor::grey, 1, false, {}}));
     EXPECT_EQ(pixelAt(bits, 0, 0), 0x000000FFu);
     EXPECT_EQ(pixelAt(bits, 3, 0), 0xFFFFFFFFu);
 }
