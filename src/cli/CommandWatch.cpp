@@ -3,6 +3,7 @@
 #include "capture/CaptureWatcher.h"
 #include "capture/WatchConfiguration.h"
 #include "core/AppError.h"
+#include "core/ClosureMailbox.h"
 #include "core/FileIO.h"
 #include "frames/FrameLibrary.h"
 #include "frames/ShippedFrames.h"
@@ -115,7 +116,7 @@ private:
 
 // Runs a closure on the main thread.
 template <typename Work> void onMainThread(Work work) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+    postToMainThread(std::move(work));
 }
 
 } // namespace
