@@ -10,10 +10,18 @@ target_compile_definitions(cadrelle_warnings INTERFACE
 
 # The sanitizers instrument everything compiled and linked, the test framework
 # and helpers included, so their flags stay global.
+if(CADRELLE_SANITIZE AND CADRELLE_TSAN)
+    message(FATAL_ERROR "AddressSanitizer and ThreadSanitizer cannot share a build: "
+                        "configure CADRELLE_SANITIZE and CADRELLE_TSAN in separate folders")
+endif()
 if(CADRELLE_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                         -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
+endif()
+if(CADRELLE_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
 endif()
 
 # Links cadrelle_warnings PRIVATE into every library and program defined in
