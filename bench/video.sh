@@ -14,7 +14,7 @@ build="$(cd "${1:-$root/build}" && pwd)"
 source "$here/lib.bash"
 runs="${RUNS:-3}"
 cadrelle="$build/cadrelle"
-probe="$build/tests/video/video_export_bench"
+probe="$build/bench/programs/video_export_bench"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

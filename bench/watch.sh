@@ -90,7 +90,7 @@ echo "idle: ${idle}% of one core over 60 s (5,000 other files, 1,000 handled cap
 # --- fingerprint throughput --------------------------------------------------
 head -c 1000000000 /dev/urandom > "$work/big.bin"
 cat "$work/big.bin" > /dev/null
-ours="$("$build/tests/capture/fingerprint-bench" "$work/big.bin" 3)"
+ours="$("$build/bench/programs/fingerprint-bench" "$work/big.bin" 3)"
 theirs="$(python3 - "$work/big.bin" <<'PY'
 import os, statistics, subprocess, sys, time
 runs = []

@@ -1,11 +1,15 @@
 #include "Preferences.h"
 
+#include "capture/PreferenceKeys.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/JsonSupport.h"
 
 #include <QStandardPaths>
 
+#include <limits>
+#include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace cadrelle {
@@ -16,55 +20,83 @@ std::string desktopPath() {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation).toStdString();
 }
 
-[[noreturn]] void wrongType(const char* key) {
-    throw AppError(std::string("The setting \"") + key + "\" has a value of the wrong type.");
+[[noreturn]] void wrongType(std::string_view key) {
+    throw AppError("The setting \"" + std::string(key) + "\" has a value of the wrong type.");
 }
 
-void readString(const nlohmann::json& json, const char* key, std::string& field) {
-    const auto found = json.find(key);
-    if (found == json.end()) {
+// How each kind of member is written.
+template <typename Value> nlohmann::json encoded(const Value& value) {
+    return value;
+}
+
+nlohmann::json encoded(const std::vector<std::uint8_t>& bytes) {
+    return base64Encode(bytes);
+}
+
+template <typename Value>
+void write(nlohmann::json& json, const std::string& name, const Value& value) {
+    json[name] = encoded(value);
+}
+
+// Optional settings are written only when they hold a value.
+template <typename Value>
+void write(nlohmann::json& json, const std::string& name, const std::optional<Value>& value) {
+    if (value) {
+        json[name] = encoded(*value);
+    }
+}
+
+// How each kind of member is read from a value that is present.
+void read(const nlohmann::json& value, const PreferenceKey& key, std::string& field) {
+    if (!value.is_string()) {
+        wrongType(key.name);
+    }
+    field = value.get<std::string>();
+}
+
+void read(const nlohmann::json& value, const PreferenceKey& key, bool& field) {
+    if (!value.is_boolean()) {
+        wrongType(key.name);
+    }
+    field = value.get<bool>();
+}
+
+// An integer outside the key's range leaves the default in place.
+void read(const nlohmann::json& value, const PreferenceKey& key, std::int64_t& field) {
+    if (!value.is_number_integer()) {
+        wrongType(key.name);
+    }
+    if (value.is_number_unsigned() &&
+        value.get<std::uint64_t>() > std::uint64_t{std::numeric_limits<std::int64_t>::max()}) {
         return;
     }
-    if (!found->is_string()) {
-        wrongType(key);
+    const auto number = value.get<std::int64_t>();
+    if (number >= key.minimum && number <= key.maximum) {
+        field = number;
     }
-    field = found->get<std::string>();
 }
 
-void readBool(const nlohmann::json& json, const char* key, bool& field) {
-    const auto found = json.find(key);
-    if (found == json.end()) {
-        return;
-    }
-    if (!found->is_boolean()) {
-        wrongType(key);
-    }
-    field = found->get<bool>();
-}
-
-// Optional keys: absent or null leaves the field empty.
-std::optional<std::string> optionalString(const nlohmann::json& json, const char* key) {
-    const auto found = json.find(key);
-    if (found == json.end() || found->is_null()) {
-        return std::nullopt;
-    }
-    if (!found->is_string()) {
-        wrongType(key);
-    }
-    return found->get<std::string>();
-}
-
-void readBookmark(const nlohmann::json& json, const char* key,
-                  std::optional<std::vector<std::uint8_t>>& field) {
-    const auto text = optionalString(json, key);
-    if (!text) {
-        return;
+void read(const nlohmann::json& value, const PreferenceKey& key, std::vector<std::uint8_t>& field) {
+    if (!value.is_string()) {
+        wrongType(key.name);
     }
     try {
-        field = base64Decode(*text);
+        field = base64Decode(value.get<std::string>());
     } catch (const std::invalid_argument&) {
-        wrongType(key);
+        wrongType(key.name);
     }
+}
+
+// Optional settings: null leaves them empty.
+template <typename Value>
+void read(const nlohmann::json& value, const PreferenceKey& key, std::optional<Value>& field) {
+    if (value.is_null()) {
+        field.reset();
+        return;
+    }
+    Value content;
+    read(value, key, content);
+    field = std::move(content);
 }
 
 } // namespace
@@ -73,25 +105,10 @@ Preferences::Preferences() : inputPath(desktopPath()), outputPath(desktopPath())
 
 void to_json(nlohmann::json& json, const Preferences& preferences) {
     json = nlohmann::json::object();
-    json["inputPath"] = preferences.inputPath;
-    json["outputPath"] = preferences.outputPath;
-    if (preferences.inputBookmark) {
-        json["inputBookmark"] = base64Encode(*preferences.inputBookmark);
+    for (const auto& key : kPreferenceKeys) {
+        const std::string name(key.name);
+        std::visit([&](auto member) { write(json, name, preferences.*member); }, key.field);
     }
-    if (preferences.outputBookmark) {
-        json["outputBookmark"] = base64Encode(*preferences.outputBookmark);
-    }
-    if (preferences.selectedFrameID) {
-        json["selectedFrameID"] = *preferences.selectedFrameID;
-    }
-    json["automaticallyMatch"] = preferences.automaticallyMatch;
-    json["previewAfterCapture"] = preferences.previewAfterCapture;
-    json["screenshotPreviewEnabled"] = preferences.screenshotPreviewEnabled;
-    json["showMenuBarIcon"] = preferences.showMenuBarIcon;
-    json["allPNG"] = preferences.allPNG;
-    json["completedSetup"] = preferences.completedSetup;
-    json["simulatorTimeEnabled"] = preferences.simulatorTimeEnabled;
-    json["simulatorTimeMinutes"] = preferences.simulatorTimeMinutes;
 }
 
 void from_json(const nlohmann::json& json, Preferences& preferences) {
@@ -99,29 +116,10 @@ void from_json(const nlohmann::json& json, Preferences& preferences) {
         throw AppError("The settings are not a JSON object.");
     }
     Preferences result;
-    readString(json, "inputPath", result.inputPath);
-    readString(json, "outputPath", result.outputPath);
-    readBookmark(json, "inputBookmark", result.inputBookmark);
-    readBookmark(json, "outputBookmark", result.outputBookmark);
-    result.selectedFrameID = optionalString(json, "selectedFrameID");
-    readBool(json, "automaticallyMatch", result.automaticallyMatch);
-    readBool(json, "previewAfterCapture", result.previewAfterCapture);
-    readBool(json, "screenshotPreviewEnabled", result.screenshotPreviewEnabled);
-    readBool(json, "showMenuBarIcon", result.showMenuBarIcon);
-    readBool(json, "allPNG", result.allPNG);
-    readBool(json, "completedSetup", result.completedSetup);
-    readBool(json, "simulatorTimeEnabled", result.simulatorTimeEnabled);
-    const auto minutes = json.find("simulatorTimeMinutes");
-    if (minutes != json.end()) {
-        if (minutes->is_number_unsigned()) {
-            const auto value = minutes->get<std::uint64_t>();
-            if (value <= 1439) {
-                result.simulatorTimeMinutes = static_cast<std::int64_t>(value);
-            }
-        } else if (minutes->is_number_integer()) {
-            // Negative: out of range, the default stays.
-        } else {
-            wrongType("simulatorTimeMinutes");
+    for (const auto& key : kPreferenceKeys) {
+        const auto found = json.find(std::string(key.name));
+        if (found != json.end()) {
+            std::visit([&](auto member) { read(*found, key, result.*member); }, key.field);
         }
     }
     preferences = std::move(result);

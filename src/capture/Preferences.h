@@ -43,11 +43,13 @@ struct Preferences {
     friend bool operator==(const Preferences&, const Preferences&) = default;
 };
 
+// Both walk the table of settings in PreferenceKeys.h.
 // Encoding writes every key, the optional ones only when they hold a value.
 void to_json(nlohmann::json& json, const Preferences& preferences);
 // Lenient decoding: starts from the defaults and takes each key that is
-// present. "selectedFrameID" is none when absent; "simulatorTimeMinutes" is
-// taken only within 0…1439. A key of the wrong type throws AppError.
+// present. Optional keys are none when absent or null; an integer outside its
+// key's range ("simulatorTimeMinutes": 0…1439) is ignored. A key of the wrong
+// type throws AppError.
 void from_json(const nlohmann::json& json, Preferences& preferences);
 
 } // namespace cadrelle

@@ -5,8 +5,8 @@
 #include "cli/ProgressLine.h"
 #include "cli/StandardError.h"
 #include "cli/StopSignals.h"
+#include "core/ClosureMailbox.h"
 #include "core/FileIO.h"
-#include "core/PostToThread.h"
 #include "frames/FrameLibrary.h"
 #include "frames/ShippedFrames.h"
 
@@ -36,7 +36,7 @@ std::filesystem::path journalDirectory() {
 // Prints what the watcher reports, on the main thread. The watcher's
 // callbacks run on its queue and post here; whatever is posted after this
 // object is gone is dropped with it.
-class WatchReport : public QObject {
+class WatchReport : public ClosureMailbox {
 public:
     explicit WatchReport(std::ostream& out) : out_(out) {}
 
@@ -87,14 +87,13 @@ void runWatch(const CommandLine& line, std::ostream& out) {
     CaptureWatcher watcher(
         config,
         [receiver](const CaptureRecord& record) {
-            postToThreadOf(receiver,
-                           [receiver, output = record.output] { receiver->framed(output); });
+            receiver->post([receiver, output = record.output] { receiver->framed(output); });
         },
         [receiver](const std::string& message) {
-            postToThreadOf(receiver, [receiver, message] { receiver->failed(message); });
+            receiver->post([receiver, message] { receiver->failed(message); });
         },
         [receiver](const std::optional<CaptureProgress>& progress) {
-            postToThreadOf(receiver, [receiver, progress] { receiver->working(progress); });
+            receiver->post([receiver, progress] { receiver->working(progress); });
         });
     watcher.start();
     QCoreApplication::exec();

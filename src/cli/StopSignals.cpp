@@ -1,7 +1,7 @@
 #include "StopSignals.h"
 
 #include "core/AppError.h"
-#include "core/PostToThread.h"
+#include "core/ClosureMailbox.h"
 #include "core/SerialQueue.h"
 
 #include <QCoreApplication>
@@ -63,16 +63,19 @@ void StopSignals::readSignals() {
 
 void StopSignals::run(const std::string& label, const std::function<void()>& work) {
     QEventLoop waiting;
+    // The end of the work reaches the main thread through the mailbox's lock,
+    // which also hands `failure` over.
+    ClosureMailbox finished;
     std::exception_ptr failure;
     {
         SerialQueue queue(label);
-        queue.async([&work, &failure, receiver = &waiting] {
+        queue.async([&work, &failure, &finished, receiver = &waiting] {
             try {
                 work();
             } catch (...) {
                 failure = std::current_exception();
             }
-            postToThreadOf(receiver, [receiver] { receiver->quit(); });
+            finished.post([receiver] { receiver->quit(); });
         });
         waiting.exec();
     }

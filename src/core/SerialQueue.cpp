@@ -1,6 +1,7 @@
 #include "SerialQueue.h"
 
-#include <QObject>
+#include "ClosureMailbox.h"
+
 #include <QThread>
 #include <QTimer>
 
@@ -12,9 +13,9 @@
 
 namespace cadrelle {
 
-// The queue's object on its own thread: the target of queued closures and the
+// The queue's object on its own thread: the mailbox of queued closures and the
 // parent of the queue's timers.
-class SerialQueue::Worker final : public QObject {
+class SerialQueue::Worker final : public ClosureMailbox {
 public:
     std::map<TimerId, QTimer*> timers;
 
@@ -80,14 +81,11 @@ void SerialQueue::async(Work work) {
     if (!accepting_) {
         return;
     }
-    QMetaObject::invokeMethod(
-        worker_,
-        [work = std::move(work), drop = dropQueued_] {
-            if (!drop->load()) {
-                runGuarded(work);
-            }
-        },
-        Qt::QueuedConnection);
+    worker_->post([work = std::move(work), drop = dropQueued_] {
+        if (!drop->load()) {
+            runGuarded(work);
+        }
+    });
 }
 
 void SerialQueue::sync(const Work& work) {
@@ -101,22 +99,19 @@ void SerialQueue::sync(const Work& work) {
         if (!accepting_) {
             throw std::logic_error("SerialQueue::sync called after stop on " + label_);
         }
-        QMetaObject::invokeMethod(
-            worker_,
-            [&work, &done, drop = dropQueued_] {
-                if (drop->load()) {
-                    done.set_exception(std::make_exception_ptr(
-                        std::logic_error("SerialQueue::sync cancelled by stop")));
-                    return;
-                }
-                try {
-                    work();
-                    done.set_value();
-                } catch (...) {
-                    done.set_exception(std::current_exception());
-                }
-            },
-            Qt::QueuedConnection);
+        worker_->post([&work, &done, drop = dropQueued_] {
+            if (drop->load()) {
+                done.set_exception(std::make_exception_ptr(
+                    std::logic_error("SerialQueue::sync cancelled by stop")));
+                return;
+            }
+            try {
+                work();
+                done.set_value();
+            } catch (...) {
+                done.set_exception(std::current_exception());
+            }
+        });
     }
     finished.get();
 }
@@ -173,8 +168,7 @@ void SerialQueue::cancelTimer(TimerId timer) {
         return;
     }
     // Not subject to a cancelling stop: removing a timer is always wanted.
-    QMetaObject::invokeMethod(
-        worker, [worker, timer] { worker->removeTimer(timer); }, Qt::QueuedConnection);
+    worker->post([worker, timer] { worker->removeTimer(timer); });
 }
 
 void SerialQueue::stop(StopMode mode) {
@@ -193,20 +187,22 @@ void SerialQueue::stop(StopMode mode) {
         // Queued after everything else: in drain mode every earlier closure
         // has run when this one does.
         Worker* worker = worker_;
-        QMetaObject::invokeMethod(
-            worker,
-            [worker] {
-                worker->removeAllTimers();
-                worker->deleteLater();
-                // Qt reports the thread finished before its thread-local
-                // destructors run, and the process may exit right after
-                // stop() returns: free OpenSSL's per-thread state here.
-                OPENSSL_thread_stop();
-                QThread::currentThread()->quit();
-            },
-            Qt::QueuedConnection);
+        worker->post([this, worker] {
+            worker->removeAllTimers();
+            worker->deleteLater();
+            // Qt reports the thread finished before its thread-local
+            // destructors run, and the process may exit right after stop()
+            // returns: free OpenSSL's per-thread state here.
+            OPENSSL_thread_stop();
+            // Everything the queue did happens before stop() returns; Qt's
+            // wait for the thread says so only to the program, this lock says
+            // it to ThreadSanitizer too.
+            const std::lock_guard finished(stateLock_);
+            QThread::currentThread()->quit();
+        });
     }
     thread_->wait();
+    const std::lock_guard finished(stateLock_);
     worker_ = nullptr;
 }
 

@@ -59,9 +59,9 @@ ScreenOpening screenOpening(const Raster& raster) {
         minY = std::min(minY, y);
         maxY = std::max(maxY, y);
         for (const std::int64_t neighbour : {p - 1, p + 1, p - w, p + w}) {
-            const auto index = static_cast<std::size_t>(neighbour);
-            if (mask[index] == 0 && pixels[index * 4 + 3] < kTransparentBelow) {
-                mask[index] = 255;
+            const auto at = static_cast<std::size_t>(neighbour);
+            if (mask[at] == 0 && pixels[at * 4 + 3] < kTransparentBelow) {
+                mask[at] = 255;
                 queue.push_back(static_cast<std::uint32_t>(neighbour));
             }
         }

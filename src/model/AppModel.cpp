@@ -5,7 +5,6 @@
 #include "capture/WatchConfiguration.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
-#include "core/PostToThread.h"
 #include "frames/FrameSelection.h"
 #include "simulator/SimulatorTimeController.h"
 
@@ -180,17 +179,17 @@ void AppModel::startWatching() {
         watcher_ = std::make_unique<CaptureWatcher>(
             std::move(config),
             [this](const CaptureRecord& record) {
-                postToThreadOf(this, [this, record] { received(record); });
+                mailbox_.post([this, record] { received(record); });
             },
             [this](const std::string& message) {
-                postToThreadOf(this, [this, message] { setErrorMessage(message); });
+                mailbox_.post([this, message] { setErrorMessage(message); });
             },
             [this, generation](const std::optional<CaptureProgress>& progress) {
                 std::optional<std::string> text;
                 if (progress) {
                     text = progressText(*progress);
                 }
-                postToThreadOf(this, [this, generation, text] {
+                mailbox_.post([this, generation, text] {
                     if (watchGeneration_ == generation) {
                         setWatchExportStatus(text);
                     }
@@ -198,7 +197,7 @@ void AppModel::startWatching() {
             },
             [this, generation](const std::filesystem::path& recording,
                                CaptureWatcher::FormatAnswer answer) {
-                postToThreadOf(this, [this, generation, recording, answer] {
+                mailbox_.post([this, generation, recording, answer] {
                     if (watchGeneration_ != generation) {
                         answer(std::nullopt);
                         return;
@@ -326,7 +325,7 @@ void AppModel::updateSimulatorTime() {
         simulatorTime_ = std::make_unique<SimulatorTimeController>(
             dataDirectory_ / "simulator-time-devices.json", simulatorRun_,
             [this](const SimulatorTimeStatus& status) {
-                postToThreadOf(this, [this, status] { setSimulatorTimeStatus(status); });
+                mailbox_.post([this, status] { setSimulatorTimeStatus(status); });
             });
     }
     simulatorTime_->configure(

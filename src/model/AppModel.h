@@ -7,6 +7,7 @@
 #include "capture/Preferences.h"
 #include "capture/ScreenshotInbox.h"
 #include "core/CaptureExportControl.h"
+#include "core/ClosureMailbox.h"
 #include "core/SerialQueue.h"
 #include "core/SimulatorTimeStatus.h"
 #include "frames/FrameAsset.h"
@@ -226,6 +227,10 @@ private:
     std::unique_ptr<VideoFormatPrompter> videoFormats_;
     std::unique_ptr<SimulatorTimeController> simulatorTime_;
     bool shutDown_ = false;
+    // Results of the work queue, the watcher and the simulator controller
+    // come back to the main thread through it; whatever is still queued when
+    // the model goes is dropped with it.
+    ClosureMailbox mailbox_;
     // Declared last: destroyed first, so no queued job outlives the state.
     std::unique_ptr<SerialQueue> work_;
 };

@@ -6,7 +6,6 @@
 #include "capture/CaptureProgress.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
-#include "core/PostToThread.h"
 
 namespace cadrelle {
 
@@ -67,7 +66,7 @@ void AppModel::runManualFraming(std::vector<std::filesystem::path> files,
                 MatchedCapture capture =
                     framer->match(file, control, [this](const CaptureProgress& progress) {
                         const std::string text = progressText(progress);
-                        postToThreadOf(this, [this, text] { setExportStatus(text); });
+                        mailbox_.post([this, text] { setExportStatus(text); });
                     });
                 // Every manual run makes new files: outputs are named by a
                 // new UUID, never by the capture's fingerprint.
@@ -77,18 +76,18 @@ void AppModel::runManualFraming(std::vector<std::filesystem::path> files,
                         ->frame(capture, format, control,
                                 [this](const CaptureProgress& progress) {
                                     const std::string text = progressText(progress);
-                                    postToThreadOf(this, [this, text] { setExportStatus(text); });
+                                    mailbox_.post([this, text] { setExportStatus(text); });
                                 })
                         .record;
-                postToThreadOf(this, [this, record] { received(record); });
+                mailbox_.post([this, record] { received(record); });
             } catch (const Cancelled&) {
                 // Cancelled by the user or at shutdown: nothing to report.
             } catch (const std::exception& error) {
                 const std::string message = userDescription(error);
-                postToThreadOf(this, [this, message] { setErrorMessage(message); });
+                mailbox_.post([this, message] { setErrorMessage(message); });
             }
         }
-        postToThreadOf(this, [this] {
+        mailbox_.post([this] {
             setWorking(false);
             setExportStatus(std::nullopt);
             manualExportControl_.reset();
@@ -126,7 +125,7 @@ void AppModel::importFrames() {
         work_->async([this, files, library = library_] {
             try {
                 auto frames = library.importFiles(files);
-                postToThreadOf(this, [this, frames] {
+                mailbox_.post([this, frames] {
                     setWorking(false);
                     frames_ = frames;
                     emit framesChanged();
@@ -134,7 +133,7 @@ void AppModel::importFrames() {
                 });
             } catch (const std::exception& error) {
                 const std::string message = userDescription(error);
-                postToThreadOf(this, [this, message] {
+                mailbox_.post([this, message] {
                     setWorking(false);
                     setErrorMessage(message);
                 });

@@ -3,7 +3,6 @@
 #include "AppModel.h"
 
 #include "core/AppError.h"
-#include "core/PostToThread.h"
 #include "frames/Raster.h"
 
 #include <algorithm>
@@ -168,7 +167,7 @@ void AppModel::changeScreenshotFinish(const PendingScreenshot& item, const Frame
         } catch (const std::exception& error) {
             failure = userDescription(error);
         }
-        postToThreadOf(this, [this, item, changed, failure] {
+        mailbox_.post([this, item, changed, failure] {
             auto ids = previewBusyIDs_;
             ids.erase(item.record.id);
             setPreviewBusyIDs(std::move(ids));

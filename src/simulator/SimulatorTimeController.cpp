@@ -5,9 +5,9 @@ namespace cadrelle {
 // Everything the queue touches; used only on the queue.
 struct SimulatorTimeController::State {
     State(std::filesystem::path stateFile, SimulatorRun run, StatusHandler handler,
-          SimulatorTimeTiming timing)
+          SimulatorTimeTiming delays)
         : session(std::move(stateFile), std::move(run)), onStatus(std::move(handler)),
-          timing(timing) {}
+          timing(delays) {}
 
     SimulatorTimeSession session;
     StatusHandler onStatus;

@@ -1,6 +1,6 @@
 #include "capture/CaptureFramer.h"
-#include "CaptureTestSupport.h"
 #include "core/AppError.h"
+#include "support/CaptureTestSupport.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 

@@ -1,12 +1,16 @@
 #include "capture/Preferences.h"
 #include "capture/CaptureHistory.h"
+#include "capture/PreferenceKeys.h"
 #include "capture/WatchConfiguration.h"
 #include "core/AppError.h"
 #include "core/Sha256.h"
+#include "support/Messages.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <set>
 
 #include <sys/stat.h>
 
@@ -78,6 +82,43 @@ TEST(PreferencesTest, SavesEveryKeyOptionalOnesOnlyWhenSetAndReadsThemBack) {
     EXPECT_EQ(Preferences::load(file), preferences);
     EXPECT_EQ(dir.entries("deep/er"), std::vector<std::string>{"settings.json"})
         << "no temporary file is left";
+}
+
+// Gives a setting a value other than its default, one its key accepts.
+void change(std::string& field, const PreferenceKey&) {
+    field += "/changed";
+}
+void change(bool& field, const PreferenceKey&) {
+    field = !field;
+}
+void change(std::int64_t& field, const PreferenceKey& key) {
+    field = field == key.maximum ? key.minimum : key.maximum;
+}
+void change(std::optional<std::string>& field, const PreferenceKey&) {
+    field = "changed";
+}
+void change(std::optional<std::vector<std::uint8_t>>& field, const PreferenceKey&) {
+    field = std::vector<std::uint8_t>{0xFF, 0, '/'};
+}
+
+TEST(PreferencesTest, EveryKeyOfTheTableIsSavedReadBackAndNamedWhenMistyped) {
+    TempDir dir;
+    const auto file = dir / "settings.json";
+    std::set<std::string_view> names;
+    for (const auto& key : kPreferenceKeys) {
+        const std::string name(key.name);
+        EXPECT_TRUE(names.insert(key.name).second) << name << " is listed twice";
+        Preferences changed;
+        std::visit([&](auto member) { change(changed.*member, key); }, key.field);
+        ASSERT_NE(changed, Preferences()) << name;
+        changed.save(file);
+        EXPECT_TRUE(nlohmann::json::parse(test::readText(file)).contains(name)) << name;
+        EXPECT_EQ(Preferences::load(file), changed) << name;
+
+        test::writeText(file, "{\"" + name + "\": {}}");
+        EXPECT_EQ(test::messageOf([&] { Preferences::load(file); }),
+                  file.string() + ": The setting \"" + name + "\" has a value of the wrong type.");
+    }
 }
 
 CaptureRecord record(int number) {

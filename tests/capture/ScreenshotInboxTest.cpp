@@ -1,10 +1,10 @@
 #include "capture/ScreenshotInbox.h"
 #include "support/Messages.h"
 
-#include "CaptureTestSupport.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "frames/Raster.h"
+#include "support/CaptureTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "CaptureTestSupport.h"
 #include "capture/CaptureJournal.h"
+#include "support/CaptureTestSupport.h"
 #include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "TestFrames.h"
+#include "support/TestFrames.h"
 
 #include "core/JsonSupport.h"
 #include "frames/FrameLibrary.h"

@@ -1,4 +1,4 @@
-#include "TestFrames.h"
+#include "support/TestFrames.h"
 
 #include "core/FileIO.h"
 #include "core/Sha256.h"

@@ -1,4 +1,4 @@
-#include "TestFrames.h"
+#include "support/TestFrames.h"
 
 #include "frames/ScreenOpening.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "../capture/CaptureTestSupport.h"
 #include "FakeServices.h"
 #include "model/AppModel.h"
+#include "support/CaptureTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

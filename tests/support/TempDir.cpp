@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace cadrelle::test {
 
@@ -13,11 +14,18 @@ TempDir::TempDir()
     std::filesystem::create_directories(path_);
 }
 
-TempDir::~TempDir() { removeQuietly(path_); }
+TempDir::~TempDir() {
+    removeQuietly(path_);
+}
 
 std::vector<std::string> TempDir::entries(const std::filesystem::path& sub) const {
+    return entriesOf(path_ / sub);
+}
+
+std::vector<std::string> entriesOf(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_ / sub)) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());

@@ -24,6 +24,10 @@ private:
     std::filesystem::path path_;
 };
 
+// Names of the entries in a folder, sorted, hidden ones included; none when
+// the folder cannot be read.
+std::vector<std::string> entriesOf(const std::filesystem::path& folder);
+
 std::string readText(const std::filesystem::path& path);
 void writeText(const std::filesystem::path& path, const std::string& text);
 

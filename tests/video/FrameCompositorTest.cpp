@@ -1,6 +1,6 @@
 #include "video/FrameCompositor.h"
 
-#include "VideoTestSupport.h"
+#include "support/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 

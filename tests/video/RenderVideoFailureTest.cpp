@@ -1,11 +1,11 @@
 #include "video/RenderVideo.h"
 
-#include "VideoTestSupport.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
 #include "support/FileSizeLimit.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
+#include "support/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 

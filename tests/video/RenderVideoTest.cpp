@@ -1,9 +1,9 @@
 #include "video/RenderVideo.h"
 
-#include "VideoTestSupport.h"
 #include "core/AppError.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
+#include "support/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "VideoTestSupport.h"
 #include "support/TempDir.h"
+#include "support/VideoTestSupport.h"
 
 #include <gtest/gtest.h>
 

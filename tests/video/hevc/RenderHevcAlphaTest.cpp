@@ -1,7 +1,7 @@
 #include "HevcTestMedia.h"
-#include "VideoTestSupport.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
+#include "support/VideoTestSupport.h"
 
 #include "core/AppError.h"
 #include "core/FileIO.h"

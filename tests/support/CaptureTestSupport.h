@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -25,8 +24,5 @@ TestLibrary makeTestLibrary(const std::filesystem::path& folder,
 // Writes an opaque screenshot PNG of that size whose pixels vary with `seed`.
 void writeScreenshot(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height,
                      std::uint32_t seed = 0);
-
-// Names of the entries in a folder, sorted, hidden ones included.
-std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
 } // namespace cadrelle::test

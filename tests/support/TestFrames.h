@@ -29,8 +29,9 @@ RgbaImage drawFrame(const FrameDrawing& drawing);
 std::filesystem::path writeFrame(const std::filesystem::path& path,
                                  const FrameDrawing& drawing = {});
 
-// A picture whose every pixel differs from its neighbours, opaque.
-RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height);
+// An opaque picture whose every pixel differs from its neighbours; its
+// pixels change with `seed`.
+RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height, std::uint32_t seed = 1);
 
 // The premultiplied pixel at (x, y) as 0xRRGGBBAA.
 std::uint32_t pixelAt(const Raster& raster, std::int64_t x, std::int64_t y);

@@ -16,12 +16,12 @@ std::filesystem::path writeFrame(const std::filesystem::path& path, const FrameD
     return path;
 }
 
-RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height) {
+RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
     RgbaImage image(width, height);
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) {
             image.set(x, y,
-                      ((x * 7 + 1) & 0xFF) << 24 | ((y * 5 + 2) & 0xFF) << 16 |
+                      ((x * 7 + seed) & 0xFF) << 24 | ((y * 5 + 2) & 0xFF) << 16 |
                           ((x * y + 3) & 0xFF) << 8 | 0xFF);
         }
     }
