@@ -8,26 +8,19 @@ namespace cadrelle {
 
 namespace {
 
-X265Settings alphaSettings(const X265Settings& colour, long long bitRate) {
+X265Settings alphaSettings(const X265Settings& colour) {
     X265Settings alpha = colour;
-    alpha.bitRate = bitRate;
     alpha.bt709Tags = false;
-    // Never quantised coarser than this, so that the bezel's edges come back
-    // within two levels of their opacity.
-    alpha.maxQp = 8;
+    alpha.lossless = true;
     return alpha;
 }
 
 } // namespace
 
-long long alphaLayerBitRate(long long colourBitRate) {
-    return colourBitRate / 4;
-}
-
-HevcAlphaEncoder::HevcAlphaEncoder(const X265Settings& colour, long long alphaBitRate, Sink sink,
+HevcAlphaEncoder::HevcAlphaEncoder(const X265Settings& colour, Sink sink,
                                    HevcLayerStreams* layerCopies)
     : settings_(colour), sink_(std::move(sink)), layerCopies_(layerCopies), colourEncoder_(colour),
-      alphaEncoder_(alphaSettings(colour, alphaBitRate)) {
+      alphaEncoder_(alphaSettings(colour)) {
     if (colour.width <= 0 || colour.height <= 0 || colour.width % 2 || colour.height % 2) {
         throw HevcStreamError("the picture size is not even");
     }

@@ -19,10 +19,6 @@ struct EncodedAccessUnit {
     bool keyframe = false;
 };
 
-// The alpha layer's average bit rate for a colour layer of `colourBitRate`:
-// its pictures are mostly flat and rarely change.
-long long alphaLayerBitRate(long long colourBitRate);
-
 // Copies of what each encoder wrote, for checking the joined stream.
 struct HevcLayerStreams {
     std::vector<NalUnit> colourHeaders;
@@ -35,12 +31,14 @@ struct HevcLayerStreams {
 // video range 4:2:0, premultiplied by alpha) and the alpha (opacity in luma,
 // chroma 128) go through two libx265 encoders with the same GOP, and their
 // pictures are joined into two-layer access units handed to `sink` in order.
+// The colour is encoded at its average bit rate; the alpha losslessly, so
+// anti-aliased edges keep their exact opacity (a frame's silhouette is flat
+// and the same in every picture, so this costs little).
 class HevcAlphaEncoder {
 public:
     using Sink = std::function<void(EncodedAccessUnit&&)>;
 
-    // The alpha layer gets `alphaBitRate` (its pictures are mostly flat).
-    HevcAlphaEncoder(const X265Settings& colour, long long alphaBitRate, Sink sink,
+    HevcAlphaEncoder(const X265Settings& colour, Sink sink,
                      HevcLayerStreams* layerCopies = nullptr);
     ~HevcAlphaEncoder();
     HevcAlphaEncoder(const HevcAlphaEncoder&) = delete;
