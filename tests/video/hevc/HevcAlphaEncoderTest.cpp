@@ -3,6 +3,7 @@
 
 #include "video/hevc/AlphaModeBox.h"
 #include "video/hevc/HevcAlphaEncoder.h"
+#include "video/hevc/HevcStreamError.h"
 #include "video/hevc/QuickTimeBox.h"
 #include "video/hevc/SliceHeader.h"
 
@@ -259,6 +260,31 @@ TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
         EXPECT_EQ(encoded.samples[i].pts, std::int64_t(i));
     }
     EXPECT_EQ(idrCount, (frameCount + keyframeInterval - 1) / keyframeInterval);
+}
+
+TEST(HevcAlphaMovie, APictureWhoseAlphaDiffersIsRefused) {
+    X265Settings settings;
+    settings.width = width;
+    settings.height = height;
+    HevcAlphaEncoder encoder(settings, [](EncodedAccessUnit&&) {});
+    auto picture = test::framedPicture(width, height, 0, sceneChange);
+    PlanarPicture colour;
+    colour.planes[0] = picture.y.data();
+    colour.planes[1] = picture.u.data();
+    colour.planes[2] = picture.v.data();
+    colour.strides[0] = width;
+    colour.strides[1] = colour.strides[2] = width / 2;
+    encoder.encode(colour, picture.a.data(), width, 0);
+    encoder.encode(colour, picture.a.data(), width, 1);
+    picture.a[width * height / 2] ^= 1;
+    try {
+        encoder.encode(colour, picture.a.data(), width, 2);
+        FAIL() << "a changed alpha was encoded";
+    } catch (const HevcStreamError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Cannot build the transparent HEVC stream: the alpha changes between "
+                     "pictures.");
+    }
 }
 
 } // namespace
