@@ -23,12 +23,11 @@ X265Settings alphaSettings(const X265Settings& colour) {
 }
 
 const NalUnit& onlySlice(const std::vector<NalUnit>& picture) {
-    const auto slices = std::count_if(picture.begin(), picture.end(),
-                                      [](const NalUnit& unit) { return unit.isVcl(); });
-    if (slices != 1 || !picture.front().isVcl()) {
+    const auto isSlice = [](const NalUnit& unit) { return unit.isVcl(); };
+    if (std::count_if(picture.begin(), picture.end(), isSlice) != 1) {
         throw HevcStreamError("an alpha picture is not one slice");
     }
-    return picture.front();
+    return *std::find_if(picture.begin(), picture.end(), isSlice);
 }
 
 } // namespace
@@ -50,11 +49,11 @@ RepeatedAlphaLayer::~RepeatedAlphaLayer() = default;
 void RepeatedAlphaLayer::add(const std::uint8_t* alpha, int stride) {
     const auto width = static_cast<std::size_t>(settings_.width);
     if (alpha_.empty()) {
-        encode(alpha, stride);
         for (int y = 0; y < settings_.height; ++y) {
             const std::uint8_t* row = alpha + static_cast<std::ptrdiff_t>(y) * stride;
             alpha_.insert(alpha_.end(), row, row + width);
         }
+        encode(alpha, stride);
         return;
     }
     for (int y = 0; y < settings_.height; ++y) {
