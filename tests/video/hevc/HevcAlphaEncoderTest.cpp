@@ -46,13 +46,7 @@ Encoded encodeRecording() {
     result.parameterSets = encoder.parameterSets();
     for (int i = 0; i < frameCount; ++i) {
         const auto picture = test::framedPicture(width, height, i, sceneChange);
-        PlanarPicture colour;
-        colour.planes[0] = picture.y.data();
-        colour.planes[1] = picture.u.data();
-        colour.planes[2] = picture.v.data();
-        colour.strides[0] = width;
-        colour.strides[1] = colour.strides[2] = width / 2;
-        encoder.encode(colour, picture.a.data(), width, i);
+        encoder.encode(test::colourPlanes(picture, width), picture.a.data(), width, i);
     }
     encoder.finish();
     return result;
@@ -268,12 +262,7 @@ TEST(HevcAlphaMovie, APictureWhoseAlphaDiffersIsRefused) {
     settings.height = height;
     HevcAlphaEncoder encoder(settings, [](EncodedAccessUnit&&) {});
     auto picture = test::framedPicture(width, height, 0, sceneChange);
-    PlanarPicture colour;
-    colour.planes[0] = picture.y.data();
-    colour.planes[1] = picture.u.data();
-    colour.planes[2] = picture.v.data();
-    colour.strides[0] = width;
-    colour.strides[1] = colour.strides[2] = width / 2;
+    const PlanarPicture colour = test::colourPlanes(picture, width);
     encoder.encode(colour, picture.a.data(), width, 0);
     encoder.encode(colour, picture.a.data(), width, 1);
     picture.a[width * height / 2] ^= 1;

@@ -49,23 +49,12 @@ TEST(HevcAlphaMemory, TheAlphaLayerAddsLittleToTheColourEncodersMemory) {
     settings.keyframeInterval = 60;
     const test::FramedPicture pictures[2] = {test::framedPicture(width, height, 0, 1),
                                              test::framedPicture(width, height, 1, 1)};
-    auto colourOf = [&](int i) {
-        const auto& picture = pictures[i % 2];
-        PlanarPicture colour;
-        colour.planes[0] = picture.y.data();
-        colour.planes[1] = picture.u.data();
-        colour.planes[2] = picture.v.data();
-        colour.strides[0] = width;
-        colour.strides[1] = colour.strides[2] = width / 2;
-        return colour;
-    };
-
     const long idle = childPeakKiB([] {});
     const long colourOnly = childPeakKiB([&] {
         X265Encoder encoder(settings);
         std::deque<EncodedPicture> out;
         for (int i = 0; i < frameCount; ++i) {
-            encoder.encode(colourOf(i), i, out);
+            encoder.encode(test::colourPlanes(pictures[i % 2], width), i, out);
             out.clear();
         }
         while (encoder.flush(out)) {
@@ -75,7 +64,8 @@ TEST(HevcAlphaMemory, TheAlphaLayerAddsLittleToTheColourEncodersMemory) {
     const long twoLayers = childPeakKiB([&] {
         HevcAlphaEncoder encoder(settings, [](EncodedAccessUnit&&) {});
         for (int i = 0; i < frameCount; ++i) {
-            encoder.encode(colourOf(i), pictures[i % 2].a.data(), width, i);
+            encoder.encode(test::colourPlanes(pictures[i % 2], width), pictures[i % 2].a.data(),
+                           width, i);
         }
         encoder.finish();
     });
