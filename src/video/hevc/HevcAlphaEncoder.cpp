@@ -6,80 +6,49 @@
 
 namespace cadrelle {
 
-namespace {
-
-X265Settings alphaSettings(const X265Settings& colour, long long bitRate) {
-    X265Settings alpha = colour;
-    alpha.bitRate = bitRate;
-    alpha.bt709Tags = false;
-    // Never quantised coarser than this, so that the bezel's edges come back
-    // within two levels of their opacity.
-    alpha.maxQp = 8;
-    return alpha;
-}
-
-} // namespace
-
-long long alphaLayerBitRate(long long colourBitRate) {
-    return colourBitRate / 4;
-}
-
-HevcAlphaEncoder::HevcAlphaEncoder(const X265Settings& colour, long long alphaBitRate, Sink sink,
+HevcAlphaEncoder::HevcAlphaEncoder(const X265Settings& colour, Sink sink,
                                    HevcLayerStreams* layerCopies)
-    : settings_(colour), sink_(std::move(sink)), layerCopies_(layerCopies), colourEncoder_(colour),
-      alphaEncoder_(alphaSettings(colour, alphaBitRate)) {
+    : sink_(std::move(sink)), layerCopies_(layerCopies), colourEncoder_(colour),
+      alphaLayer_(colour) {
     if (colour.width <= 0 || colour.height <= 0 || colour.width % 2 || colour.height % 2) {
         throw HevcStreamError("the picture size is not even");
     }
-    joiner_ = std::make_unique<HevcAlphaJoiner>(colourEncoder_.headers(), alphaEncoder_.headers());
+    joiner_ = std::make_unique<HevcAlphaJoiner>(colourEncoder_.headers(), alphaLayer_.headers());
     hvcC_ = makeHvcCRecord(joiner_->colourSps(), joiner_->parameterSets());
     if (layerCopies_) {
         layerCopies_->colourHeaders = colourEncoder_.headers();
-        layerCopies_->alphaHeaders = alphaEncoder_.headers();
+        layerCopies_->alphaHeaders = alphaLayer_.headers();
     }
-    neutralChroma_.assign(static_cast<std::size_t>(colour.width / 2) * (colour.height / 2), 128);
 }
 
 HevcAlphaEncoder::~HevcAlphaEncoder() = default;
 
 void HevcAlphaEncoder::encode(const PlanarPicture& colour, const std::uint8_t* alpha,
                               int alphaStride, std::int64_t pts) {
-    PlanarPicture alphaPicture;
-    alphaPicture.planes[0] = alpha;
-    alphaPicture.planes[1] = neutralChroma_.data();
-    alphaPicture.planes[2] = neutralChroma_.data();
-    alphaPicture.strides[0] = alphaStride;
-    alphaPicture.strides[1] = settings_.width / 2;
-    alphaPicture.strides[2] = settings_.width / 2;
+    // The alpha first: its encode is over before the colour encoder holds
+    // any picture.
+    alphaLayer_.add(alpha, alphaStride);
     colourEncoder_.encode(colour, pts, colourOut_);
-    alphaEncoder_.encode(alphaPicture, pts, alphaOut_);
     drain();
 }
 
 void HevcAlphaEncoder::finish() {
     while (colourEncoder_.flush(colourOut_)) {
     }
-    while (alphaEncoder_.flush(alphaOut_)) {
-    }
     drain();
-    if (!colourOut_.empty() || !alphaOut_.empty()) {
-        throw HevcStreamError("the colour and alpha streams differ in length");
-    }
 }
 
 void HevcAlphaEncoder::drain() {
-    while (!colourOut_.empty() && !alphaOut_.empty()) {
+    while (!colourOut_.empty()) {
         EncodedPicture colour = std::move(colourOut_.front());
-        EncodedPicture alpha = std::move(alphaOut_.front());
         colourOut_.pop_front();
-        alphaOut_.pop_front();
-        if (colour.pts != alpha.pts) {
-            throw HevcStreamError("the colour and alpha pictures differ in time");
-        }
-        JoinedPicture joined = joiner_->join(colour.units, alpha.units);
+        // Without B pictures, the colour pictures come out in the order they
+        // went in, as the alpha layer's do.
+        std::vector<NalUnit> alpha = alphaLayer_.picture(pictures_++);
+        JoinedPicture joined = joiner_->join(colour.units, alpha);
         if (layerCopies_) {
             layerCopies_->colourPictures.push_back(std::move(colour.units));
-            layerCopies_->alphaPictures.push_back(std::move(alpha.units));
+            layerCopies_->alphaPictures.push_back(std::move(alpha));
         }
         sink_({joinLengthPrefixed(joined.units), colour.pts, joined.keyframe});
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "video/hevc/HevcAlphaJoiner.h"
+#include "video/hevc/RepeatedAlphaLayer.h"
 #include "video/hevc/X265Encoder.h"
 
 #include <cstdint>
@@ -19,10 +20,6 @@ struct EncodedAccessUnit {
     bool keyframe = false;
 };
 
-// The alpha layer's average bit rate for a colour layer of `colourBitRate`:
-// its pictures are mostly flat and rarely change.
-long long alphaLayerBitRate(long long colourBitRate);
-
 // Copies of what each encoder wrote, for checking the joined stream.
 struct HevcLayerStreams {
     std::vector<NalUnit> colourHeaders;
@@ -35,12 +32,15 @@ struct HevcLayerStreams {
 // video range 4:2:0, premultiplied by alpha) and the alpha (opacity in luma,
 // chroma 128) go through two libx265 encoders with the same GOP, and their
 // pictures are joined into two-layer access units handed to `sink` in order.
+// The colour is encoded at its average bit rate. The alpha, a frame's
+// silhouette and so the same in every picture, is encoded losslessly, so that
+// anti-aliased edges keep their exact opacity, and only once (see
+// RepeatedAlphaLayer); a picture whose alpha differs is refused.
 class HevcAlphaEncoder {
 public:
     using Sink = std::function<void(EncodedAccessUnit&&)>;
 
-    // The alpha layer gets `alphaBitRate` (its pictures are mostly flat).
-    HevcAlphaEncoder(const X265Settings& colour, long long alphaBitRate, Sink sink,
+    HevcAlphaEncoder(const X265Settings& colour, Sink sink,
                      HevcLayerStreams* layerCopies = nullptr);
     ~HevcAlphaEncoder();
     HevcAlphaEncoder(const HevcAlphaEncoder&) = delete;
@@ -61,16 +61,14 @@ public:
 private:
     void drain();
 
-    X265Settings settings_;
     Sink sink_;
     HevcLayerStreams* layerCopies_;
     X265Encoder colourEncoder_;
-    X265Encoder alphaEncoder_;
+    RepeatedAlphaLayer alphaLayer_;
     std::unique_ptr<HevcAlphaJoiner> joiner_;
     std::vector<std::uint8_t> hvcC_;
-    std::vector<std::uint8_t> neutralChroma_;
     std::deque<EncodedPicture> colourOut_;
-    std::deque<EncodedPicture> alphaOut_;
+    std::int64_t pictures_ = 0; // joined so far
 };
 
 } // namespace cadrelle

@@ -89,6 +89,11 @@ HevcAlphaJoiner::HevcAlphaJoiner(const std::vector<NalUnit>& colourHeaders,
         colourSps_.conformanceOffsets != alphaSps_.conformanceOffsets) {
         throw HevcStreamError("the colour and alpha pictures differ in size");
     }
+    // The alpha layer has the colour layer's picture size and rate and a
+    // fraction of its bit rate, so it declares the colour layer's level. A
+    // lossless encoder declares level 8.5, "no limits", which decoders that
+    // check the level before decoding may refuse.
+    alphaSps_.setLevelIdc(colourSps_.levelIdc());
     parameterSets_ = {makeAlphaVps(colourSps_, alphaSps_),
                       NalUnit::make(nal::sps, 0, 0, colourSps_.rbsp),
                       alphaSps_.withId(alphaId, alphaLayer),

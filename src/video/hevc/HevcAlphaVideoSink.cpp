@@ -35,8 +35,7 @@ HevcAlphaVideoSink::HevcAlphaVideoSink(MovieWriter& writer, const VideoTrackSett
     : writer_(writer), settings_(settings), pending_(makePacket()) {
     const X265Settings colour = colourSettings(settings);
     encoder_ = std::make_unique<HevcAlphaEncoder>(
-        colour, alphaLayerBitRate(colour.bitRate),
-        [this](EncodedAccessUnit&& unit) { deliver(std::move(unit)); });
+        colour, [this](EncodedAccessUnit&& unit) { deliver(std::move(unit)); });
 
     // The track is described by a parameter-only codec context: the packets
     // come from the joiner, not from an FFmpeg encoder.

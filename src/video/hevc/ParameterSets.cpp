@@ -130,6 +130,13 @@ SequenceParameterSet SequenceParameterSet::parse(const NalUnit& unit) {
     return sps;
 }
 
+void SequenceParameterSet::setLevelIdc(std::uint8_t levelIdc) {
+    // profile_tier_level() follows the first byte of the RBSP (parameter set
+    // id, sub-layer count, nesting flag); general_level_idc is its last byte.
+    profileTierLevel.back() = levelIdc;
+    rbsp.at(profileTierLevel.size()) = levelIdc;
+}
+
 NalUnit SequenceParameterSet::withId(std::uint32_t newId, int layerId) const {
     UeField field = id;
     field.value = newId;

@@ -48,6 +48,8 @@ struct SequenceParameterSet {
     std::uint8_t levelIdc() const { return profileTierLevel[11]; }
 
     static SequenceParameterSet parse(const NalUnit& unit);
+    // Declares general_level_idc `levelIdc` instead.
+    void setLevelIdc(std::uint8_t levelIdc);
     // The same set with sps_seq_parameter_set_id `newId`, sent in layer `layerId`.
     NalUnit withId(std::uint32_t newId, int layerId) const;
 };

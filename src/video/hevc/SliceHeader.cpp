@@ -43,6 +43,8 @@ SliceHeader SliceHeader::parse(std::span<const std::uint8_t> rbsp, int nalType,
     }
     bool temporalMvp = false;
     if (nalType != nal::idrWithRadl && nalType != nal::idrNoLeading) {
+        header.pocLsbAt = reader.position();
+        header.pocLsbBits = sps.log2MaxPocLsb;
         header.pocLsb = static_cast<std::uint32_t>(reader.bits(sps.log2MaxPocLsb));
         const std::size_t setCount = sps.deltaPocCounts.size();
         if (!reader.flag()) { // short_term_ref_pic_set_sps_flag
@@ -99,6 +101,7 @@ SliceHeader SliceHeader::parse(std::span<const std::uint8_t> rbsp, int nalType,
         }
     }
     if (pps.loopFilterAcrossSlices && (saoLuma || saoChroma || !deblockingDisabled)) {
+        header.loopFilterAcrossSlicesAt = reader.position();
         reader.flag();
     }
     if (pps.entropyCodingSync) {
@@ -140,6 +143,31 @@ NalUnit rewriteSlice(int nalType, const NalBytes& rbsp, const SliceHeader& heade
     rewritten.insert(rewritten.end(), rbsp.begin() + static_cast<long>(header.dataStart),
                      rbsp.end());
     return NalUnit::make(nalType, layerId, 0, rewritten);
+}
+
+NalBytes withPocLsb(const NalBytes& rbsp, const SliceHeader& header, std::uint32_t pocLsb,
+                    std::optional<bool> loopFilterAcrossSlices) {
+    if (header.pocLsbAt == SliceHeader::absent) {
+        throw HevcStreamError("an IDR slice has no picture order count to rewrite");
+    }
+    const std::size_t pocEnd = header.pocLsbAt + static_cast<std::size_t>(header.pocLsbBits);
+    const std::size_t flagAt =
+        loopFilterAcrossSlices ? header.loopFilterAcrossSlicesAt : SliceHeader::absent;
+    const std::size_t headerEnd = header.dataStart * 8;
+    BitWriter writer;
+    writer.copy(rbsp, 0, header.pocLsbAt);
+    writer.bits(pocLsb, header.pocLsbBits);
+    if (flagAt == SliceHeader::absent) {
+        writer.copy(rbsp, pocEnd, headerEnd);
+    } else {
+        writer.copy(rbsp, pocEnd, flagAt);
+        writer.flag(*loopFilterAcrossSlices);
+        writer.copy(rbsp, flagAt + 1, headerEnd);
+    }
+    NalBytes rewritten = writer.bytes();
+    rewritten.insert(rewritten.end(), rbsp.begin() + static_cast<long>(header.dataStart),
+                     rbsp.end());
+    return rewritten;
 }
 
 } // namespace cadrelle

@@ -19,11 +19,13 @@ struct X265Settings {
     int height = 0;
     int frameRateNumerator = 30;
     int frameRateDenominator = 1;
-    long long bitRate = 4'000'000; // bits per second, average
+    long long bitRate = 4'000'000; // bits per second, average (unless lossless)
     int keyframeInterval = 60;     // pictures between IDR pictures
     std::string preset = "ultrafast";
     bool bt709Tags = true; // colour description in the VUI (the colour layer)
-    int maxQp = 0;         // a ceiling on the quantiser, 0 for none
+    // Every picture decodes to exactly its input (no rate control; the
+    // picture parameter set enables transquant bypass).
+    bool lossless = false;
 };
 
 // One picture as the encoder returned it.

@@ -3,6 +3,7 @@
 
 #include "video/hevc/AlphaModeBox.h"
 #include "video/hevc/HevcAlphaEncoder.h"
+#include "video/hevc/HevcStreamError.h"
 #include "video/hevc/QuickTimeBox.h"
 #include "video/hevc/SliceHeader.h"
 
@@ -36,7 +37,7 @@ Encoded encodeRecording() {
     settings.keyframeInterval = keyframeInterval;
     Encoded result;
     HevcAlphaEncoder encoder(
-        settings, alphaLayerBitRate(settings.bitRate),
+        settings,
         [&](EncodedAccessUnit&& unit) {
             result.samples.push_back({std::move(unit.data), unit.pts, unit.keyframe});
         },
@@ -45,13 +46,7 @@ Encoded encodeRecording() {
     result.parameterSets = encoder.parameterSets();
     for (int i = 0; i < frameCount; ++i) {
         const auto picture = test::framedPicture(width, height, i, sceneChange);
-        PlanarPicture colour;
-        colour.planes[0] = picture.y.data();
-        colour.planes[1] = picture.u.data();
-        colour.planes[2] = picture.v.data();
-        colour.strides[0] = width;
-        colour.strides[1] = colour.strides[2] = width / 2;
-        encoder.encode(colour, picture.a.data(), width, i);
+        encoder.encode(test::colourPlanes(picture, width), picture.a.data(), width, i);
     }
     encoder.finish();
     return result;
@@ -183,7 +178,8 @@ TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
         ASSERT_EQ(alphaOnly.size(), std::size_t{frameCount});
         EXPECT_TRUE(layer1 == alphaOnly);
 
-        // Its luma is the pictures' alpha within ±2: 0 outside the device, 255 inside.
+        // Its luma is exactly the pictures' alpha: 0 outside the device, 255
+        // inside, every level in between on the anti-aliased corners.
         int worst = 0;
         for (int i = 0; i < frameCount; ++i) {
             const auto picture = test::framedPicture(width, height, i, sceneChange);
@@ -191,7 +187,7 @@ TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
                 worst = std::max(worst, std::abs(int(layer1[std::size_t(i)].y[p]) - picture.a[p]));
             }
         }
-        EXPECT_LE(worst, 2);
+        EXPECT_EQ(worst, 0);
     }
 }
 
@@ -223,6 +219,8 @@ TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
         EXPECT_EQ(pps.back().id.value, std::uint32_t(layer));
         EXPECT_EQ(pps.back().spsId.value, std::uint32_t(layer));
     }
+    // Both layers declare the same profile and level.
+    EXPECT_EQ(sps[1].profileTierLevel, sps[0].profileTierLevel);
     EXPECT_EQ(encoded.parameterSets.size(), 6u);
 
     // Every access unit: [SEI on key pictures], the colour slice, the alpha slice,
@@ -256,6 +254,26 @@ TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
         EXPECT_EQ(encoded.samples[i].pts, std::int64_t(i));
     }
     EXPECT_EQ(idrCount, (frameCount + keyframeInterval - 1) / keyframeInterval);
+}
+
+TEST(HevcAlphaMovie, APictureWhoseAlphaDiffersIsRefused) {
+    X265Settings settings;
+    settings.width = width;
+    settings.height = height;
+    HevcAlphaEncoder encoder(settings, [](EncodedAccessUnit&&) {});
+    auto picture = test::framedPicture(width, height, 0, sceneChange);
+    const PlanarPicture colour = test::colourPlanes(picture, width);
+    encoder.encode(colour, picture.a.data(), width, 0);
+    encoder.encode(colour, picture.a.data(), width, 1);
+    picture.a[width * height / 2] ^= 1;
+    try {
+        encoder.encode(colour, picture.a.data(), width, 2);
+        FAIL() << "a changed alpha was encoded";
+    } catch (const HevcStreamError& error) {
+        EXPECT_STREQ(error.what(),
+                     "Cannot build the transparent HEVC stream: the alpha changes between "
+                     "pictures.");
+    }
 }
 
 } // namespace

@@ -102,6 +102,16 @@ FramedPicture framedPicture(int width, int height, int index, int sceneChange) {
     return picture;
 }
 
+PlanarPicture colourPlanes(const FramedPicture& picture, int width) {
+    PlanarPicture colour;
+    colour.planes[0] = picture.y.data();
+    colour.planes[1] = picture.u.data();
+    colour.planes[2] = picture.v.data();
+    colour.strides[0] = width;
+    colour.strides[1] = colour.strides[2] = width / 2;
+    return colour;
+}
+
 std::vector<DecodedYuv> decodeHevc(const std::vector<std::vector<std::uint8_t>>& packets,
                                    const std::vector<std::uint8_t>& extradata) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_HEVC);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "video/hevc/NalUnit.h"
+#include "video/hevc/X265Encoder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +17,8 @@ struct FramedPicture {
     std::vector<std::uint8_t> y, u, v, a;
 };
 FramedPicture framedPicture(int width, int height, int index, int sceneChange);
+// Its colour planes, as an encoder takes them.
+PlanarPicture colourPlanes(const FramedPicture& picture, int width);
 
 // A decoded 8-bit 4:2:0 picture, planes without padding.
 struct DecodedYuv {

@@ -5,6 +5,8 @@
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "frames/InspectFrame.h"
+#include "video/FrameCompositor.h"
 #include "video/RenderVideo.h"
 #include "video/hevc/QuickTimeBox.h"
 
@@ -65,6 +67,20 @@ std::vector<test::DecodedYuv> decodeAlphaLayer(const test::MovieVideo& video) {
     return test::decodeHevc(packets);
 }
 
+// The largest difference between the luma of any of `pictures` and `expected`.
+template <typename Value>
+int worstDifference(const std::vector<test::DecodedYuv>& pictures,
+                    const std::vector<Value>& expected) {
+    int worst = 0;
+    for (const auto& picture : pictures) {
+        EXPECT_EQ(picture.y.size(), expected.size());
+        for (std::size_t i = 0; i < std::min(expected.size(), picture.y.size()); ++i) {
+            worst = std::max(worst, std::abs(int{picture.y[i]} - int{expected[i]}));
+        }
+    }
+    return worst;
+}
+
 TEST(RenderHevcAlpha, WritesColourAndAlphaLayersWithAudio) {
     test::TempDir dir;
     test::Mp4Spec spec;
@@ -111,7 +127,7 @@ TEST(RenderHevcAlpha, WritesColourAndAlphaLayersWithAudio) {
     const std::vector<std::uint8_t> almo = {0, 0, 0, 12, 'a', 'l', 'm', 'o', 0, 0, 1, 2};
     EXPECT_NE(std::search(file.begin(), file.end(), almo.begin(), almo.end()), file.end());
 
-    // The alpha layer holds the frame's opacity within ±2 on every pixel:
+    // The alpha layer holds the frame's opacity within ±1 on every pixel:
     // 0 outside the device, 255 under the bezel and in the opening.
     const auto alphaPictures = decodeAlphaLayer(video);
     ASSERT_EQ(alphaPictures.size(), 40u);
@@ -119,14 +135,50 @@ TEST(RenderHevcAlpha, WritesColourAndAlphaLayersWithAudio) {
     EXPECT_EQ(expected[50 * 82 + 4], 255);
     EXPECT_EQ(expected[60 * 82 + 40], 255);
     EXPECT_EQ(expected[0], 0);
-    int worst = 0;
-    for (const auto& alpha : alphaPictures) {
-        ASSERT_EQ(alpha.y.size(), expected.size());
-        for (std::size_t i = 0; i < expected.size(); ++i) {
-            worst = std::max(worst, std::abs(alpha.y[i] - expected[i]));
-        }
+    EXPECT_LE(worstDifference(alphaPictures, expected), 1);
+}
+
+// The opacity the compositor gives each pixel of a framed picture (the same
+// for every recording picture).
+std::vector<std::uint8_t> compositedAlpha(const LoadedFrame& frame, int width, int height) {
+    FrameCompositor compositor(frame, width, height, {AV_PIX_FMT_YUVA420P, true});
+    const FramePtr recording = makeFrame();
+    recording->format = compositor.recordingFormat();
+    recording->width = static_cast<int>(frame.asset().screen.width);
+    recording->height = static_cast<int>(frame.asset().screen.height);
+    EXPECT_GE(av_frame_get_buffer(recording.get(), 0), 0);
+    const AVFrame* framed = compositor.compose(*recording);
+    std::vector<std::uint8_t> alpha;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = framed->data[3] + std::ptrdiff_t{y} * framed->linesize[3];
+        alpha.insert(alpha.end(), row, row + width);
     }
-    EXPECT_LE(worst, 2);
+    return alpha;
+}
+
+TEST(RenderHevcAlpha, AlphaLayerKeepsTheAntiAliasedEdgesOfAShippedFrame) {
+    // iPhone SE (3rd generation), black, portrait: rounded corners and a
+    // bezel whose silhouette is anti-aliased all around.
+    const auto inspection = inspectFrameWithImage(
+        std::filesystem::path(CADRELLE_RESOURCES_DIR) / "Frames" /
+        "cb1b68d4ff15be4c5a9a727b827069b67976baf231b806e2e96945645135ebaa.png");
+    const LoadedFrame frame(inspection.asset, inspection.image, inspection.mask);
+    test::TempDir dir;
+    test::Mp4Spec spec;
+    spec.width = 750;
+    spec.height = 1334;
+    spec.frames = 8;
+    test::makeMp4(dir / "in.mp4", spec);
+    CaptureExportControl control;
+    renderVideo(dir / "in.mp4", dir / "out.mov", frame, control, VideoExportFormat::hevcAlpha, {});
+
+    const auto expected = compositedAlpha(frame, 876, 1780);
+    const auto partlyOpaque =
+        std::count_if(expected.begin(), expected.end(), [](int a) { return a > 0 && a < 255; });
+    EXPECT_GT(partlyOpaque, 500);
+    const auto alphaPictures = decodeAlphaLayer(test::readMovieVideo(dir / "out.mov"));
+    ASSERT_EQ(alphaPictures.size(), 8u);
+    EXPECT_LE(worstDifference(alphaPictures, expected), 1);
 }
 
 TEST(RenderHevcAlpha, CancellationLeavesNothingBehind) {
