@@ -7,15 +7,15 @@
 namespace cadrelle {
 
 HandledFiles readCaptureJournal(const std::filesystem::path& file) {
-    const auto bytes = readFile(file);
+    const auto bytes = readFile(file, kMaxJournalFileBytes);
     try {
         const auto json = nlohmann::json::parse(bytes.begin(), bytes.end());
         if (!json.is_object()) {
             throw AppError(file.string() + ": The journal is not a JSON object.");
         }
         return json.get<HandledFiles>();
-    } catch (const nlohmann::json::exception& error) {
-        throw AppError(file.string() + ": " + error.what());
+    } catch (const nlohmann::json::exception&) {
+        throwJsonFileError(file);
     }
 }
 

@@ -67,7 +67,7 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
     if (!itemExists(file)) {
         return std::nullopt;
     }
-    return readJsonFile(file).get<PendingScreenshot>();
+    return readJsonFile<PendingScreenshot>(file, kMaxInboxItemFileBytes);
 }
 
 void ScreenshotInbox::store(const PendingScreenshot& item) const {

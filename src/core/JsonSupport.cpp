@@ -1,5 +1,6 @@
 #include "JsonSupport.h"
 
+#include "AppError.h"
 #include "FileIO.h"
 
 #include <QByteArray>
@@ -33,9 +34,14 @@ std::vector<std::uint8_t> base64Decode(const std::string& text) {
     return {result.decoded.begin(), result.decoded.end()};
 }
 
-nlohmann::json readJsonFile(const std::filesystem::path& path) {
-    const auto bytes = readFile(path);
-    return nlohmann::json::parse(bytes.begin(), bytes.end());
+void throwJsonFileError(const std::filesystem::path& path) {
+    try {
+        throw;
+    } catch (const nlohmann::json::exception&) {
+        throw AppError(path.string() + ": " + kJsonFormatError);
+    } catch (const AppError& error) {
+        throw AppError(path.string() + ": " + error.message());
+    }
 }
 
 void writeJsonFile(const nlohmann::json& value, const std::filesystem::path& path, bool pretty) {

@@ -1,6 +1,7 @@
 #include "FrameLibrary.h"
 
 #include "InspectFrame.h"
+#include "Raster.h"
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
@@ -83,7 +84,7 @@ std::vector<FrameAsset> FrameLibrary::load() const {
     if (!itemExists(catalog)) {
         return {};
     }
-    auto frames = readJsonFile(catalog).get<std::vector<FrameAsset>>();
+    auto frames = readJsonFile<std::vector<FrameAsset>>(catalog, kMaxCatalogFileBytes);
     for (const auto& frame : frames) {
         if (!isPlainFileName(frame.file)) {
             throw AppError("The frame library contains an invalid filename.");
@@ -114,7 +115,7 @@ FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files) const
         }
         const auto target = directory / inspected[i].file;
         if (!itemExists(target)) {
-            writeExclusive(cadrelle::readFile(files[i]), target);
+            writeExclusive(Raster::readFile(files[i]), target);
         }
         frames.push_back(std::move(inspected[i]));
     }
@@ -132,7 +133,8 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
     }
     std::set<std::string> retired;
     if (const auto retiredFile = shipped.directory / kRetired; itemExists(retiredFile)) {
-        for (const auto& id : readJsonFile(retiredFile).get<std::vector<std::string>>()) {
+        for (const auto& id :
+             readJsonFile<std::vector<std::string>>(retiredFile, kMaxCatalogFileBytes)) {
             retired.insert(id);
         }
     }
@@ -148,7 +150,7 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
     for (const auto& frame : shippedFrames) {
         const auto target = directory / frame.file;
         if (!itemExists(target)) {
-            writeExclusive(cadrelle::readFile(shipped.directory / frame.file), target);
+            writeExclusive(Raster::readFile(shipped.directory / frame.file), target);
         }
         FrameAsset bundled = frame;
         bundled.isBundled = true;

@@ -5,12 +5,9 @@
 #include "SpngContext.h"
 
 #include "core/AppError.h"
-#include "core/FileError.h"
 #include "core/FileIO.h"
 
 #include <spng.h>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -20,7 +17,7 @@ namespace cadrelle {
 
 namespace {
 
-constexpr std::uint64_t kMaxFileBytes = 100'000'000;
+constexpr std::uint64_t kMaxFileBytes = kMaxPngFileBytes;
 constexpr std::uint32_t kMaxSide = 10'000;
 constexpr std::uint64_t kMaxPixels = 24'000'000;
 // Ancillary chunks above this size are skipped (IDAT is not affected); all
@@ -69,19 +66,11 @@ void premultiply(std::vector<std::uint8_t>& pixels) {
 } // namespace
 
 std::vector<std::uint8_t> Raster::readFile(const std::filesystem::path& path) {
-    struct stat attributes {};
-    if (::stat(path.c_str(), &attributes) != 0) {
-        throwFileError(path);
-    }
-    if (attributes.st_size < 0 || static_cast<std::uint64_t>(attributes.st_size) > kMaxFileBytes) {
+    try {
+        return cadrelle::readFile(path, kMaxFileBytes);
+    } catch (const FileTooLarge&) {
         throw AppError(kTooLarge);
     }
-    auto bytes = cadrelle::readFile(path);
-    // The file may have grown between the size check and the read.
-    if (bytes.size() > kMaxFileBytes) {
-        throw AppError(kTooLarge);
-    }
-    return bytes;
 }
 
 Raster Raster::load(const std::filesystem::path& path) {

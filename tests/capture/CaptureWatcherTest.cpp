@@ -188,7 +188,7 @@ TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettl
     advance(5s);
     running->scanNow();
     EXPECT_EQ(reports.capturesNow().size(), 2u);
-    const auto bytes = readFile(b);
+    const auto bytes = readFile(b, kMaxPngFileBytes);
     std::filesystem::remove(b);
     running->scanNow();
     EXPECT_EQ(readCaptureJournal(journal).size(), 3u) << "the journal changes at its next write";

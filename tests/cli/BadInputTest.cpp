@@ -1,0 +1,64 @@
+#include "RunCadrelle.h"
+#include "support/PngWriter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace cadrelle::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
+void writeOpenFrame(const fs::path& path) {
+    RgbaImage image(24, 24, 0x202020FF);
+    image.fill(6, 6, 12, 12, 0x00000000);
+    writeTestPng(path, image);
+}
+
+void expectRefused(const Outcome& outcome, const std::string& message) {
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "Error: " + message + "\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
+} // namespace
+
+TEST(BadInput, DevicesPipesAndFoldersAreRefusedWithoutReadingOrWaiting) {
+    TempDir dir;
+    writeOpenFrame(dir / "frame.png");
+    fs::create_symlink("/dev/zero", dir / "zero.png");
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.mp4").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder.png");
+    fs::create_directory(dir / "lib");
+    fs::create_symlink("/dev/zero", dir / "lib" / "catalog.json");
+    const auto before = dir.entries();
+    const std::string notAFile = ": This is not a regular file.";
+
+    expectRefused(runCadrelle({"inspect-frame", "--input", "zero.png"}, dir.path()),
+                  "zero.png" + notAFile);
+    expectRefused(runCadrelle({"inspect-frame", "--input", "pipe.png"}, dir.path()),
+                  "pipe.png" + notAFile);
+    expectRefused(runCadrelle({"inspect-frame", "--input", "folder.png"}, dir.path()),
+                  "folder.png: Is a directory");
+    expectRefused(runCadrelle({"frame", "--frame", "frame.png", "--input", "pipe.png", "--output",
+                               "framed.png"},
+                              dir.path()),
+                  "pipe.png" + notAFile);
+    expectRefused(runCadrelle({"frame", "--frame", "frame.png", "--input", "pipe.mp4", "--output",
+                               "framed.mp4"},
+                              dir.path()),
+                  "pipe.mp4" + notAFile);
+    expectRefused(runCadrelle({"import-frames", "--library", "lib", "frame.png"}, dir.path()),
+                  "lib/catalog.json" + notAFile);
+    expectRefused(runCadrelle({"import-frames", "--library", "fresh", "zero.png"}, dir.path()),
+                  "zero.png" + notAFile);
+
+    EXPECT_TRUE(dir.entries("fresh").empty());
+    fs::remove(dir / "fresh");
+    EXPECT_EQ(dir.entries(), before);
+    EXPECT_EQ(dir.entries("lib"), std::vector<std::string>{"catalog.json"});
+}
