@@ -2,6 +2,7 @@
 
 #include "ColorProfile.h"
 #include "ImageDataCheck.h"
+#include "PngChunkStream.h"
 #include "SpngContext.h"
 
 #include "core/AppError.h"
@@ -20,10 +21,11 @@ namespace {
 constexpr std::uint64_t kMaxFileBytes = kMaxPngFileBytes;
 constexpr std::uint32_t kMaxSide = 10'000;
 constexpr std::uint64_t kMaxPixels = 24'000'000;
-// Ancillary chunks above this size are skipped (IDAT is not affected); all
-// ancillary chunk data kept while decoding (text, ICC profile...) is bounded.
-constexpr std::size_t kMaxAncillaryChunkBytes = 16u << 20;
-constexpr std::size_t kMaxCachedChunkBytes = 64u << 20;
+// The only ancillary data the decoder keeps is the ICC profile (the stream
+// leaves out text, EXIF and palettes): it may inflate to as much as the
+// largest file holds.
+constexpr std::size_t kMaxAncillaryChunkBytes = kMaxFileBytes;
+constexpr std::size_t kMaxCachedChunkBytes = kMaxFileBytes;
 
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::array<std::uint8_t, 12> kIendTrailer = {0x00, 0x00, 0x00, 0x00, 0x49, 0x45,
@@ -84,6 +86,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     if (!hasPngFraming(png)) {
         damaged();
     }
+    PngChunkStream stream(png); // outlives the decoder that reads it
     const SpngContext context = makeSpngContext(0, kNoMemory);
     spng_ctx* ctx = context.get();
     check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
@@ -93,7 +96,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     // checksums; release builds always verify them.
     check(spng_set_crc_action(ctx, SPNG_CRC_USE, SPNG_CRC_USE));
 #endif
-    check(spng_set_png_buffer(ctx, png.data(), png.size()));
+    check(stream.attachTo(ctx));
 
     spng_ihdr header{};
     check(spng_get_ihdr(ctx, &header));

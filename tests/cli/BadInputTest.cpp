@@ -2,6 +2,8 @@
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
 
+#include <nlohmann/json.hpp>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,11 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
-void writeOpenFrame(const fs::path& path) {
+// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6), carrying
+// `extraChunks` before its image data.
+void writeOpenFrame(const fs::path& path, std::span<const std::uint8_t> extraChunks = {}) {
     RgbaImage image(24, 24, 0x202020FF);
     image.fill(6, 6, 12, 12, 0x00000000);
-    writeTestPng(path, image);
+    writeBytes(path, withChunkAfterHeader(encodeTestPng(image), extraChunks));
 }
 
 void expectRefused(const Outcome& outcome, const std::string& message) {
@@ -61,4 +64,22 @@ TEST(BadInput, DevicesPipesAndFoldersAreRefusedWithoutReadingOrWaiting) {
     fs::remove(dir / "fresh");
     EXPECT_EQ(dir.entries(), before);
     EXPECT_EQ(dir.entries("lib"), std::vector<std::string>{"catalog.json"});
+}
+
+TEST(BadInput, FramesCarryingMuchTextAreStillFrames) {
+    TempDir dir;
+    std::vector<std::uint8_t> notes;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string body = std::string("Comment") + '\0' + "note " + std::to_string(i);
+        const auto chunk = pngChunk(
+            "tEXt", std::span(reinterpret_cast<const std::uint8_t*>(body.data()), body.size()));
+        notes.insert(notes.end(), chunk.begin(), chunk.end());
+    }
+    writeOpenFrame(dir / "Noted Phone - Black - Portrait.png", notes);
+    const auto outcome =
+        runCadrelle({"inspect-frame", "--input", "Noted Phone - Black - Portrait.png"}, dir.path());
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const auto json = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(json["name"], "Noted Phone \u2014 Black");
+    EXPECT_EQ(json["screen"], (nlohmann::json{{"x", 6}, {"y", 6}, {"width", 12}, {"height", 12}}));
 }
