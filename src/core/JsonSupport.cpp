@@ -44,8 +44,12 @@ void throwJsonFileError(const std::filesystem::path& path) {
     }
 }
 
+std::string jsonText(const nlohmann::json& value, bool pretty) {
+    return pretty ? value.dump(2) + "\n" : value.dump();
+}
+
 void writeJsonFile(const nlohmann::json& value, const std::filesystem::path& path, bool pretty) {
-    writeAtomically(pretty ? value.dump(2) + "\n" : value.dump(), path);
+    writeAtomically(jsonText(value, pretty), path);
 }
 
 } // namespace cadrelle

@@ -54,8 +54,12 @@ template <typename T> T readJsonFile(const std::filesystem::path& path, std::uin
     return decodeJsonFile(path, limit, [](const nlohmann::json& json) { return json.get<T>(); });
 }
 
-// Writes JSON atomically: compact, or pretty-printed (keys are always sorted
-// by nlohmann::json's object order).
+// The text of a JSON value: compact, or pretty-printed with a final line feed
+// (keys are always sorted by nlohmann::json's object order). Text that is not
+// valid UTF-8 throws nlohmann's type error.
+std::string jsonText(const nlohmann::json& value, bool pretty = false);
+
+// Writes jsonText(value, pretty) atomically.
 void writeJsonFile(const nlohmann::json& value, const std::filesystem::path& path,
                    bool pretty = false);
 

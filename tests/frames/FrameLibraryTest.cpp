@@ -85,6 +85,19 @@ TEST(FrameLibrary, AFailedInspectionWritesNothing) {
               "The frame needs a transparent screen opening at its center.");
     EXPECT_EQ(readText(home / "catalog.json"), before);
     EXPECT_EQ(home.entries().size(), 2u) << "only the first frame and the catalog";
+
+    // A file name that is not text cannot name a record: refused before any
+    // frame is copied, whether inspected alone or imported.
+    const auto latin1 = frameFile(sources, "Bad\xff Phone - Black.png", 4);
+    const std::string notText =
+        "The frame's file name is not valid UTF-8 text. Rename the file and try again.";
+    EXPECT_EQ(messageOf([&] { inspectFrame(latin1); }), notText);
+    EXPECT_EQ(messageOf([&] { library.importFiles({other, latin1}); }), notText);
+    EXPECT_EQ(readText(home / "catalog.json"), before);
+    EXPECT_EQ(home.entries().size(), 2u);
+    const FrameLibrary fresh{home / "Fresh"};
+    EXPECT_EQ(messageOf([&] { fresh.importFiles({latin1}); }), notText);
+    EXPECT_TRUE(home.entries("Fresh").empty());
 }
 
 TEST(FrameLibrary, CatalogsAndFramesThatAreNoFilesAreRefusedUnread) {
