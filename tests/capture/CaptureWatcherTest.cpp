@@ -36,6 +36,8 @@ struct Reports {
     // Runs on the watcher's queue each time processing of a capture ends,
     // before the watcher checks the capture once more.
     std::function<void()> afterProcessing;
+    // Runs on the watcher's queue when processing of a settled capture starts.
+    std::function<void()> whenPreparing;
 
     std::vector<CaptureRecord> capturesNow() {
         std::lock_guard guard(lock);
@@ -105,8 +107,12 @@ protected:
                     }
                     return;
                 }
+                const std::string text = progressText(*step);
+                if (reports.whenPreparing && text.rfind("Preparing ", 0) == 0) {
+                    reports.whenPreparing();
+                }
                 std::lock_guard guard(reports.lock);
-                reports.progress.push_back(progressText(*step));
+                reports.progress.push_back(text);
             },
             std::move(choose), std::move(now));
     }
@@ -365,6 +371,33 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     running->scanNow();
     EXPECT_EQ(reports.capturesNow().size(), 1u);
     EXPECT_TRUE(reports.errorsNow().empty());
+}
+
+TEST_F(CaptureWatcherTest, ACaptureRemovedBetweenTheScanAndTheFramingLeavesNothing) {
+    for (const bool quickAccess : {false, true}) {
+        auto config = configuration();
+        if (quickAccess) {
+            config.screenshotInbox = dir / "inbox";
+        }
+        auto running = watcher(config);
+        const auto capture = screenshot("Screenshot 1.png");
+        reports.whenPreparing = [&] { std::filesystem::remove(capture); };
+        running->scanNow();
+        advance(1s);
+        running->scanNow();
+        EXPECT_EQ(reports.preparing(), quickAccess ? 2 : 1) << "settled and taken up";
+        reports.whenPreparing = nullptr;
+        for (int i = 0; i < 12; ++i) {
+            advance(1s);
+            running->scanNow();
+        }
+        running->stop();
+        EXPECT_TRUE(reports.capturesNow().empty());
+        EXPECT_TRUE(reports.errorsNow().empty()) << "a vanished capture is forgotten quietly";
+        EXPECT_TRUE(entriesOf(output).empty()) << "no output and no temporary item";
+        EXPECT_TRUE(entriesOf(dir / "inbox").empty());
+        EXPECT_EQ(readCaptureJournal(journal).count(capture.string()), 0u);
+    }
 }
 
 TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace cadrelle::test;
@@ -64,6 +66,33 @@ TEST(BadInput, DevicesPipesAndFoldersAreRefusedWithoutReadingOrWaiting) {
     fs::remove(dir / "fresh");
     EXPECT_EQ(dir.entries(), before);
     EXPECT_EQ(dir.entries("lib"), std::vector<std::string>{"catalog.json"});
+}
+
+TEST(BadInput, AFullDiskLeavesNoPartialOutput) {
+    TempDir dir;
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+    fs::create_directory(dir / "out");
+    fs::create_directory(dir / "lib");
+    // Every file the program writes may grow to 64 bytes only; the write past
+    // that fails as it does on a full disk.
+    const auto smallDisk = [] {
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+    };
+    for (const auto& [arguments, folder] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"frame", "--frame", "frame.png", "--input", "shot.png", "--output", "out/o.png"},
+              "out"},
+             {{"import-frames", "--library", "lib", "frame.png"}, "lib"}}) {
+        const auto outcome = runCadrelle(arguments, dir.path(), smallDisk);
+        EXPECT_EQ(outcome.status, 1) << arguments[0];
+        EXPECT_EQ(outcome.err.rfind("Error: " + folder + "/", 0), 0u) << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with(": File too large\n")) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(dir.entries(folder).empty()) << "no partial or temporary file in " << folder;
+    }
 }
 
 TEST(BadInput, FramesCarryingMuchTextAreStillFrames) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,9 @@ struct Outcome {
 
 // Runs the built `cadrelle` with the arguments in `folder` and waits for it.
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+// The same, with `inChild` run in the new process just before the program
+// starts (to set resource limits, for example).
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::function<void()>& inChild);
 
 } // namespace cadrelle::test
