@@ -10,7 +10,7 @@ namespace cadrelle {
 CaptureHistory CaptureHistory::load(const std::filesystem::path& file) {
     CaptureHistory history(file);
     try {
-        history.records_ = readJsonFile(file).get<std::vector<CaptureRecord>>();
+        history.records_ = readJsonFile<std::vector<CaptureRecord>>(file, kMaxHistoryFileBytes);
     } catch (...) {
         history.records_.clear();
     }

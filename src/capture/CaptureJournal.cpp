@@ -8,7 +8,7 @@
 namespace cadrelle {
 
 HandledFiles readCaptureJournal(const std::filesystem::path& file) {
-    const auto bytes = readFile(file);
+    const auto bytes = readFile(file, kMaxJournalFileBytes);
     try {
         const auto json = nlohmann::json::parse(bytes.begin(), bytes.end());
         if (!json.is_object()) {
@@ -19,8 +19,8 @@ HandledFiles readCaptureJournal(const std::filesystem::path& file) {
             handled[pathFromStored(key)] = stamp.get<FileStamp>();
         }
         return handled;
-    } catch (const nlohmann::json::exception& error) {
-        throw AppError(file.string() + ": " + error.what());
+    } catch (const nlohmann::json::exception&) {
+        throwJsonFileError(file);
     }
 }
 

@@ -130,17 +130,7 @@ Preferences Preferences::load(const std::filesystem::path& file) {
     if (!std::filesystem::exists(file, error)) {
         return Preferences();
     }
-    nlohmann::json json;
-    try {
-        json = readJsonFile(file);
-    } catch (const nlohmann::json::exception& parsing) {
-        throw AppError(file.string() + ": " + parsing.what());
-    }
-    try {
-        return json.get<Preferences>();
-    } catch (const AppError& decoding) {
-        throw AppError(file.string() + ": " + decoding.message());
-    }
+    return readJsonFile<Preferences>(file, kMaxSettingsFileBytes);
 }
 
 void Preferences::save(const std::filesystem::path& file) const {

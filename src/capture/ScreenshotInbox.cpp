@@ -96,7 +96,7 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
     if (!itemExists(file)) {
         return std::nullopt;
     }
-    auto found = readJsonFile(file).get<PendingScreenshot>();
+    auto found = readJsonFile<PendingScreenshot>(file, kMaxInboxItemFileBytes);
     // The id names the item's folder, which save() removes: only the id of
     // the file's own name is taken.
     if (found.record.id != id) {

@@ -5,6 +5,7 @@
 
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -50,14 +51,57 @@ std::span<const std::uint8_t> asBytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+std::string sizeText(std::uint64_t bytes) {
+    if (bytes >= 1'000'000 && bytes % 1'000'000 == 0) {
+        return std::to_string(bytes / 1'000'000) + " MB";
+    }
+    return std::to_string(bytes) + " bytes";
+}
+
 } // namespace
 
-Bytes readFile(const std::filesystem::path& path) {
-    const FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
+FileTooLarge::FileTooLarge(const std::filesystem::path& path, std::uint64_t limit)
+    : AppError(path.string() + ": The file is larger than " + sizeText(limit) + ".") {}
+
+FileDescriptor openRegularFile(const std::filesystem::path& path) {
+    // Without O_NONBLOCK, opening a pipe would wait for a writer forever.
+    FileDescriptor fd = FileDescriptor::open(path, O_RDONLY | O_NONBLOCK);
+    struct stat attributes {};
+    if (::fstat(fd.get(), &attributes) != 0) {
+        throwFileError(path);
+    }
+    if (S_ISDIR(attributes.st_mode)) {
+        throw FileError(path, EISDIR);
+    }
+    if (!S_ISREG(attributes.st_mode)) {
+        throw AppError(path.string() + ": This is not a regular file.");
+    }
+    // Regular files never block; reads go back to the ordinary mode.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        throwFileError(path);
+    }
+    return fd;
+}
+
+Bytes readFile(const std::filesystem::path& path, std::uint64_t limit) {
+    const FileDescriptor fd = openRegularFile(path);
+    struct stat attributes {};
+    if (::fstat(fd.get(), &attributes) != 0) {
+        throwFileError(path);
+    }
+    const auto size = static_cast<std::uint64_t>(attributes.st_size);
+    if (size > limit) {
+        throw FileTooLarge(path, limit);
+    }
     Bytes bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
     std::uint8_t buffer[1 << 16];
-    for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+    // One byte past the limit is enough to know that a file grew too large.
+    while (bytes.size() <= limit) {
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::uint64_t>(sizeof buffer, limit + 1 - bytes.size()));
+        const ssize_t count = ::read(fd.get(), buffer, wanted);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -65,11 +109,11 @@ Bytes readFile(const std::filesystem::path& path) {
             throwFileError(path);
         }
         if (count == 0) {
-            break;
+            return bytes;
         }
         bytes.insert(bytes.end(), buffer, buffer + count);
     }
-    return bytes;
+    throw FileTooLarge(path, limit);
 }
 
 void createDirectories(const std::filesystem::path& path) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "AppError.h"
+#include "FileDescriptor.h"
+#include "ReadLimits.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -10,8 +14,23 @@ namespace cadrelle {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Reads a whole file; throws FileError.
-Bytes readFile(const std::filesystem::path& path);
+// A file bigger than its reader's limit: "<path>: The file is larger than
+// <limit>." Readers with a message of their own catch it.
+class FileTooLarge : public AppError {
+public:
+    FileTooLarge(const std::filesystem::path& path, std::uint64_t limit);
+};
+
+// Opens a regular file for reading (symbolic links followed). A folder fails
+// as FileError "Is a directory"; a device, pipe or socket fails with
+// "<path>: This is not a regular file." The open never waits for a pipe's
+// writer. Other failures are FileErrors.
+FileDescriptor openRegularFile(const std::filesystem::path& path);
+
+// Reads a whole regular file of at most `limit` bytes (see ReadLimits.h),
+// never reading more than `limit` + 1 bytes; throws as openRegularFile,
+// FileTooLarge, or FileError.
+Bytes readFile(const std::filesystem::path& path, std::uint64_t limit);
 
 // Creates `path` holding exactly `data` without ever replacing an existing
 // file: the bytes go to a hidden ".lumivane-<UUID>" file beside the

@@ -1,5 +1,6 @@
 #include "JsonSupport.h"
 
+#include "AppError.h"
 #include "FileIO.h"
 
 #include <QByteArray>
@@ -33,13 +34,22 @@ std::vector<std::uint8_t> base64Decode(const std::string& text) {
     return {result.decoded.begin(), result.decoded.end()};
 }
 
-nlohmann::json readJsonFile(const std::filesystem::path& path) {
-    const auto bytes = readFile(path);
-    return nlohmann::json::parse(bytes.begin(), bytes.end());
+void throwJsonFileError(const std::filesystem::path& path) {
+    try {
+        throw;
+    } catch (const nlohmann::json::exception&) {
+        throw AppError(path.string() + ": " + kJsonFormatError);
+    } catch (const AppError& error) {
+        throw AppError(path.string() + ": " + error.message());
+    }
+}
+
+std::string jsonText(const nlohmann::json& value, bool pretty) {
+    return pretty ? value.dump(2) + "\n" : value.dump();
 }
 
 void writeJsonFile(const nlohmann::json& value, const std::filesystem::path& path, bool pretty) {
-    writeAtomically(pretty ? value.dump(2) + "\n" : value.dump(), path);
+    writeAtomically(jsonText(value, pretty), path);
 }
 
 } // namespace cadrelle

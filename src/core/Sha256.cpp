@@ -3,12 +3,12 @@
 #include "CaptureExportControl.h"
 #include "FileDescriptor.h"
 #include "FileError.h"
+#include "FileIO.h"
 
 #include <openssl/evp.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
 #include <vector>
@@ -58,7 +58,7 @@ std::string sha256(std::span<const std::uint8_t> bytes) {
 
 void hashFile(Sha256& hash, const std::filesystem::path& path,
               const CaptureExportControl* control) {
-    const FileDescriptor file = FileDescriptor::open(path, O_RDONLY);
+    const FileDescriptor file = openRegularFile(path);
     std::vector<std::uint8_t> chunk(1 << 20);
     for (;;) {
         if (control != nullptr) {

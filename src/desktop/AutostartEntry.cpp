@@ -2,6 +2,7 @@
 
 #include "core/FileError.h"
 #include "core/FileIO.h"
+#include "core/ReadLimits.h"
 
 #include <cstdlib>
 #include <optional>
@@ -81,7 +82,7 @@ std::filesystem::path AutostartEntry::userConfigFolder() {
 bool AutostartEntry::isEnabled() {
     std::string text;
     try {
-        const Bytes bytes = readFile(file_);
+        const Bytes bytes = readFile(file_, kMaxSettingsFileBytes);
         text.assign(bytes.begin(), bytes.end());
     } catch (const std::exception&) {
         return false;

@@ -1,11 +1,13 @@
 #include "FrameLibrary.h"
 
 #include "InspectFrame.h"
+#include "Raster.h"
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/FolderLock.h"
 #include "core/JsonSupport.h"
+#include "core/Sha256.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -77,6 +79,16 @@ nlohmann::ordered_json compactRecord(const FrameAsset& asset) {
     return record;
 }
 
+// The bytes of an inspected frame file, read again for copying; they must
+// still be the ones whose digest names the copy.
+Bytes importedBytes(const std::filesystem::path& file, const FrameAsset& inspected) {
+    auto bytes = Raster::readFile(file);
+    if (sha256(bytes) != inspected.digest) {
+        throw AppError("The frame changed while it was imported. Import it again.");
+    }
+    return bytes;
+}
+
 } // namespace
 
 std::vector<FrameAsset> FrameLibrary::load() const {
@@ -84,7 +96,7 @@ std::vector<FrameAsset> FrameLibrary::load() const {
     if (!itemExists(catalog)) {
         return {};
     }
-    auto frames = readJsonFile(catalog).get<std::vector<FrameAsset>>();
+    auto frames = readJsonFile<std::vector<FrameAsset>>(catalog, kMaxCatalogFileBytes);
     for (const auto& frame : frames) {
         if (!isPlainFileName(frame.file)) {
             throw AppError("The frame library contains an invalid filename.");
@@ -111,19 +123,25 @@ FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files) const
     for (const auto& frame : frames) {
         ids.insert(frame.id);
     }
+    std::vector<std::size_t> added;
     for (std::size_t i = 0; i < inspected.size(); ++i) {
-        if (!ids.insert(inspected[i].id).second) {
-            continue;
+        if (ids.insert(inspected[i].id).second) {
+            added.push_back(i);
+            frames.push_back(inspected[i]);
         }
+    }
+    sortByFrameKey(frames);
+    // The catalog's text is made before any frame is copied, so a catalog that
+    // cannot be written out leaves the library as it was.
+    const std::string catalog = jsonText(nlohmann::json(frames), true);
+
+    for (const std::size_t i : added) {
         const auto target = directory / inspected[i].file;
         if (!itemExists(target)) {
-            writeExclusive(cadrelle::readFile(files[i]), target);
+            writeExclusive(importedBytes(files[i], inspected[i]), target);
         }
-        frames.push_back(std::move(inspected[i]));
     }
-
-    sortByFrameKey(frames);
-    writeJsonFile(nlohmann::json(frames), directory / kCatalog, true);
+    writeAtomically(catalog, directory / kCatalog);
     return frames;
 }
 
@@ -135,7 +153,8 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
     }
     std::set<std::string> retired;
     if (const auto retiredFile = shipped.directory / kRetired; itemExists(retiredFile)) {
-        for (const auto& id : readJsonFile(retiredFile).get<std::vector<std::string>>()) {
+        for (const auto& id :
+             readJsonFile<std::vector<std::string>>(retiredFile, kMaxCatalogFileBytes)) {
             retired.insert(id);
         }
     }
@@ -152,7 +171,7 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
     for (const auto& frame : shippedFrames) {
         const auto target = directory / frame.file;
         if (!itemExists(target)) {
-            writeExclusive(cadrelle::readFile(shipped.directory / frame.file), target);
+            writeExclusive(Raster::readFile(shipped.directory / frame.file), target);
         }
         FrameAsset bundled = frame;
         bundled.isBundled = true;

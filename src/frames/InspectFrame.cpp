@@ -2,13 +2,19 @@
 
 #include "ScreenOpening.h"
 
+#include "core/AppError.h"
 #include "core/Sha256.h"
+
+#include <QByteArrayView>
 
 #include <string_view>
 
 namespace cadrelle {
 
 namespace {
+
+const char* const kNameNotText =
+    "The frame's file name is not valid UTF-8 text. Rename the file and try again.";
 
 std::vector<std::string> splitOnSeparator(const std::string& text) {
     constexpr std::string_view separator = " - ";
@@ -28,6 +34,12 @@ std::vector<std::string> splitOnSeparator(const std::string& text) {
 } // namespace
 
 FrameInspection inspectFrameWithImage(const std::filesystem::path& path) {
+    // The record's names come from the file name and are stored and printed
+    // as JSON text, which must be UTF-8.
+    const std::string stem = path.stem().string();
+    if (!QByteArrayView(stem.data(), static_cast<qsizetype>(stem.size())).isValidUtf8()) {
+        throw AppError(kNameNotText);
+    }
     // One read: the digest is taken from exactly the bytes that were decoded.
     const auto bytes = Raster::readFile(path);
     FrameInspection inspection{{}, Raster::decode(bytes), {}};
@@ -35,7 +47,6 @@ FrameInspection inspectFrameWithImage(const std::filesystem::path& path) {
     const std::string digest = sha256(bytes);
 
     FrameAsset& asset = inspection.asset;
-    const std::string stem = path.stem().string();
     const auto parts = splitOnSeparator(stem);
     asset.model = parts[0];
     if (parts.size() >= 3) {

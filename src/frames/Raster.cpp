@@ -2,15 +2,13 @@
 
 #include "ColorProfile.h"
 #include "ImageDataCheck.h"
+#include "PngChunkStream.h"
 #include "SpngContext.h"
 
 #include "core/AppError.h"
-#include "core/FileError.h"
 #include "core/FileIO.h"
 
 #include <spng.h>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -20,13 +18,14 @@ namespace cadrelle {
 
 namespace {
 
-constexpr std::uint64_t kMaxFileBytes = 100'000'000;
+constexpr std::uint64_t kMaxFileBytes = kMaxPngFileBytes;
 constexpr std::uint32_t kMaxSide = 10'000;
 constexpr std::uint64_t kMaxPixels = 24'000'000;
-// Ancillary chunks above this size are skipped (IDAT is not affected); all
-// ancillary chunk data kept while decoding (text, ICC profile...) is bounded.
-constexpr std::size_t kMaxAncillaryChunkBytes = 16u << 20;
-constexpr std::size_t kMaxCachedChunkBytes = 64u << 20;
+// The only ancillary data the decoder keeps is the ICC profile (the stream
+// leaves out text, EXIF and palettes): it may inflate to as much as the
+// largest file holds.
+constexpr std::size_t kMaxAncillaryChunkBytes = kMaxFileBytes;
+constexpr std::size_t kMaxCachedChunkBytes = kMaxFileBytes;
 
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::array<std::uint8_t, 12> kIendTrailer = {0x00, 0x00, 0x00, 0x00, 0x49, 0x45,
@@ -69,19 +68,11 @@ void premultiply(std::vector<std::uint8_t>& pixels) {
 } // namespace
 
 std::vector<std::uint8_t> Raster::readFile(const std::filesystem::path& path) {
-    struct stat attributes {};
-    if (::stat(path.c_str(), &attributes) != 0) {
-        throwFileError(path);
-    }
-    if (attributes.st_size < 0 || static_cast<std::uint64_t>(attributes.st_size) > kMaxFileBytes) {
+    try {
+        return cadrelle::readFile(path, kMaxFileBytes);
+    } catch (const FileTooLarge&) {
         throw AppError(kTooLarge);
     }
-    auto bytes = cadrelle::readFile(path);
-    // The file may have grown between the size check and the read.
-    if (bytes.size() > kMaxFileBytes) {
-        throw AppError(kTooLarge);
-    }
-    return bytes;
 }
 
 Raster Raster::load(const std::filesystem::path& path) {
@@ -95,6 +86,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     if (!hasPngFraming(png)) {
         damaged();
     }
+    PngChunkStream stream(png); // outlives the decoder that reads it
     const SpngContext context = makeSpngContext(0, kNoMemory);
     spng_ctx* ctx = context.get();
     check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
@@ -104,7 +96,7 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     // checksums; release builds always verify them.
     check(spng_set_crc_action(ctx, SPNG_CRC_USE, SPNG_CRC_USE));
 #endif
-    check(spng_set_png_buffer(ctx, png.data(), png.size()));
+    check(stream.attachTo(ctx));
 
     spng_ihdr header{};
     check(spng_get_ihdr(ctx, &header));

@@ -22,7 +22,8 @@ struct Raster {
     static Raster decode(std::span<const std::uint8_t> png);
 
     // Reads a PNG file whole after checking its size against the 100 MB
-    // limit; file-system errors pass through as FileError.
+    // limit (never reading more); file-system errors pass through as
+    // FileError, and anything but a regular file is refused (FileIO.h).
     static std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 
     std::uint8_t alphaAt(std::int64_t index) const {

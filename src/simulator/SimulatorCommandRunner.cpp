@@ -176,9 +176,10 @@ Bytes SimulatorCommandRunner::execute(const std::filesystem::path& executable,
     }
 
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
-        return readFile(outputPath);
+        return readFile(outputPath, kMaxCommandOutputBytes);
     }
-    const auto errorText = decodeUtf8(readFile(errorPath)).value_or(QString()).trimmed();
+    const auto errorText =
+        decodeUtf8(readFile(errorPath, kMaxCommandOutputBytes)).value_or(QString()).trimmed();
     if (errorText.isEmpty()) {
         throw AppError(kCouldNotUpdate + kTryAgain);
     }

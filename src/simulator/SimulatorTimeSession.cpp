@@ -17,7 +17,7 @@ namespace {
 constexpr int kMinutesPerDay = 24 * 60;
 
 std::set<std::string> decodeStateFile(const std::filesystem::path& path) {
-    const auto bytes = readFile(path);
+    const auto bytes = readFile(path, kMaxSimulatorStateFileBytes);
     const auto json = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
     DecodingError::check(json.is_null(), !json.is_discarded() && json.is_array());
     std::set<std::string> ids;

@@ -3,10 +3,10 @@
 #include "core/AppError.h"
 #include "core/FileDescriptor.h"
 #include "core/FileError.h"
+#include "core/FileIO.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -20,7 +20,7 @@ const char* const kIncomplete = "The MP4 is incomplete. Wait until Glimmerbox fi
 class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const std::filesystem::path& path)
-        : path_(path), fd_(FileDescriptor::open(path, O_RDONLY)) {}
+        : path_(path), fd_(openRegularFile(path)) {}
 
     std::uint64_t size() const {
         const off_t end = ::lseek(fd_.get(), 0, SEEK_END);

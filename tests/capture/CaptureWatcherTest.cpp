@@ -5,6 +5,7 @@
 #include "capture/ScreenshotInbox.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/ReadLimits.h"
 #include "support/CaptureTestSupport.h"
 #include "support/CoreApplication.h"
 #include "support/Messages.h"
@@ -37,6 +38,8 @@ struct Reports {
     // Runs on the watcher's queue each time processing of a capture ends,
     // before the watcher checks the capture once more.
     std::function<void()> afterProcessing;
+    // Runs on the watcher's queue when processing of a settled capture starts.
+    std::function<void()> whenPreparing;
 
     std::vector<CaptureRecord> capturesNow() {
         std::lock_guard guard(lock);
@@ -106,8 +109,12 @@ protected:
                     }
                     return;
                 }
+                const std::string text = progressText(*step);
+                if (reports.whenPreparing && text.rfind("Preparing ", 0) == 0) {
+                    reports.whenPreparing();
+                }
                 std::lock_guard guard(reports.lock);
-                reports.progress.push_back(progressText(*step));
+                reports.progress.push_back(text);
             },
             std::move(choose), std::move(now));
     }
@@ -190,7 +197,7 @@ TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettl
     advance(5s);
     running->scanNow();
     EXPECT_EQ(reports.capturesNow().size(), 2u);
-    const auto bytes = readFile(b);
+    const auto bytes = readFile(b, kMaxPngFileBytes);
     std::filesystem::remove(b);
     running->scanNow();
     EXPECT_EQ(readCaptureJournal(journal).size(), 3u) << "the journal changes at its next write";
@@ -369,6 +376,33 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     EXPECT_TRUE(reports.errorsNow().empty());
 }
 
+TEST_F(CaptureWatcherTest, ACaptureRemovedBetweenTheScanAndTheFramingLeavesNothing) {
+    for (const bool quickAccess : {false, true}) {
+        auto config = configuration();
+        if (quickAccess) {
+            config.screenshotInbox = dir / "inbox";
+        }
+        auto running = watcher(config);
+        const auto capture = screenshot("Screenshot 1.png");
+        reports.whenPreparing = [&] { std::filesystem::remove(capture); };
+        running->scanNow();
+        advance(1s);
+        running->scanNow();
+        EXPECT_EQ(reports.preparing(), quickAccess ? 2 : 1) << "settled and taken up";
+        reports.whenPreparing = nullptr;
+        for (int i = 0; i < 12; ++i) {
+            advance(1s);
+            running->scanNow();
+        }
+        running->stop();
+        EXPECT_TRUE(reports.capturesNow().empty());
+        EXPECT_TRUE(reports.errorsNow().empty()) << "a vanished capture is forgotten quietly";
+        EXPECT_TRUE(entriesOf(output).empty()) << "no output and no temporary item";
+        EXPECT_TRUE(entriesOf(dir / "inbox").empty());
+        EXPECT_EQ(readCaptureJournal(journal).count(capture.string()), 0u);
+    }
+}
+
 TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
     std::mutex lock;
     std::vector<std::pair<std::filesystem::path, CaptureWatcher::FormatAnswer>> questions;
@@ -451,7 +485,7 @@ TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOr
 
     // A screenshot written a little every 10 ms for about three seconds.
     test::writeScreenshot(dir / "source.png", 64, 96, 3);
-    const auto bytes = readFile(dir / "source.png");
+    const auto bytes = readFile(dir / "source.png", kMaxPngFileBytes);
     const std::size_t writes = std::min<std::size_t>(300, bytes.size());
     ASSERT_GE(writes, 200u);
     std::size_t written = 0;

@@ -3,6 +3,7 @@
 #include "capture/PreferenceKeys.h"
 #include "capture/WatchConfiguration.h"
 #include "core/AppError.h"
+#include "core/JsonSupport.h"
 #include "core/Sha256.h"
 #include "support/Messages.h"
 #include "support/TempDir.h"
@@ -17,6 +18,7 @@
 namespace cadrelle {
 namespace {
 
+using test::messageOf;
 using test::TempDir;
 
 Preferences loadText(const TempDir& dir, const std::string& text) {
@@ -55,7 +57,25 @@ TEST(PreferencesTest, LoadsLenientlyWithTwoExceptionsAndRejectsWrongTypes) {
                                        ": The setting \"automaticallyMatch\" has a value of "
                                        "the wrong type.");
     }
-    EXPECT_THROW(loadText(dir, "{not json"), AppError);
+    EXPECT_EQ(messageOf([&] { loadText(dir, "{not json"); }),
+              (dir / "settings.json").string() + ": " + kJsonFormatError);
+}
+
+TEST(PreferencesTest, SettingsAndHistoryThatAreNoFilesOrTooLargeAreNeverReadWhole) {
+    TempDir dir;
+    const auto settings = dir / "settings.json";
+    const auto history = dir / "history.json";
+    std::filesystem::create_symlink("/dev/zero", settings);
+    std::filesystem::create_symlink("/dev/zero", history);
+    EXPECT_EQ(messageOf([&] { Preferences::load(settings); }),
+              settings.string() + ": This is not a regular file.");
+    EXPECT_TRUE(CaptureHistory::load(history).records().empty());
+
+    std::filesystem::remove(settings);
+    test::writeText(settings, "{}");
+    std::filesystem::resize_file(settings, 1'000'001);
+    EXPECT_EQ(messageOf([&] { Preferences::load(settings); }),
+              settings.string() + ": The file is larger than 1 MB.");
 }
 
 TEST(PreferencesTest, SavesEveryKeyOptionalOnesOnlyWhenSetAndReadsThemBack) {

@@ -3,6 +3,7 @@
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/ReadLimits.h"
 #include "frames/Raster.h"
 #include "support/CaptureTestSupport.h"
 #include "support/TempDir.h"
@@ -56,7 +57,8 @@ TEST_F(ScreenshotInboxTest, PrepareMakesOnePendingItemAndIsHarmlessTwice) {
         << "the staging folder is gone";
     EXPECT_EQ(entriesOf(inbox.directory() / kID),
               (std::vector<std::string>{framedName, "source.png"}));
-    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png"), readFile(input));
+    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png", kMaxPngFileBytes),
+              readFile(input, kMaxPngFileBytes));
     EXPECT_EQ(Raster::load(record.output).width, 28);
 
     const auto item = inbox.item(kID);
@@ -118,10 +120,10 @@ TEST_F(ScreenshotInboxTest, SaveFindsAFreeNameAndMarksTheItemSaved) {
     const std::string base = "Screenshot 1-framed-0123456789abcdef";
     test::writeText(exportFolder / (base + ".png"), "taken");
     test::writeText(exportFolder / (base + "-1.png"), "taken");
-    const auto framedBytes = readFile(item.record.output);
+    const auto framedBytes = readFile(item.record.output, kMaxPngFileBytes);
     const auto saved = inbox.save(item, std::nullopt);
     EXPECT_EQ(saved.output, (exportFolder / (base + "-2.png")).string());
-    EXPECT_EQ(readFile(saved.output), framedBytes);
+    EXPECT_EQ(readFile(saved.output, kMaxPngFileBytes), framedBytes);
     EXPECT_EQ(test::readText(exportFolder / (base + ".png")), "taken");
     EXPECT_FALSE(std::filesystem::exists(inbox.directory() / kID));
     const auto stored = inbox.item(kID);
@@ -189,7 +191,7 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
     const auto record = inbox.prepare(input, kID, frame(1), exportFolder, control);
     EXPECT_EQ(record.frame, frames.assets[1].name + " \u00B7 Portrait") << "a square is portrait";
     auto item = *inbox.item(kID);
-    const auto source = readFile(inbox.directory() / kID / "source.png");
+    const auto source = readFile(inbox.directory() / kID / "source.png", kMaxPngFileBytes);
 
     const auto changed = inbox.changeFrame(item, frame(1));
     const auto name = std::filesystem::path(changed.record.output).filename().string();
@@ -197,7 +199,7 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
     EXPECT_EQ(name.size(), std::string("Screenshot-framed-0123456789abcdef-12345678.png").size());
     EXPECT_FALSE(std::filesystem::exists(record.output));
     EXPECT_TRUE(std::filesystem::exists(changed.record.output));
-    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png"), source);
+    EXPECT_EQ(readFile(inbox.directory() / kID / "source.png", kMaxPngFileBytes), source);
     EXPECT_EQ(*inbox.item(kID), changed);
     EXPECT_EQ(changed.record.date, record.date);
 
@@ -297,7 +299,7 @@ TEST_F(ScreenshotInboxTest, LongMultiByteNamesFitWhenPreparedAndSaved) {
     // Saved twice into one folder: the second copy's number still fits.
     std::filesystem::create_directories(exportFolder);
     writeExclusive(std::string("taken"), exportFolder / framedName);
-    const auto framedBytes = readFile(record.output);
+    const auto framedBytes = readFile(record.output, kMaxPngFileBytes);
     const auto saved = inbox.save(*inbox.item(kID), exportFolder);
     EXPECT_EQ(std::filesystem::path(saved.output).filename().string(),
               cyrillic.substr(0, 226) + "-framed-0123456789abcde-1.png");

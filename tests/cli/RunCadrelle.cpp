@@ -11,7 +11,8 @@ namespace {
 
 std::unique_ptr<QProcess> start(const std::vector<std::string>& arguments,
                                 const std::filesystem::path& folder,
-                                const std::filesystem::path& standardOutput = {}) {
+                                const std::filesystem::path& standardOutput = {},
+                                const std::function<void()>& inChild = {}) {
     QStringList list;
     for (const auto& argument : arguments) {
         list << QString::fromStdString(argument);
@@ -20,6 +21,9 @@ std::unique_ptr<QProcess> start(const std::vector<std::string>& arguments,
     process->setWorkingDirectory(QString::fromStdString(folder.string()));
     if (!standardOutput.empty()) {
         process->setStandardOutputFile(QString::fromStdString(standardOutput.string()));
+    }
+    if (inChild) {
+        process->setChildProcessModifier(inChild);
     }
     process->start(QStringLiteral(CADRELLE_EXECUTABLE), list);
     return process;
@@ -37,6 +41,11 @@ Outcome finish(QProcess& process) {
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::filesystem::path& standardOutput) {
     return finish(*start(arguments, folder, standardOutput));
+}
+
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::function<void()>& inChild) {
+    return finish(*start(arguments, folder, {}, inChild));
 }
 
 std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct Outcome {
 // With `standardOutput`, what it prints goes to that file instead of `out`.
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::filesystem::path& standardOutput = {});
+// The same, with `inChild` run in the new process just before the program
+// starts (to set resource limits, for example).
+Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const std::function<void()>& inChild);
 
 // Starts one `cadrelle` per argument list in `folder`, all at once, and waits
 // for every one of them.

@@ -85,6 +85,40 @@ TEST(FrameLibrary, AFailedInspectionWritesNothing) {
               "The frame needs a transparent screen opening at its center.");
     EXPECT_EQ(readText(home / "catalog.json"), before);
     EXPECT_EQ(home.entries().size(), 2u) << "only the first frame and the catalog";
+
+    // A file name that is not text cannot name a record: refused before any
+    // frame is copied, whether inspected alone or imported.
+    const auto latin1 = frameFile(sources, "Bad\xff Phone - Black.png", 4);
+    const std::string notText =
+        "The frame's file name is not valid UTF-8 text. Rename the file and try again.";
+    EXPECT_EQ(messageOf([&] { inspectFrame(latin1); }), notText);
+    EXPECT_EQ(messageOf([&] { library.importFiles({other, latin1}); }), notText);
+    EXPECT_EQ(readText(home / "catalog.json"), before);
+    EXPECT_EQ(home.entries().size(), 2u);
+    const FrameLibrary fresh{home / "Fresh"};
+    EXPECT_EQ(messageOf([&] { fresh.importFiles({latin1}); }), notText);
+    EXPECT_TRUE(home.entries("Fresh").empty());
+}
+
+TEST(FrameLibrary, CatalogsAndFramesThatAreNoFilesAreRefusedUnread) {
+    TempDir sources;
+    TempDir home;
+    const FrameLibrary library{home.path()};
+    std::filesystem::create_symlink("/dev/zero", home / "catalog.json");
+    EXPECT_EQ(messageOf([&] { library.importFiles({frameFile(sources, "Good.png", 0)}); }),
+              (home / "catalog.json").string() + ": This is not a regular file.");
+
+    // A shipped frame that is no file stops the merge before the catalog is written.
+    TempDir shippedDir;
+    const FrameLibrary shipped{shippedDir.path()};
+    shipped.importFiles({frameFile(sources, "Shipped.png", 1)});
+    const auto record = shipped.load().front();
+    std::filesystem::remove(shippedDir / record.file);
+    std::filesystem::create_symlink("/dev/zero", shippedDir / record.file);
+    const FrameLibrary fresh{home / "Fresh"};
+    EXPECT_EQ(messageOf([&] { fresh.installBundled(shipped); }),
+              (shippedDir / record.file).string() + ": This is not a regular file.");
+    EXPECT_TRUE(home.entries("Fresh").empty());
 }
 
 TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNames) {
@@ -92,7 +126,7 @@ TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNames) {
     const FrameLibrary library{home.path()};
     TempDir sources;
     library.importFiles({frameFile(sources, "Phone.png", 0)});
-    auto catalog = readJsonFile(home / "catalog.json");
+    auto catalog = readJsonFile<nlohmann::json>(home / "catalog.json", kMaxCatalogFileBytes);
     for (const std::string bad : {"../evil.png", "sub/x.png", ".hidden.png", ""}) {
         auto edited = catalog;
         edited[0]["file"] = bad;
@@ -102,7 +136,8 @@ TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNames) {
             << bad;
     }
     writeText(home / "catalog.json", "{not json");
-    EXPECT_THROW(library.load(), nlohmann::json::exception);
+    EXPECT_EQ(messageOf([&] { library.load(); }),
+              (home / "catalog.json").string() + ": " + kJsonFormatError);
 }
 
 TEST(FrameLibrary, InstallsShippedFramesAndRetiresOldOnes) {
@@ -161,6 +196,7 @@ TEST(FrameLibrary, InstallsShippedFramesAndRetiresOldOnes) {
     EXPECT_EQ(fresh.load().size(), 2u);
     writeText(shipped.directory / "retired.json", "[1,");
     const FrameLibrary untouched{home / "Untouched"};
-    EXPECT_THROW(untouched.installBundled(shipped), nlohmann::json::exception);
+    EXPECT_EQ(messageOf([&] { untouched.installBundled(shipped); }),
+              (shipped.directory / "retired.json").string() + ": " + kJsonFormatError);
     EXPECT_FALSE(std::filesystem::exists(untouched.directory));
 }

@@ -273,3 +273,36 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
 
     EXPECT_EQ(decodeMessage({}), kDamaged);
 }
+
+TEST(Raster, AnyAmountOfTextAndMetadataWithinTheSizeLimitIsAccepted) {
+    const RgbaImage image = patterned({0x112233FF, 0x44556680});
+    std::vector<std::uint8_t> chunks;
+    const auto add = [&chunks](const std::string& type, const std::string& keyword,
+                               std::span<const std::uint8_t> data) {
+        std::vector<std::uint8_t> body(keyword.begin(), keyword.end());
+        body.push_back(0);
+        body.insert(body.end(), data.begin(), data.end());
+        const auto chunk = pngChunk(type, body);
+        chunks.insert(chunks.end(), chunk.begin(), chunk.end());
+    };
+    // More text chunks than a decoder keeps by default...
+    for (int i = 0; i < 1500; ++i) {
+        const std::string text = "note " + std::to_string(i);
+        add("tEXt", "Comment",
+            std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    }
+    // ...more text than its caches hold, and a compressed text that inflates
+    // to more than any one chunk it allows.
+    const std::vector<std::uint8_t> page(15'000'000, 'x');
+    for (int i = 0; i < 5; ++i) {
+        add("tEXt", "Description", page);
+    }
+    std::vector<std::uint8_t> compressed = {0}; // compression method
+    const auto zeros = deflateBytes(std::vector<std::uint8_t>(20'000'000, 0), 9);
+    compressed.insert(compressed.end(), zeros.begin(), zeros.end());
+    add("zTXt", "Comment", compressed);
+
+    const auto png = withChunkAfterHeader(encodeTestPng(image), chunks);
+    ASSERT_LT(png.size(), 100'000'000u);
+    EXPECT_EQ(Raster::decode(png).pixels, premultipliedPixels(image));
+}

@@ -102,7 +102,7 @@ TEST(ShippedFrames, EveryCatalogRecordMatchesItsFile) {
     for (const FrameAsset& record : catalog) {
         SCOPED_TRACE(record.name);
         const auto path = shipped.directory / record.file;
-        const Bytes bytes = readFile(path);
+        const Bytes bytes = readFile(path, kMaxPngFileBytes);
         totalBytes += bytes.size();
         EXPECT_EQ(sha256(bytes), record.id);
         EXPECT_EQ(record.digest, record.id);
@@ -153,7 +153,7 @@ TEST(ShippedFrames, GeneratorDrawsEveryCommittedFrame) {
         ASSERT_NE(record, catalog.end());
         EXPECT_TRUE(matched.insert(record->id).second);
 
-        const Bytes committed = readFile(shipped.directory / record->file);
+        const Bytes committed = readFile(shipped.directory / record->file, kMaxPngFileBytes);
         EXPECT_EQ(sha256(committed), record->id);
         const QImage drawn = drawDevice(picture.design, picture.landscape);
         EXPECT_EQ(drawn.width(), record->pixelWidth);

@@ -103,7 +103,7 @@ std::vector<std::vector<std::uint8_t>> samplePackets(const test::MovieVideo& vid
 }
 
 QuickTimeBox readMoov(const std::filesystem::path& path) {
-    const Bytes file = readFile(path);
+    const Bytes file = readFile(path, kMaxPngFileBytes);
     std::size_t at = 0;
     while (at + 8 <= file.size()) {
         const std::size_t size = (std::size_t{file[at]} << 24) | (std::size_t{file[at + 1]} << 16) |
