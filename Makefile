@@ -21,7 +21,6 @@ demo: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
-	@$(MAKE) --no-print-directory test-tsan
 
 # The tests without widgets again, under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
