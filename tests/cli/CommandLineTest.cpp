@@ -21,12 +21,6 @@ void writeFrame(const fs::path& path, bool withOpening = true, std::uint32_t col
     writeTestPng(path, image);
 }
 
-void expectFailure(const Outcome& outcome, const std::string& message) {
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "Error: " + message + "\n");
-    EXPECT_EQ(outcome.out, "");
-}
-
 } // namespace
 
 TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {

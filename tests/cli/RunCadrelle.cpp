@@ -1,5 +1,7 @@
 #include "RunCadrelle.h"
 
+#include <gtest/gtest.h>
+
 #include <QProcess>
 #include <QStringList>
 
@@ -41,6 +43,12 @@ Outcome finish(QProcess& process) {
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::filesystem::path& standardOutput) {
     return finish(*start(arguments, folder, standardOutput));
+}
+
+void expectFailure(const Outcome& outcome, const std::string& message) {
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "Error: " + message + "\n");
+    EXPECT_EQ(outcome.out, "");
 }
 
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,

@@ -14,6 +14,10 @@ struct Outcome {
     std::string err;
 };
 
+// Checks that a run failed the way the user is told: status 1, nothing on
+// standard output, "Error: " + `message` on standard error.
+void expectFailure(const Outcome& outcome, const std::string& message);
+
 // Runs the built `cadrelle` with the arguments in `folder` and waits for it.
 // With `standardOutput`, what it prints goes to that file instead of `out`.
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
