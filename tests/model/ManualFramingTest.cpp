@@ -17,11 +17,11 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
                                          "existing screenshots and recordings.");
         EXPECT_FALSE(model->isWorking());
     }
+    std::vector<std::string> statuses;
     const auto model = makeSetUpModel(false);
     const auto shot = dir / "opened" / "shot.png";
     writeScreenshot(shot, 20, 30);
     makeMp4(dir / "opened" / "clip.mp4", Mp4Spec{});
-    std::vector<std::string> statuses;
     QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
                      [&] { statuses.push_back(model->exportStatus().value_or("none")); });
 
@@ -48,11 +48,11 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
 }
 
 TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {
+    std::vector<std::string> statuses;
     const auto model = makeSetUpModel(false);
     Mp4Spec longer;
     longer.frames = 90;
     makeMp4(dir / "clip.mp4", longer);
-    std::vector<std::string> statuses;
     QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
                      [&] { statuses.push_back(model->exportStatus().value_or("none")); });
     model->frameManually({dir / "clip.mp4"});

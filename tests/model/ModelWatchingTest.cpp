@@ -33,6 +33,7 @@ TEST_F(ModelWatching, NewScreenshotsWaitInQuickAccessOrGoStraightToTheHistory) {
 }
 
 TEST_F(ModelWatching, ARestartWithdrawsTheOldRunsQuestionAndTheNewRunAsksAgain) {
+    std::vector<std::string> progress;
     const auto model = makeSetUpModel(false);
     makeMp4(input / "Simulator Screen Recording - 1.mp4", Mp4Spec{});
     ASSERT_TRUE(waitUntil([&] { return presenter->answer != nullptr; }));
@@ -45,7 +46,6 @@ TEST_F(ModelWatching, ARestartWithdrawsTheOldRunsQuestionAndTheNewRunAsksAgain) 
     EXPECT_FALSE(presenter->answer);
 
     // The new run settles the recording again and asks once more.
-    std::vector<std::string> progress;
     QObject::connect(model.get(), &AppModel::watchExportStatusChanged, model.get(),
                      [&] { progress.push_back(model->watchExportStatus().value_or("none")); });
     ASSERT_TRUE(waitUntil([&] { return presenter->answer != nullptr; }));
