@@ -104,43 +104,6 @@ TEST(PreferencesTest, SavesEveryKeyOptionalOnesOnlyWhenSetAndReadsThemBack) {
         << "no temporary file is left";
 }
 
-// Gives a setting a value other than its default, one its key accepts.
-void change(std::string& field, const PreferenceKey&) {
-    field += "/changed";
-}
-void change(bool& field, const PreferenceKey&) {
-    field = !field;
-}
-void change(std::int64_t& field, const PreferenceKey& key) {
-    field = field == key.maximum ? key.minimum : key.maximum;
-}
-void change(std::optional<std::string>& field, const PreferenceKey&) {
-    field = "changed";
-}
-void change(std::optional<std::vector<std::uint8_t>>& field, const PreferenceKey&) {
-    field = std::vector<std::uint8_t>{0xFF, 0, '/'};
-}
-
-TEST(PreferencesTest, EveryKeyOfTheTableIsSavedReadBackAndNamedWhenMistyped) {
-    TempDir dir;
-    const auto file = dir / "settings.json";
-    std::set<std::string_view> names;
-    for (const auto& key : kPreferenceKeys) {
-        const std::string name(key.name);
-        EXPECT_TRUE(names.insert(key.name).second) << name << " is listed twice";
-        Preferences changed;
-        std::visit([&](auto member) { change(changed.*member, key); }, key.field);
-        ASSERT_NE(changed, Preferences()) << name;
-        changed.save(file);
-        EXPECT_TRUE(nlohmann::json::parse(test::readText(file)).contains(name)) << name;
-        EXPECT_EQ(Preferences::load(file), changed) << name;
-
-        test::writeText(file, "{\"" + name + "\": {}}");
-        EXPECT_EQ(test::messageOf([&] { Preferences::load(file); }),
-                  file.string() + ": The setting \"" + name + "\" has a value of the wrong type.");
-    }
-}
-
 CaptureRecord record(int number) {
     return CaptureRecord{"id" + std::to_string(number), number * 1.5,
                          "/in/" + std::to_string(number), "/out/" + std::to_string(number),
@@ -197,14 +160,6 @@ TEST(CaptureHistoryTest, CorruptFileLoadsEmptyAndWriteFailuresAreReported) {
     EXPECT_EQ(message->rfind("Capture saved, but history couldn't be updated: ", 0), 0u)
         << *message;
     EXPECT_EQ(history.records().size(), 1u);
-}
-
-TEST(WatchConfigurationTest, JournalNameHashesFoldersAndAllPngFlag) {
-    EXPECT_EQ(journalFileName("/in", "/out", true),
-              sha256(std::span<const std::uint8_t>(
-                  reinterpret_cast<const std::uint8_t*>("/in/outtrue"), 11)) +
-                  ".json");
-    EXPECT_NE(journalFileName("/in", "/out", true), journalFileName("/in", "/out", false));
 }
 
 } // namespace
