@@ -6,6 +6,7 @@
 #include "core/AppError.h"
 #include "core/ParallelFor.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -96,7 +97,7 @@ CompressedStrip compressStrip(const StripLayout& layout, std::size_t index,
     }
     CompressedStrip strip;
     strip.length = filtered.size();
-    strip.adler = adler32_z(1, filtered.data(), filtered.size());
+    strip.adler = libdeflate_adler32(1, filtered.data(), filtered.size());
     strip.deflated = deflateStrip(filtered, index + 1 == layout.strips);
     return strip;
 }
