@@ -1,3 +1,4 @@
+#include "ArtworkApplication.h"
 #include "ArtworkOutput.h"
 #include "ScreenshotArtwork.h"
 #include "ShippedDevices.h"
@@ -7,8 +8,6 @@
 #include "frames/InspectFrame.h"
 #include "frames/SpngContext.h"
 #include "support/TempDir.h"
-
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -62,10 +61,7 @@ std::size_t commonWriterSize(const Raster& raster) {
 // A framed screenshot, whether flat interface, photos or a grainy gradient
 // wallpaper, is no larger than what a common writer makes of it at level 7.
 TEST(SampleArtwork, FramedScreenshotsAreNoLargerThanACommonWritersPngs) {
-    static int argc = 1;
-    static char name[] = "tools_tests";
-    static char* argv[] = {name, nullptr};
-    const QGuiApplication application(argc, argv); // text needs fonts
+    const test::ArtworkApplication application;
     test::TempDir dir;
     const FramePicture picture = sampleFramePicture();
     const auto framePath = dir / picture.fileName;
