@@ -11,6 +11,7 @@ set(CMAKE_AUTOMOC ON)
 
 pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
 pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
                   libavformat libavcodec libavutil libswscale libswresample)
 pkg_check_modules(X265 IMPORTED_TARGET x265)

@@ -3,7 +3,7 @@
 //
 //   make-samples demo DIRECTORY
 //   make-samples bench DIRECTORY
-//   make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED]
+//   make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED [flat|photo|noise]]
 //   make-samples recording WIDTH HEIGHT MP4_PATH
 
 #include "ArtworkOutput.h"
@@ -28,8 +28,9 @@ namespace {
 using namespace cadrelle;
 using namespace cadrelle::artwork;
 
-void writeScreenshot(QSize size, std::uint32_t seed, const std::filesystem::path& path) {
-    const QImage screenshot = drawScreenshot(size, seed);
+void writeScreenshot(QSize size, std::uint32_t seed, const std::filesystem::path& path,
+                     ScreenshotKind kind = ScreenshotKind::photo) {
+    const QImage screenshot = drawScreenshot(size, seed, kind);
     if (!screenshot.save(QString::fromStdString(path.string()), "PNG")) {
         throw AppError("Unable to write " + path.string());
     }
@@ -63,11 +64,13 @@ int run(const std::vector<std::string>& arguments) {
             directory / (mode == "demo" ? "sample-screenshot.png" : "benchmark-screenshot.png"));
         return 0;
     }
-    if (mode == "screenshot" && (arguments.size() == 4 || arguments.size() == 5)) {
+    const auto kind = arguments.size() == 6 ? screenshotKindNamed(arguments[5])
+                                            : std::optional(ScreenshotKind::photo);
+    if (mode == "screenshot" && arguments.size() >= 4 && arguments.size() <= 6 && kind) {
         const QSize size(std::stoi(arguments[1]), std::stoi(arguments[2]));
         const auto seed =
-            arguments.size() == 5 ? static_cast<std::uint32_t>(std::stoul(arguments[4])) : 1u;
-        writeScreenshot(size, seed, arguments[3]);
+            arguments.size() >= 5 ? static_cast<std::uint32_t>(std::stoul(arguments[4])) : 1u;
+        writeScreenshot(size, seed, arguments[3], *kind);
         return 0;
     }
     if (mode == "recording" && arguments.size() == 4) {
@@ -78,7 +81,7 @@ int run(const std::vector<std::string>& arguments) {
     }
     std::cerr << "usage: make-samples demo DIRECTORY\n"
                  "       make-samples bench DIRECTORY\n"
-                 "       make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED]\n"
+                 "       make-samples screenshot WIDTH HEIGHT PNG_PATH [SEED [flat|photo|noise]]\n"
                  "       make-samples recording WIDTH HEIGHT MP4_PATH\n";
     return 2;
 }

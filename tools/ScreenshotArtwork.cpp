@@ -148,6 +148,38 @@ void drawPhoto(QPainter& painter, const QRectF& area, double radius, Random& ran
     painter.restore();
 }
 
+// A flat card in place of a photo: one solid colour (flat kind) or a
+// translucent white panel over the wallpaper (noise kind).
+void drawPanel(QPainter& painter, const QRectF& area, double radius, ScreenshotKind kind,
+               Random& random) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kind == ScreenshotKind::flat ? QColor::fromHsv(random.below(360), 110, 235)
+                                                  : QColor(255, 255, 255, 90));
+    painter.drawRoundedRect(area, radius, radius);
+}
+
+// A full-screen wallpaper of soft colour blobs, the kind of smooth gradient
+// that shows banding unless it carries fine grain.
+void drawWallpaper(QImage& image, Random& random) {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(image.rect());
+    const int hue = random.below(360);
+    painter.fillRect(area, QColor::fromHsv(hue, 70, 235));
+    painter.setPen(Qt::NoPen);
+    for (int blob = 0; blob < 6; ++blob) {
+        const QPointF centre(area.width() * random.uniform(0, 1),
+                             area.height() * random.uniform(0, 1));
+        const double radius = area.height() * random.uniform(0.25, 0.6);
+        QRadialGradient glow(centre, radius);
+        const QColor colour = QColor::fromHsv((hue + random.below(160)) % 360, 140, 240);
+        glow.setColorAt(0, colour);
+        glow.setColorAt(1, QColor(colour.red(), colour.green(), colour.blue(), 0));
+        painter.setBrush(glow);
+        painter.drawEllipse(centre, radius, radius);
+    }
+}
+
 void drawStatusBar(QPainter& painter, double width, double s) {
     painter.setPen(QColor(0, 0, 0));
     painter.setFont(font(17 * s, QFont::DemiBold));
@@ -196,9 +228,26 @@ void drawTabBar(QPainter& painter, double width, double height, double s, Random
 
 } // namespace
 
-QImage drawScreenshot(QSize size, std::uint32_t seed) {
+std::optional<ScreenshotKind> screenshotKindNamed(const std::string& name) {
+    if (name == "flat") {
+        return ScreenshotKind::flat;
+    }
+    if (name == "photo") {
+        return ScreenshotKind::photo;
+    }
+    if (name == "noise") {
+        return ScreenshotKind::noise;
+    }
+    return std::nullopt;
+}
+
+QImage drawScreenshot(QSize size, std::uint32_t seed, ScreenshotKind kind) {
     Random random(seed);
     QImage image(size, QImage::Format_RGB32);
+    if (kind == ScreenshotKind::noise) {
+        drawWallpaper(image, random);
+        addGrain(image, {image.rect(), 0}, random, 4);
+    }
     const double width = size.width();
     const double height = size.height();
     const int shortSide = std::min(size.width(), size.height());
@@ -211,10 +260,14 @@ QImage drawScreenshot(QSize size, std::uint32_t seed) {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        QLinearGradient background(0, 0, 0, height);
-        background.setColorAt(0, QColor(255, 255, 255));
-        background.setColorAt(1, QColor(236, 236, 242));
-        painter.fillRect(image.rect(), background);
+        if (kind == ScreenshotKind::flat) {
+            painter.fillRect(image.rect(), QColor(242, 242, 247));
+        } else if (kind == ScreenshotKind::photo) {
+            QLinearGradient background(0, 0, 0, height);
+            background.setColorAt(0, QColor(255, 255, 255));
+            background.setColorAt(1, QColor(236, 236, 242));
+            painter.fillRect(image.rect(), background);
+        }
 
         drawStatusBar(painter, width, s);
         const double margin = 16 * s;
@@ -238,8 +291,15 @@ QImage drawScreenshot(QSize size, std::uint32_t seed) {
 
         double y = 160 * s;
         const QRectF hero(margin, y, width - 2 * margin, std::min(260 * s, height * 0.25));
-        drawPhoto(painter, hero, 14 * s, random);
-        photos.push_back({hero.toRect(), static_cast<int>(14 * s)});
+        const auto picture = [&](const QRectF& rect, double radius) {
+            if (kind == ScreenshotKind::photo) {
+                drawPhoto(painter, rect, radius, random);
+                photos.push_back({rect.toRect(), static_cast<int>(radius)});
+            } else {
+                drawPanel(painter, rect, radius, kind, random);
+            }
+        };
+        picture(hero, 14 * s);
         painter.setPen(Qt::white);
         painter.setFont(font(22 * s, QFont::Bold));
         painter.drawText(hero.adjusted(16 * s, 0, -16 * s, -16 * s),
@@ -252,8 +312,7 @@ QImage drawScreenshot(QSize size, std::uint32_t seed) {
         for (int row = 0; row < 2; ++row) {
             for (int column = 0; column < columns; ++column) {
                 const QRectF rect(margin + column * (tile + gap), y, tile, tile);
-                drawPhoto(painter, rect, 4 * s, random);
-                photos.push_back({rect.toRect(), static_cast<int>(4 * s)});
+                picture(rect, 4 * s);
             }
             y += tile + gap;
         }

@@ -6,7 +6,6 @@
 #include "core/FileIO.h"
 
 #include <cstring>
-#include <new>
 
 namespace cadrelle {
 
@@ -75,18 +74,11 @@ void render(const Raster& screenshot, const std::filesystem::path& output,
                        ". Choose a matching frame or orientation.");
     }
 
-    // The framed image is composed and encoded row by row: one row buffer
-    // instead of a whole canvas.
-    std::vector<std::uint8_t> row;
-    try {
-        row.resize(static_cast<std::size_t>(frame.image().width) * 4);
-    } catch (const std::bad_alloc&) {
-        throw AppError("Not enough memory to create the image.");
-    }
-    const auto png = encodePng(frame.image().width, frame.image().height, [&](std::int64_t y) {
-        composeRow(screenshot, frame, y, row.data());
-        return row.data();
-    });
+    // The framed image is composed and encoded row by row, strip by strip on
+    // all cores: a few rows per thread instead of a whole canvas.
+    const auto png = encodePng(
+        frame.image().width, frame.image().height,
+        [&](std::int64_t y, std::uint8_t* row) { composeRow(screenshot, frame, y, row); });
     writeExclusive(png, output);
 }
 

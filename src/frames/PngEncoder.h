@@ -2,6 +2,7 @@
 
 #include "frames/Raster.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -10,17 +11,23 @@ namespace cadrelle {
 
 // Encodes a premultiplied RGBA raster as a PNG in memory: 8-bit RGBA with
 // straight (not premultiplied) alpha and an sRGB chunk. The output depends only
-// on the pixels, so the same raster always gives the same bytes. Throws
-// "Unable to create PNG data." or "Unable to finish the PNG.".
+// on the pixels, so the same raster always gives the same bytes, whatever the
+// number of threads. Throws "Unable to create PNG data." or "Unable to finish
+// the PNG.".
 std::vector<std::uint8_t> encodePng(const Raster& raster);
 
-// Gives row `y` of an image as premultiplied RGBA8, 4 × width bytes, valid
-// until the next call.
-using PremultipliedRowSource = std::function<const std::uint8_t*(std::int64_t y)>;
+// Writes row `y` of an image as premultiplied RGBA8, 4 × width bytes, to
+// `row`. Called from several threads at once, for rows in any order, and
+// for some rows more than once, so it must give the same bytes every time.
+using PremultipliedRowSource = std::function<void(std::int64_t y, std::uint8_t* row)>;
 
-// The same encoding for an image produced row by row, top to bottom, so that
-// a composite never needs a whole canvas in memory.
+// The same encoding for an image produced row by row, so that a composite
+// never needs a whole canvas in memory. The image is cut into strips of rows
+// that are filtered and compressed on up to `threads` threads (0: one per
+// available core) into one zlib stream; the strips do not depend on the
+// number of threads, nor therefore do the bytes.
 std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
-                                    const PremultipliedRowSource& rowSource);
+                                    const PremultipliedRowSource& rowSource,
+                                    std::size_t threads = 0);
 
 } // namespace cadrelle

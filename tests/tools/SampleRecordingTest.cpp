@@ -1,9 +1,8 @@
 #include "SampleRecording.h"
+#include "ArtworkApplication.h"
 
-#include "support/TempDir.h"
 #include "capture/CaptureDimensions.h"
-
-#include <QGuiApplication>
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +11,7 @@ using namespace cadrelle;
 // The demo frames the sample recording, so it must pass the program's own
 // recording checks.
 TEST(SampleArtwork, TheSampleRecordingIsAValidRecording) {
-    static int argc = 1;
-    static char name[] = "tools_tests";
-    static char* argv[] = {name, nullptr};
-    const QGuiApplication application(argc, argv); // text needs fonts
+    const test::ArtworkApplication application;
     test::TempDir dir;
     const auto path = dir / "Simulator Screen Recording - Sample.mp4";
     artwork::writeSampleRecording(QSize(120, 208), 0.5, path);

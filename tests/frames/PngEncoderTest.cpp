@@ -1,0 +1,188 @@
+#include "frames/PngEncoder.h"
+#include "core/AppError.h"
+#include "support/CoreApplication.h"
+#include "support/Messages.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+using namespace cadrelle;
+
+namespace {
+
+// A premultiplied picture like a framed screenshot: a flat bezel with
+// rounded, anti-aliased transparent corners around a screen of smooth colour
+// with fine grain, translucent panels and dark marks like text.
+Raster drawFramedPicture(std::int64_t width, std::int64_t height) {
+    Raster raster{width, height,
+                  std::vector<std::uint8_t>(static_cast<std::size_t>(width * height * 4))};
+    std::uint32_t random = 2868;
+    const auto grain = [&random](int spread) {
+        random ^= random << 13;
+        random ^= random >> 17;
+        random ^= random << 5;
+        return static_cast<int>(random % static_cast<std::uint32_t>(2 * spread + 1)) - spread;
+    };
+    const std::int64_t border = std::max<std::int64_t>(2, std::min(width, height) / 25);
+    const double radius = static_cast<double>(border) * 3;
+    for (std::int64_t y = 0; y < height; ++y) {
+        for (std::int64_t x = 0; x < width; ++x) {
+            // Distance outside the rounded outline, for the corners' alpha.
+            const double dx = std::max({radius - static_cast<double>(x),
+                                        static_cast<double>(x) - (width - 1 - radius), 0.0});
+            const double dy = std::max({radius - static_cast<double>(y),
+                                        static_cast<double>(y) - (height - 1 - radius), 0.0});
+            const double outside = std::sqrt(dx * dx + dy * dy) - radius;
+            const int alpha =
+                std::clamp(static_cast<int>(std::lround((0.5 - outside) * 255)), 0, 255);
+            int rgb[3] = {32, 36, 40};
+            const bool screen =
+                x >= border && y >= border && x < width - border && y < height - border;
+            if (screen && (y / 100) % 2 == 0) {
+                // A photo or wallpaper: smooth colour with fine grain.
+                const int luma = grain(4);
+                const int tint = grain(2);
+                rgb[0] = static_cast<int>(150 + 60 * std::sin(x / 97.0)) + luma + tint;
+                rgb[1] = static_cast<int>(170 + 50 * std::cos(y / 131.0)) + luma;
+                rgb[2] = static_cast<int>(200 + 40 * std::sin((x + y) / 173.0)) + luma - tint;
+            } else if (screen) {
+                // Interface: a flat background, rows of dark marks like text.
+                const bool text = (y % 25) > 8 && (y % 25) < 20 && (x / 4 + y / 3) % 5 < 2 &&
+                                  x % (width / 2) > 30;
+                rgb[0] = rgb[1] = rgb[2] = text ? 20 : 242;
+            }
+            std::uint8_t* p = raster.pixels.data() + (y * width + x) * 4;
+            for (int c = 0; c < 3; ++c) {
+                p[c] = static_cast<std::uint8_t>((std::clamp(rgb[c], 0, 255) * alpha + 127) / 255);
+            }
+            p[3] = static_cast<std::uint8_t>(alpha);
+        }
+    }
+    return raster;
+}
+
+std::vector<std::uint8_t> encodeWithThreads(const Raster& raster, std::size_t threads) {
+    const auto rowBytes = static_cast<std::size_t>(raster.width) * 4;
+    return encodePng(
+        raster.width, raster.height,
+        [&](std::int64_t y, std::uint8_t* row) {
+            std::memcpy(row, raster.pixels.data() + static_cast<std::size_t>(y) * rowBytes,
+                        rowBytes);
+        },
+        threads);
+}
+
+std::uint32_t bigEndian(const std::uint8_t* bytes) {
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+           std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+struct Chunks {
+    std::vector<std::string> types;
+    std::vector<std::uint8_t> imageData; // all IDAT data, in order
+};
+
+// Splits a PNG into chunks, checking the signature and every CRC.
+Chunks readChunks(const std::vector<std::uint8_t>& png) {
+    const std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Chunks chunks;
+    EXPECT_EQ(std::memcmp(png.data(), signature, 8), 0);
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const std::size_t length = bigEndian(png.data() + at);
+        const std::uint8_t* type = png.data() + at + 4;
+        EXPECT_LE(at + 12 + length, png.size());
+        EXPECT_EQ(crc32_z(0, type, length + 4), bigEndian(type + 4 + length));
+        chunks.types.emplace_back(type, type + 4);
+        if (chunks.types.back() == "IDAT") {
+            chunks.imageData.insert(chunks.imageData.end(), type + 4, type + 4 + length);
+        }
+        at += 12 + length;
+    }
+    EXPECT_EQ(at, png.size());
+    return chunks;
+}
+
+} // namespace
+
+// The image is compressed in strips of rows on worker threads; the strips
+// must not depend on the number of threads, and every shape must come back
+// exactly: strips of hundreds of rows, strips of a few wide rows, and a
+// narrow image that is a single strip.
+TEST(PngEncoder, GivesTheSameBytesWithAnyNumberOfThreadsAndDecodesToThePixels) {
+    test::ensureCoreApplication();
+    for (const auto& [width, height] :
+         {std::pair<std::int64_t, std::int64_t>{400, 1800}, {6000, 200}, {8, 3000}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        const Raster raster = drawFramedPicture(width, height);
+        const auto png = encodeWithThreads(raster, 1);
+        for (const std::size_t threads : {2, 3, 8, 0}) {
+            EXPECT_EQ(encodeWithThreads(raster, threads), png) << threads << " threads";
+        }
+        EXPECT_EQ(encodePng(raster), png) << "the same pixels give the same bytes every time";
+        EXPECT_EQ(Raster::decode(png).pixels, raster.pixels);
+    }
+}
+
+// One zlib stream across all IDAT chunks: a strict inflate consumes every
+// byte, ends exactly at the end of the data and finds the Adler-32 right.
+TEST(PngEncoder, WritesOneCompleteZlibStreamInConsecutiveImageDataChunks) {
+    test::ensureCoreApplication();
+    const Raster raster = drawFramedPicture(360, 1200);
+    const auto png = encodeWithThreads(raster, 4);
+    const Chunks chunks = readChunks(png);
+    ASSERT_GE(chunks.types.size(), 4u);
+    EXPECT_EQ(chunks.types.front(), "IHDR");
+    EXPECT_EQ(chunks.types[1], "sRGB");
+    EXPECT_EQ(chunks.types.back(), "IEND");
+    const auto firstData = std::find(chunks.types.begin(), chunks.types.end(), "IDAT");
+    const auto dataEnd = std::find(firstData, chunks.types.end(), "IEND");
+    EXPECT_GT(dataEnd - firstData, 1) << "the strips are meant to be separate chunks";
+    EXPECT_EQ(std::count(chunks.types.begin(), chunks.types.end(), "IDAT"), dataEnd - firstData)
+        << "image data chunks must follow one another";
+
+    const std::size_t expected = static_cast<std::size_t>(raster.height) * (1 + 360 * 4);
+    std::vector<std::uint8_t> rows(expected + 1);
+    z_stream z{};
+    ASSERT_EQ(inflateInit(&z), Z_OK);
+    z.next_in = const_cast<Bytef*>(chunks.imageData.data());
+    z.avail_in = static_cast<uInt>(chunks.imageData.size());
+    z.next_out = rows.data();
+    z.avail_out = static_cast<uInt>(rows.size());
+    EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END) << (z.msg != nullptr ? z.msg : "");
+    EXPECT_EQ(z.avail_in, 0u) << "nothing may follow the stream";
+    EXPECT_EQ(z.total_out, expected);
+    inflateEnd(&z);
+    const std::uint8_t* trailer = chunks.imageData.data() + chunks.imageData.size() - 4;
+    EXPECT_EQ(bigEndian(trailer), adler32_z(1, rows.data(), expected));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(raster.height); ++y) {
+        ASSERT_LE(rows[y * (1 + 360 * 4)], 4) << "filter type of row " << y;
+    }
+}
+
+// An error while making a row on a worker thread reaches the caller.
+TEST(PngEncoder, ReportsAFailingRowFromAnyThread) {
+    test::ensureCoreApplication();
+    const Raster raster = drawFramedPicture(360, 1200);
+    for (const std::int64_t failing : {0, 700, 1199}) {
+        const auto message = test::messageOf([&] {
+            encodePng(
+                360, 1200,
+                [&](std::int64_t y, std::uint8_t* row) {
+                    if (y == failing) {
+                        throw AppError("Unable to create the framed image.");
+                    }
+                    std::memcpy(row, raster.pixels.data() + y * 360 * 4, 360 * 4);
+                },
+                4);
+        });
+        EXPECT_EQ(message, "Unable to create the framed image.") << "row " << failing;
+    }
+    EXPECT_EQ(test::messageOf([] { encodePng(0, 10, [](std::int64_t, std::uint8_t*) {}); }),
+              "Unable to create PNG data.");
+}
