@@ -20,54 +20,69 @@ ScreenOpening screenOpening(const Raster& raster) {
         raster.pixels.size() != static_cast<std::size_t>(w * h * 4)) {
         throw AppError("Unable to read image pixels.");
     }
-    const std::int64_t seed = (h / 2) * w + w / 2;
-    if (raster.alphaAt(seed) >= kTransparentBelow) {
+    if (raster.alphaAt((h / 2) * w + w / 2) >= kTransparentBelow) {
         throw AppError("The frame needs a transparent screen opening at its center.");
     }
 
     ScreenOpening opening;
     opening.mask.assign(static_cast<std::size_t>(w * h), 0);
-    auto& mask = opening.mask;
-    const std::uint8_t* pixels = raster.pixels.data();
+    std::uint8_t* const mask = opening.mask.data();
+    const std::uint8_t* const pixels = raster.pixels.data();
+    const auto open = [&](std::int64_t index) {
+        return mask[index] == 0 && pixels[index * 4 + 3] < kTransparentBelow;
+    };
 
-    // Breadth-first fill; the queue only grows and is visited by index, so
-    // every pixel is looked at a bounded number of times. Room for every pixel
-    // is reserved up front: the queue never has to be copied to grow, and
-    // only the part actually filled takes memory.
-    std::vector<std::uint32_t> queue;
-    queue.reserve(static_cast<std::size_t>(w * h));
-    queue.push_back(static_cast<std::uint32_t>(seed));
-    mask[static_cast<std::size_t>(seed)] = 255;
+    // Span fill: each popped seed grows into the whole run of open pixels on
+    // its row, which is marked at once; the rows above and below that run
+    // then give one seed per run of open pixels they hold. Rows are read
+    // left to right, so the fill walks memory in order instead of jumping a
+    // row at every step, and each pixel is marked exactly once.
+    struct Seed {
+        std::int64_t x;
+        std::int64_t y;
+    };
+    std::vector<Seed> seeds{{w / 2, h / 2}};
+    std::int64_t visited = 0;
     std::int64_t minX = w, maxX = 0, minY = h, maxY = 0;
-
-    for (std::size_t next = 0; next < queue.size(); ++next) {
-        // Indices and sides fit in 32 bits (at most 24,000,000 pixels), and
-        // 32-bit division is markedly cheaper than 64-bit on this hot path.
-        const std::uint32_t index = queue[next];
-        const auto row = index / static_cast<std::uint32_t>(w);
-        const std::int64_t p = index;
-        const std::int64_t y = row;
-        const std::int64_t x = index - row * static_cast<std::uint32_t>(w);
-        // The ring test comes before the neighbours, so no neighbour index
-        // ever falls outside the image.
-        if (x < 1 || y < 1 || x >= w - 1 || y >= h - 1) {
+    const auto seedRuns = [&](std::int64_t y, std::int64_t from, std::int64_t to) {
+        const std::int64_t row = y * w;
+        for (std::int64_t x = from; x <= to; ++x) {
+            if (open(row + x) && (x == from || !open(row + x - 1))) {
+                seeds.push_back({x, y});
+            }
+        }
+    };
+    while (!seeds.empty()) {
+        const Seed seed = seeds.back();
+        seeds.pop_back();
+        const std::int64_t row = seed.y * w;
+        if (!open(row + seed.x)) {
+            continue; // reached through another run meanwhile
+        }
+        std::int64_t left = seed.x;
+        while (left > 0 && open(row + left - 1)) {
+            --left;
+        }
+        std::int64_t right = seed.x;
+        while (right < w - 1 && open(row + right + 1)) {
+            ++right;
+        }
+        // An opening that touches the outermost ring of pixels is not
+        // closed by the device's body.
+        if (left < 1 || right >= w - 1 || seed.y < 1 || seed.y >= h - 1) {
             throw AppError("The transparent screen is open to the image edge. Choose a complete "
                            "front-facing frame.");
         }
-        minX = std::min(minX, x);
-        maxX = std::max(maxX, x);
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
-        for (const std::int64_t neighbour : {p - 1, p + 1, p - w, p + w}) {
-            const auto at = static_cast<std::size_t>(neighbour);
-            if (mask[at] == 0 && pixels[at * 4 + 3] < kTransparentBelow) {
-                mask[at] = 255;
-                queue.push_back(static_cast<std::uint32_t>(neighbour));
-            }
-        }
+        std::fill(mask + row + left, mask + row + right + 1, std::uint8_t{255});
+        visited += right - left + 1;
+        minX = std::min(minX, left);
+        maxX = std::max(maxX, right);
+        minY = std::min(minY, seed.y);
+        maxY = std::max(maxY, seed.y);
+        seedRuns(seed.y - 1, left, right);
+        seedRuns(seed.y + 1, left, right);
     }
 
-    const auto visited = static_cast<std::int64_t>(queue.size());
     if (visited <= (w * h) / 5) {
         throw AppError("The transparent opening is too small to be a device screen.");
     }
