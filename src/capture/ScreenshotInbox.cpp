@@ -71,6 +71,10 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
 }
 
 void ScreenshotInbox::store(const PendingScreenshot& item) const {
+    // The id comes from an item file when the item was read back; checked
+    // here it cannot name a file outside the inbox, nor can save() then
+    // remove a folder outside it.
+    requireValidID(item.record.id);
     createDirectories(directory_);
     const nlohmann::json json = item;
     writeJsonFile(json, directory_ / (item.record.id + ".json"));

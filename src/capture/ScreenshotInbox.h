@@ -29,7 +29,8 @@ public:
     // "Invalid screenshot identifier." for an id that is not hexadecimal
     // digits and "-".
     std::optional<PendingScreenshot> item(const std::string& id) const;
-    // Writes the item file atomically.
+    // Writes the item file atomically; an invalid record id fails as in
+    // item().
     void store(const PendingScreenshot& item) const;
     // Frames `input` into `frame` as a new pending item `id` and returns its
     // record; an id that already has an item file returns that record.

@@ -184,6 +184,30 @@ TEST_F(ScreenshotInboxTest, PendingListsReadableItemsOldestFirst) {
     EXPECT_ANY_THROW(inbox.item("ff"));
 }
 
+TEST_F(ScreenshotInboxTest, AnItemFileCannotNameFilesOutsideTheInbox) {
+    inbox.prepare(screenshot("Screenshot 1.png"), kID, frame(0), exportFolder, control);
+    std::filesystem::create_directories(exportFolder);
+    test::writeText(dir / "settings.json", "{}");
+    const auto itemFile = inbox.directory() / (kID + ".json");
+    auto json = nlohmann::json::parse(test::readText(itemFile));
+    json["record"]["id"] = "..";
+    test::writeText(itemFile, json.dump());
+
+    // Saving would remove "<inbox>/<id>", here the folder holding the inbox.
+    const auto items = inbox.pending();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(messageOf([&] { inbox.save(items[0], std::nullopt); }),
+              "Invalid screenshot identifier.");
+    EXPECT_TRUE(std::filesystem::exists(dir / "settings.json"));
+    EXPECT_EQ(entriesOf(inbox.directory()), (std::vector<std::string>{kID, kID + ".json"}));
+    EXPECT_TRUE(entriesOf(exportFolder).empty()) << "the saved copy is taken back";
+
+    auto escaping = items[0];
+    escaping.record.id = "../escaped";
+    EXPECT_EQ(messageOf([&] { inbox.store(escaping); }), "Invalid screenshot identifier.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "escaped.json"));
+}
+
 TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) {
     const auto input = screenshot("Screenshot 1.png", 24, 24);
     const auto record = inbox.prepare(input, kID, frame(1), exportFolder, control);
