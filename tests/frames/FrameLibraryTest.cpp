@@ -105,6 +105,29 @@ TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNames) {
     EXPECT_THROW(library.load(), nlohmann::json::exception);
 }
 
+TEST(FrameLibrary, RefusesCatalogsWithSizesThatAreNotWholeNumbers) {
+    TempDir home;
+    const FrameLibrary library{home.path()};
+    TempDir sources;
+    library.importFiles({frameFile(sources, "Phone.png", 0)});
+    const auto catalog = readJsonFile(home / "catalog.json");
+    const auto loadWith = [&](const char* key, const nlohmann::json& value) {
+        auto edited = catalog;
+        edited[0][key] = value;
+        writeJsonFile(edited, home / "catalog.json");
+        return library.load();
+    };
+    EXPECT_EQ(loadWith("pixelWidth", 40.0).at(0).pixelWidth, 40) << "a whole number is taken";
+    for (const nlohmann::json& bad :
+         {nlohmann::json(1e20), nlohmann::json(-1.5e19), nlohmann::json(2.5),
+          nlohmann::json(18446744073709551615u), nlohmann::json(true)}) {
+        EXPECT_THROW(loadWith("pixelWidth", bad), nlohmann::json::exception) << bad;
+    }
+    auto screen = catalog[0]["screen"];
+    screen["x"] = -1e300;
+    EXPECT_THROW(loadWith("screen", screen), nlohmann::json::exception);
+}
+
 TEST(FrameLibrary, InstallsShippedFramesAndRetiresOldOnes) {
     TempDir sources;
     TempDir shippedDir;
