@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes, as a frame library's "catalog.json", to
+// FrameLibrary::load. A damaged catalog must fail with an AppError or a JSON
+// error; a catalog that loads names only plain files in its folder, and
+// rewriting it the way an import does (sorted by frame key) keeps every
+// record.
+#include "JsonFuzzing.h"
+
+#include "frames/FrameLibrary.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+using namespace cadrelle;
+
+namespace {
+
+bool sameRecords(std::vector<FrameAsset> a, std::vector<FrameAsset> b) {
+    const auto byID = [](const FrameAsset& x, const FrameAsset& y) { return x.id < y.id; };
+    std::stable_sort(a.begin(), a.end(), byID);
+    std::stable_sort(b.begin(), b.end(), byID);
+    return a == b;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FrameLibrary library{fuzz::scratchFolder() / "Frames"};
+    fuzz::writeInput(library.directory / "catalog.json", data, size);
+    const auto frames = fuzz::readOrReject([] { return library.load(); });
+    if (!frames) {
+        return 0;
+    }
+    for (const auto& frame : *frames) {
+        if (frame.file.empty() || frame.file.find('/') != std::string::npos ||
+            frame.file[0] == '.') {
+            fuzz::finding("the catalog names a file outside its folder: " + frame.file);
+        }
+    }
+    // Importing no new files rewrites the whole catalog in sorted order.
+    const auto sorted =
+        fuzz::mustSucceed("rewriting the catalog", [] { return library.importFiles({}); });
+    const auto again = fuzz::readOrReject([] { return library.load(); });
+    if (!again || *again != sorted || !sameRecords(sorted, *frames)) {
+        fuzz::finding("the rewritten catalog reads back differently");
+    }
+    return 0;
+}
