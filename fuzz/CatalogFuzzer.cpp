@@ -10,16 +10,25 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 using namespace cadrelle;
 
 namespace {
 
-bool sameRecords(std::vector<FrameAsset> a, std::vector<FrameAsset> b) {
-    const auto byID = [](const FrameAsset& x, const FrameAsset& y) { return x.id < y.id; };
-    std::stable_sort(a.begin(), a.end(), byID);
-    std::stable_sort(b.begin(), b.end(), byID);
-    return a == b;
+// Whether both lists hold the same records, in any order. Records are
+// compared whole: a damaged catalog may repeat an id with other values.
+bool sameRecords(const std::vector<FrameAsset>& a, const std::vector<FrameAsset>& b) {
+    const auto texts = [](const std::vector<FrameAsset>& frames) {
+        std::vector<std::string> result;
+        for (const auto& frame : frames) {
+            result.push_back(nlohmann::json(frame).dump());
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    };
+    return texts(a) == texts(b);
 }
 
 } // namespace
