@@ -2,14 +2,39 @@
 
 #include "core/FileIO.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace cadrelle::fuzz {
 
 namespace {
+
+constexpr std::string_view kScratchPrefix = "cadrelle-fuzz-";
+
+// Removes the scratch folders of fuzzers that died on a finding (an abort
+// skips the destructor); each is named after its process.
+void removeAbandonedFolders(const std::filesystem::path& parent) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kScratchPrefix)) {
+            continue;
+        }
+        const std::string digits = name.substr(kScratchPrefix.size());
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        const auto pid = static_cast<pid_t>(std::stol(digits));
+        if (::kill(pid, 0) != 0 && errno == ESRCH) {
+            removeQuietly(entry.path());
+        }
+    }
+}
 
 class ScratchFolder {
 public:
@@ -20,7 +45,9 @@ public:
             std::filesystem::is_directory(memory, error) && ::access("/dev/shm", W_OK) == 0
                 ? memory
                 : std::filesystem::temp_directory_path();
-        path_ = parent / ("cadrelle-fuzz-" + newUuidString());
+        removeAbandonedFolders(parent);
+        path_ = parent / (std::string(kScratchPrefix) + std::to_string(::getpid()));
+        removeQuietly(path_);
         std::filesystem::create_directories(path_);
     }
     ~ScratchFolder() { removeQuietly(path_); }
