@@ -48,7 +48,8 @@ test-tsan: deps
 bench: build
 	@bench/run-all $(BUILD_DIR)
 
-# Fuzzing is not part of CI: make fuzz TARGET=png|mp4_box SECONDS=600
+# Fuzzing is not part of CI:
+# make fuzz TARGET=png|mp4_box|preferences|history|journal|catalog|inbox_item SECONDS=600
 fuzz:
 	@scripts/install-deps --fuzz
 	@scripts/fuzz $(or $(TARGET),png)_fuzzer $(or $(SECONDS),600)

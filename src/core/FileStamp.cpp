@@ -1,5 +1,6 @@
 #include "FileStamp.h"
 
+#include "JsonInteger.h"
 #include "JsonSupport.h"
 
 #include <nlohmann/json.hpp>
@@ -42,7 +43,7 @@ void to_json(nlohmann::json& json, const FileStamp& stamp) {
 }
 
 void from_json(const nlohmann::json& json, FileStamp& stamp) {
-    json.at("size").get_to(stamp.size);
+    getInteger(json.at("size"), stamp.size);
     json.at("modified").get_to(stamp.modified);
 }
 

@@ -1,5 +1,7 @@
 #include "FrameAsset.h"
 
+#include "core/JsonInteger.h"
+
 #include <nlohmann/json.hpp>
 
 namespace cadrelle {
@@ -14,10 +16,10 @@ void to_json(nlohmann::json& json, const PixelRect& rect) {
 }
 
 void from_json(const nlohmann::json& json, PixelRect& rect) {
-    json.at("x").get_to(rect.x);
-    json.at("y").get_to(rect.y);
-    json.at("width").get_to(rect.width);
-    json.at("height").get_to(rect.height);
+    getInteger(json.at("x"), rect.x);
+    getInteger(json.at("y"), rect.y);
+    getInteger(json.at("width"), rect.width);
+    getInteger(json.at("height"), rect.height);
 }
 
 void to_json(nlohmann::json& json, const FrameAsset& asset) {
@@ -42,8 +44,8 @@ void from_json(const nlohmann::json& json, FrameAsset& asset) {
     json.at("color").get_to(asset.color);
     json.at("file").get_to(asset.file);
     json.at("screen").get_to(asset.screen);
-    json.at("pixelWidth").get_to(asset.pixelWidth);
-    json.at("pixelHeight").get_to(asset.pixelHeight);
+    getInteger(json.at("pixelWidth"), asset.pixelWidth);
+    getInteger(json.at("pixelHeight"), asset.pixelHeight);
     json.at("digest").get_to(asset.digest);
     asset.isBundled.reset();
     if (const auto found = json.find("isBundled"); found != json.end() && !found->is_null()) {

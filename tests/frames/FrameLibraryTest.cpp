@@ -140,6 +140,30 @@ TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNames) {
               (home / "catalog.json").string() + ": " + kJsonFormatError);
 }
 
+TEST(FrameLibrary, RefusesCatalogsWithSizesThatAreNotWholeNumbers) {
+    TempDir home;
+    const FrameLibrary library{home.path()};
+    TempDir sources;
+    library.importFiles({frameFile(sources, "Phone.png", 0)});
+    const auto catalog = readJsonFile<nlohmann::json>(home / "catalog.json", kMaxCatalogFileBytes);
+    const auto loadWith = [&](const char* key, const nlohmann::json& value) {
+        auto edited = catalog;
+        edited[0][key] = value;
+        writeJsonFile(edited, home / "catalog.json");
+        return library.load();
+    };
+    EXPECT_EQ(loadWith("pixelWidth", 40.0).at(0).pixelWidth, 40) << "a whole number is taken";
+    const std::string damaged = (home / "catalog.json").string() + ": " + kJsonFormatError;
+    for (const nlohmann::json& bad :
+         {nlohmann::json(1e20), nlohmann::json(-1.5e19), nlohmann::json(2.5),
+          nlohmann::json(18446744073709551615u), nlohmann::json(true)}) {
+        EXPECT_EQ(messageOf([&] { loadWith("pixelWidth", bad); }), damaged) << bad;
+    }
+    auto screen = catalog[0]["screen"];
+    screen["x"] = -1e300;
+    EXPECT_EQ(messageOf([&] { loadWith("screen", screen); }), damaged);
+}
+
 TEST(FrameLibrary, InstallsShippedFramesAndRetiresOldOnes) {
     TempDir sources;
     TempDir shippedDir;
