@@ -22,7 +22,8 @@ using test::visibleTexts;
 
 class SettingsWindowTest : public test::ModelFixture {
 protected:
-    QString geometry = QString::fromStdString((dir / "Cadrelle.conf").string());
+    QString geometry =
+        QString::fromStdString((dir / "config" / "Lumivane" / "Cadrelle.conf").string());
 };
 
 // Each action's title and shortcut; "-" for a separator.
