@@ -6,6 +6,8 @@ find_package(nlohmann_json 3.10 REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core DBus)
 if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+    # The widgets' bundled icons and the icon theme's symbolic icons are SVG.
+    find_package(Qt6 REQUIRED COMPONENTS Svg)
 endif()
 set(CMAKE_AUTOMOC ON)
 
