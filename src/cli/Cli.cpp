@@ -1,10 +1,10 @@
 #include "Cli.h"
 
 #include "cli/Commands.h"
-#include "cli/StandardError.h"
-#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
+#include "core/StandardError.h"
+#include "core/StopSignals.h"
 
 #include <QCoreApplication>
 
