@@ -30,7 +30,11 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
         EXPECT_EQ(outcome.status, 0) << word;
         EXPECT_EQ(outcome.err, "");
         ASSERT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 7) << outcome.out;
-        EXPECT_EQ(outcome.out.rfind("Cadrelle\n", 0), 0u);
+        EXPECT_EQ(outcome.out.rfind("Cadrelle\nRun cadrelle app, or open Cadrelle from your "
+                                    "applications menu, to set up folders and capture "
+                                    "automatically.\n",
+                                    0),
+                  0u);
         EXPECT_NE(outcome.out.find("\n      [--video-format mp4|hevc-alpha|prores-4444]\n"),
                   std::string::npos);
     }
