@@ -6,6 +6,8 @@ find_package(nlohmann_json 3.10 REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core DBus)
 if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+    # The desktop application: the hand-over between launches, its SVG icons.
+    find_package(Qt6 REQUIRED COMPONENTS Network Svg)
 endif()
 set(CMAKE_AUTOMOC ON)
 
