@@ -6,8 +6,10 @@ find_package(nlohmann_json 3.10 REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Core DBus)
 if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
-    # The desktop application: the hand-over between launches, its SVG icons.
-    find_package(Qt6 REQUIRED COMPONENTS Network Svg)
+    # The widgets' bundled icons and the icon theme's symbolic icons are SVG.
+    find_package(Qt6 REQUIRED COMPONENTS Svg)
+    # The desktop application hands a later launch's request over a local socket.
+    find_package(Qt6 REQUIRED COMPONENTS Network)
 endif()
 set(CMAKE_AUTOMOC ON)
 
