@@ -69,9 +69,9 @@ TEST(DesktopIntegration, BothDesktopEntriesPassTheValidator) {
 TEST(DesktopIntegration, InstallPutsTheEntryAndTheIconsWhereDesktopsLook) {
     test::TempDir prefix;
     const Finished result = run(QStringLiteral("cmake"),
-                           {QStringLiteral("--install"), QStringLiteral(CADRELLE_BUILD_DIR),
-                            QStringLiteral("--component"), QStringLiteral("desktop"),
-                            QStringLiteral("--prefix"), text(prefix.path())});
+                                {QStringLiteral("--install"), QStringLiteral(CADRELLE_BUILD_DIR),
+                                 QStringLiteral("--component"), QStringLiteral("desktop"),
+                                 QStringLiteral("--prefix"), text(prefix.path())});
     ASSERT_EQ(result.status, 0) << result.output;
     const fs::path share = prefix / "share";
     EXPECT_TRUE(fs::is_regular_file(share / "applications" / "cadrelle.desktop"));
