@@ -8,6 +8,8 @@ if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
     # The widgets' bundled icons and the icon theme's symbolic icons are SVG.
     find_package(Qt6 REQUIRED COMPONENTS Svg)
+    # The desktop application hands a later launch's request over a local socket.
+    find_package(Qt6 REQUIRED COMPONENTS Network)
 endif()
 set(CMAKE_AUTOMOC ON)
 

@@ -1,10 +1,10 @@
 #include "Cli.h"
 
 #include "cli/Commands.h"
-#include "cli/StandardError.h"
-#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
+#include "core/StandardError.h"
+#include "core/StopSignals.h"
 
 #include <QCoreApplication>
 
@@ -46,7 +46,8 @@ void finishStandardOutput() {
 
 std::string usageText() {
     return "Cadrelle\n"
-           "Open Cadrelle.app to set up folders and capture automatically.\n"
+           "Run cadrelle app, or open Cadrelle from your applications menu, to set up folders and "
+           "capture automatically.\n"
            "frame --input SCREENSHOT_PNG_OR_RECORDING_MP4 --frame FRAME_PNG --output DESTINATION\n"
            "      [--video-format mp4|hevc-alpha|prores-4444]\n"
            "inspect-frame --input FRAME_PNG\n"

@@ -3,11 +3,11 @@
 #include "capture/CaptureFramer.h"
 #include "capture/CaptureNaming.h"
 #include "cli/ProgressLine.h"
-#include "cli/StandardError.h"
-#include "cli/StopSignals.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "core/SerialQueue.h"
+#include "core/StandardError.h"
+#include "core/StopSignals.h"
 #include "frames/ShippedFrames.h"
 
 #include <QThread>

@@ -3,10 +3,10 @@
 #include "capture/CaptureWatcher.h"
 #include "capture/WatchConfiguration.h"
 #include "cli/ProgressLine.h"
-#include "cli/StandardError.h"
-#include "cli/StopSignals.h"
 #include "core/ClosureMailbox.h"
 #include "core/FileIO.h"
+#include "core/StandardError.h"
+#include "core/StopSignals.h"
 #include "frames/FrameLibrary.h"
 #include "frames/ShippedFrames.h"
 

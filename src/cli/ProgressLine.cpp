@@ -1,6 +1,6 @@
 #include "ProgressLine.h"
 
-#include "cli/StandardError.h"
+#include "core/StandardError.h"
 
 #include <unistd.h>
 

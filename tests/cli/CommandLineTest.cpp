@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 using namespace cadrelle;
@@ -30,15 +32,31 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
         EXPECT_EQ(outcome.status, 0) << word;
         EXPECT_EQ(outcome.err, "");
         ASSERT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 7) << outcome.out;
-        EXPECT_EQ(outcome.out.rfind("Cadrelle\n", 0), 0u);
+        EXPECT_EQ(outcome.out.rfind("Cadrelle\nRun cadrelle app, or open Cadrelle from your "
+                                    "applications menu, to set up folders and capture "
+                                    "automatically.\n",
+                                    0),
+                  0u);
         EXPECT_NE(outcome.out.find("\n      [--video-format mp4|hevc-alpha|prores-4444]\n"),
                   std::string::npos);
     }
+    // No arguments, or "app" first, start the application, which needs a
+    // desktop session; without one it says so and fails.
+    const auto outsideAnySession = [] {
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::unsetenv("QT_QPA_PLATFORM");
+    };
     for (const std::vector<std::string>& arguments :
          {std::vector<std::string>{}, {"app", "--background"}}) {
-        const auto outcome = runCadrelle(arguments, dir.path());
+        const auto outcome = runCadrelle(arguments, dir.path(), outsideAnySession);
         EXPECT_EQ(outcome.status, 1);
+#if CADRELLE_WITH_APP
+        EXPECT_EQ(outcome.err, "Error: No graphical session was found. Run cadrelle app inside an "
+                               "X11 or Wayland desktop session.\n");
+#else
         EXPECT_EQ(outcome.err, "The background application is not part of this build yet.\n");
+#endif
     }
 }
 

@@ -1,0 +1,161 @@
+#include "AppDelegate.h"
+
+#include "app/LaunchBehavior.h"
+#include "app/StatusItem.h"
+#include "ui/PreviewWindow.h"
+#include "ui/SettingsWindow.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace cadrelle {
+
+AppDelegate::AppDelegate(AppModelSetup modelSetup, AppLaunch launch,
+                         std::shared_ptr<AlertPresenter> alerts)
+    : modelSetup_(std::move(modelSetup)), dataDirectory_(modelSetup_.dataDirectory),
+      launch_(std::move(launch)), alerts_(std::move(alerts)),
+      forwarder_([this](const LaunchRequest& request) { handle(request); }) {
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+            &AppDelegate::applicationWillTerminate);
+}
+
+AppDelegate::~AppDelegate() {
+    if (model_) {
+        // Nothing the model reports while it shuts down reaches the windows,
+        // which go first.
+        model_->showPreview = nullptr;
+        model_->screenshotPreviewChanged = nullptr;
+        model_->closeSettings = nullptr;
+        model_->presentationChanged = nullptr;
+    }
+    statusItem_.reset();
+    previewWindow_.reset();
+    window_.reset();
+    model_.reset();
+}
+
+AppDelegate::Launched AppDelegate::launch() {
+    const QString socket = InstanceForwarder::socketName(dataDirectory_);
+    try {
+        lock_.emplace(dataDirectory_ / "instance.lock");
+    } catch (const AlreadyRunning& running) {
+        if (InstanceForwarder::forward(socket, {launch_.files, launch_.backgroundRequested})) {
+            return Launched::handedOver;
+        }
+        return fail(running.message());
+    } catch (...) {
+        return fail(userDescription(std::current_exception()));
+    }
+    // Requests that arrive during the launch wait until the event loop runs.
+    forwarder_.listen(socket);
+    try {
+        model_ = std::make_unique<AppModel>(std::move(modelSetup_));
+    } catch (...) {
+        forwarder_.close();
+        return fail(userDescription(std::current_exception()));
+    }
+    // This desktop delivers no launch event.
+    const bool openSettings = LaunchBehavior::shouldOpenSettings(
+        std::nullopt, launch_.backgroundRequested, model_->preferences().completedSetup);
+    connectModel();
+    window_ = std::make_unique<SettingsWindow>(*model_, launch_.geometryFile);
+    connect(window_.get(), &SettingsWindow::quitRequested, this, &AppDelegate::quit);
+    statusItem_ = std::make_unique<StatusItem>(
+        *model_, [this] { showWindow(); }, window_->quitAction());
+    if (openSettings) {
+        showWindow();
+    }
+    refreshQuickAccess();
+    AppUpdater& updater = model_->updater();
+    updater.workIsInProgress = [model = QPointer<AppModel>(model_.get())] {
+        return model != nullptr && (model->isWorking() || model->watchExportStatus().has_value() ||
+                                    !model->previewBusyIDs().empty());
+    };
+    updater.start();
+    if (!launch_.files.empty()) {
+        openFiles(launch_.files);
+    }
+    return Launched::running;
+}
+
+AppDelegate::Launched AppDelegate::fail(const std::string& description) {
+    alerts_->launchFailed(description);
+    return Launched::failed;
+}
+
+void AppDelegate::connectModel() {
+    // The model keeps these for its whole life; each does nothing once the
+    // delegate is gone.
+    const QPointer<AppDelegate> self(this);
+    model_->showPreview = [self] {
+        if (self) {
+            self->showCapturePreview();
+        }
+    };
+    model_->screenshotPreviewChanged = [self] {
+        if (self) {
+            self->refreshQuickAccess();
+        }
+    };
+    model_->closeSettings = [self] {
+        if (self && self->window_) {
+            self->window_->close();
+        }
+    };
+    model_->presentationChanged = [self] {
+        if (self) {
+            self->updateStatusItem();
+        }
+    };
+}
+
+void AppDelegate::handle(const LaunchRequest& request) {
+    if (!request.files.empty()) {
+        openFiles(request.files);
+    } else if (!request.background) {
+        showWindow();
+    }
+}
+
+void AppDelegate::showWindow() {
+    if (window_) {
+        window_->showAndRaise();
+    }
+}
+
+void AppDelegate::openFiles(const std::vector<std::filesystem::path>& files) {
+    showWindow();
+    if (model_) {
+        model_->frameManually(files);
+    }
+}
+
+void AppDelegate::quit() {
+    // exit(), not quit(): a window that refuses to close (an open format
+    // question) must not keep the application from ending.
+    QCoreApplication::exit(0);
+}
+
+void AppDelegate::showCapturePreview() {
+    if (!model_) {
+        return;
+    }
+    if (!previewWindow_) {
+        previewWindow_ = std::make_unique<PreviewWindow>(*model_);
+    }
+    previewWindow_->showAndRaise();
+}
+
+void AppDelegate::updateStatusItem() {
+    if (statusItem_) {
+        statusItem_->update();
+    }
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (model_) {
+        model_->shutdown();
+    }
+}
+
+} // namespace cadrelle

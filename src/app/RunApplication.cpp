@@ -1,0 +1,89 @@
+#include "RunApplication.h"
+
+#include "app/AppArguments.h"
+#include "app/AppDelegate.h"
+#include "app/DesktopModelSetup.h"
+#include "app/MessageBoxAlertPresenter.h"
+#include "core/AppError.h"
+#include "core/StandardError.h"
+#include "core/StopSignals.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace cadrelle {
+
+namespace {
+
+// Picks the windowing platform before the application object exists. The
+// Quick Access panel places itself on the screen, which Wayland does not
+// allow, so X11 (XWayland in a Wayland session) is preferred whenever there
+// is a display and the user did not choose a platform. Returns the sentence
+// for a process that has no graphical session at all.
+std::optional<std::string> chooseWindowingPlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        return std::nullopt;
+    }
+    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return std::nullopt;
+    }
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return std::nullopt;
+    }
+    return "No graphical session was found. Run cadrelle app inside an X11 or Wayland desktop "
+           "session.";
+}
+
+// "$XDG_CONFIG_HOME/Lumivane/Cadrelle.conf": the settings window's place.
+std::filesystem::path geometryFile() {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return std::filesystem::path(config.toStdString()) / "Lumivane" / "Cadrelle.conf";
+}
+
+} // namespace
+
+int runApplication(const std::vector<std::string>& arguments) {
+    AppArguments parsed;
+    try {
+        parsed = AppArguments::parse(arguments, std::filesystem::current_path());
+    } catch (...) {
+        writeStandardError("Error: " + userDescription(std::current_exception()) + "\n");
+        return 1;
+    }
+    if (const auto missing = chooseWindowingPlatform()) {
+        writeStandardError("Error: " + *missing + "\n");
+        return 1;
+    }
+    // Qt reads no options of its own from the user's words: a file named like
+    // one of them stays a file.
+    static int argc = 1;
+    static char name[] = "cadrelle";
+    static char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(CADRELLE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("cadrelle"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/cadrelle.svg")));
+    // Windows come and go; the application runs until it is told to quit.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // SIGTERM (logout, kill) and SIGINT end the application like "Quit".
+    const StopSignals stopSignals([] { QCoreApplication::exit(0); });
+
+    AppDelegate delegate(desktopModelSetup(parsed.dataFolder()),
+                         {parsed.background, parsed.files, geometryFile()},
+                         std::make_shared<MessageBoxAlertPresenter>());
+    switch (delegate.launch()) {
+    case AppDelegate::Launched::handedOver:
+        return 0;
+    case AppDelegate::Launched::failed:
+        return 1;
+    case AppDelegate::Launched::running:
+        break;
+    }
+    return QApplication::exec();
+}
+
+} // namespace cadrelle

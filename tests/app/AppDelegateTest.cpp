@@ -1,0 +1,216 @@
+#include "app/AppDelegate.h"
+#include "TestApplication.h"
+#include "app/DesktopModelSetup.h"
+#include "app/InstanceLock.h"
+#include "app/StatusItem.h"
+#include "model/SetupFolders.h"
+#include "support/CaptureTestSupport.h"
+#include "support/Messages.h"
+#include "support/TempDir.h"
+#include "ui/PreviewWindow.h"
+#include "ui/SettingsWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace cadrelle {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kAlreadyRunning =
+    "Cadrelle is already running. Open it from your applications menu or its tray icon.";
+
+struct RecordedAlerts : AlertPresenter {
+    void launchFailed(const std::string& description) override { shown.push_back(description); }
+    std::vector<std::string> shown;
+};
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    AppDelegateTest() {
+        test::ensureApplication();
+        fs::create_directories(input);
+        fs::create_directories(output);
+    }
+
+    std::unique_ptr<AppDelegate> makeDelegate(bool background, std::vector<fs::path> files = {}) {
+        AppModelSetup setup = desktopModelSetup(data);
+        setup.shippedFrames = shipped.library.directory;
+        return std::make_unique<AppDelegate>(
+            std::move(setup), AppLaunch{background, std::move(files), geometry}, alerts);
+    }
+
+    // The state a finished first-run setup leaves in settings.json.
+    void completeSetup() {
+        Preferences preferences;
+        preferences.inputPath = input.string();
+        preferences.outputPath = output.string();
+        preferences.inputBookmark = folderBookmark(input);
+        preferences.outputBookmark = folderBookmark(output);
+        preferences.completedSetup = true;
+        preferences.save(data / "settings.json");
+    }
+
+    static void setTrayIcon(AppModel& model, bool shown) {
+        Preferences preferences = model.preferences();
+        preferences.showMenuBarIcon = shown;
+        model.setPreferences(preferences);
+        model.savePreferences(false);
+    }
+
+    static bool anyWindowShown() {
+        const auto windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(),
+                           [](const QWidget* window) { return window->isVisible(); });
+    }
+
+    test::TempDir dir;
+    fs::path data = dir / "data";
+    fs::path input = dir / "captures";
+    fs::path output = dir / "export";
+    fs::path geometry = dir / "config" / "Cadrelle.conf";
+    test::TestLibrary shipped = test::makeTestLibrary(dir / "shipped", {{20, 30}});
+    std::shared_ptr<RecordedAlerts> alerts = std::make_shared<RecordedAlerts>();
+};
+
+TEST_F(AppDelegateTest, ABackgroundStartAfterSetupStaysHiddenUntilALaterLaunchAsks) {
+    completeSetup();
+    auto running = makeDelegate(true);
+    ASSERT_EQ(running->launch(), AppDelegate::Launched::running);
+    ASSERT_NE(running->settingsWindow(), nullptr);
+    EXPECT_EQ(running->settingsWindow()->windowTitle(), QStringLiteral("Cadrelle Settings"));
+    EXPECT_FALSE(anyWindowShown());
+    EXPECT_EQ(running->previewWindow(), nullptr) << "made on first use only";
+    EXPECT_EQ(running->statusItem()->trayIcon(), nullptr) << "the tray icon is off by default";
+    EXPECT_TRUE(running->model()->isWatching());
+
+    // Later launches hand their request over and end.
+    EXPECT_EQ(makeDelegate(true)->launch(), AppDelegate::Launched::handedOver);
+    EXPECT_FALSE(running->settingsWindow()->isVisible()) << "a background start shows nothing";
+    EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::handedOver);
+    EXPECT_TRUE(running->settingsWindow()->isVisible()) << "a start by hand reopens the window";
+    EXPECT_TRUE(alerts->shown.empty());
+}
+
+TEST_F(AppDelegateTest, UntilSetupIsDoneTheWindowOpensAndOpenedFilesWait) {
+    auto delegate = makeDelegate(true, {dir / "shot.png"});
+    ASSERT_EQ(delegate->launch(), AppDelegate::Launched::running);
+    EXPECT_TRUE(delegate->settingsWindow()->isVisible()) << "setup first, even in the background";
+    EXPECT_EQ(delegate->model()->errorMessage(),
+              "Finish setup first, then use Open Captures to frame existing screenshots and "
+              "recordings.");
+    EXPECT_FALSE(fs::exists(data / "Lumivane")) << "the given data folder is used as it is";
+    EXPECT_TRUE(fs::exists(data / "instance.lock"));
+}
+
+TEST_F(AppDelegateTest, TheTrayIconFollowsThePreferenceWithItsMenu) {
+    auto delegate = makeDelegate(true);
+    ASSERT_EQ(delegate->launch(), AppDelegate::Launched::running);
+    delegate->settingsWindow()->hide();
+    StatusItem& item = *delegate->statusItem();
+    ASSERT_EQ(item.trayIcon(), nullptr);
+
+    for (int round = 0; round < 2; ++round) {
+        setTrayIcon(*delegate->model(), true);
+        ASSERT_NE(item.trayIcon(), nullptr) << round;
+        EXPECT_EQ(item.trayIcon()->toolTip(), QStringLiteral("Cadrelle"));
+        QStringList titles;
+        for (const QAction* action : item.menu()->actions()) {
+            titles << action->text();
+        }
+        EXPECT_EQ(titles, (QStringList{QStringLiteral("Settings\u2026"),
+                                       QStringLiteral("Open Output Folder"),
+                                       QStringLiteral("Check for Updates\u2026"),
+                                       QStringLiteral("Quit Cadrelle")}));
+        const auto actions = item.menu()->actions();
+        EXPECT_FALSE(actions[2]->isEnabled()) << "this build has no update feed";
+        EXPECT_EQ(actions[3]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        EXPECT_EQ(actions[3], delegate->settingsWindow()->quitAction()) << "one Ctrl+Q";
+
+        actions[0]->trigger();
+        EXPECT_TRUE(delegate->settingsWindow()->isVisible());
+        delegate->settingsWindow()->hide();
+
+        setTrayIcon(*delegate->model(), false);
+        EXPECT_EQ(item.trayIcon(), nullptr) << round;
+    }
+}
+
+TEST_F(AppDelegateTest, ThePreviewWindowIsMadeOnceAndShownOnEveryRequest) {
+    auto delegate = makeDelegate(true);
+    ASSERT_EQ(delegate->launch(), AppDelegate::Launched::running);
+    delegate->model()->showPreview();
+    PreviewWindow* preview = delegate->previewWindow();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("Cadrelle Preview"));
+    preview->close();
+    EXPECT_FALSE(preview->isVisible());
+    delegate->model()->showPreview();
+    EXPECT_EQ(delegate->previewWindow(), preview);
+    EXPECT_TRUE(preview->isVisible());
+
+    // The model can also close the settings window.
+    delegate->showWindow();
+    delegate->model()->closeSettings();
+    EXPECT_FALSE(delegate->settingsWindow()->isVisible());
+}
+
+TEST_F(AppDelegateTest, QuittingShutsTheModelDownOnceAndEndsWithSuccess) {
+    completeSetup();
+    auto delegate = makeDelegate(true);
+    ASSERT_EQ(delegate->launch(), AppDelegate::Launched::running);
+    AppModel& model = *delegate->model();
+    ASSERT_TRUE(model.isWatching());
+    int stops = 0;
+    QObject::connect(&model, &AppModel::isWatchingChanged, &model, [&stops] { ++stops; });
+    QTimer::singleShot(0, delegate->settingsWindow()->quitAction(), &QAction::trigger);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(model.isWatching());
+    EXPECT_EQ(stops, 1);
+    EXPECT_FALSE(model.updater().workIsInProgress());
+}
+
+TEST_F(AppDelegateTest, AFailedLaunchSaysWhyAndOpensNothing) {
+    // A damaged settings file.
+    fs::create_directories(data);
+    test::writeText(data / "settings.json", R"({"automaticallyMatch":"yes"})");
+    const std::string damaged = test::messageOf([&] { Preferences::load(data / "settings.json"); });
+    ASSERT_NE(damaged, "");
+    auto delegate = makeDelegate(false);
+    EXPECT_EQ(delegate->launch(), AppDelegate::Launched::failed);
+    EXPECT_EQ(alerts->shown, std::vector<std::string>{damaged});
+    EXPECT_EQ(delegate->settingsWindow(), nullptr);
+    EXPECT_EQ(delegate->statusItem(), nullptr);
+    EXPECT_FALSE(anyWindowShown());
+    delegate.reset();
+    fs::remove(data / "settings.json");
+
+    // Another holder of the lock that takes no requests.
+    const InstanceLock held(data / "instance.lock");
+    alerts->shown.clear();
+    EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::failed);
+    EXPECT_EQ(alerts->shown, std::vector<std::string>{kAlreadyRunning});
+
+    // One that listens but never answers: the launch gives up after two seconds.
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(InstanceForwarder::socketName(data)));
+    alerts->shown.clear();
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::failed);
+    EXPECT_GE(waited.elapsed(), 1900);
+    EXPECT_EQ(alerts->shown, std::vector<std::string>{kAlreadyRunning});
+    EXPECT_FALSE(anyWindowShown());
+}
+
+} // namespace
+} // namespace cadrelle
