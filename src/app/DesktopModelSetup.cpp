@@ -8,7 +8,6 @@
 #include "ui/QtFilePanels.h"
 #include "ui/QtPasteboard.h"
 #include "ui/QtVideoFormatPresenter.h"
-#include "ui/VideoFormatDialog.h"
 
 #include <QCoreApplication>
 

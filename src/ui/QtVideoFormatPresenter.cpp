@@ -49,4 +49,8 @@ void QtVideoFormatPresenter::dismiss() {
     dialog->deleteLater();
 }
 
+VideoFormatDialog* QtVideoFormatPresenter::dialog() const {
+    return dialog_;
+}
+
 } // namespace cadrelle

@@ -22,7 +22,7 @@ public:
     void dismiss() override;
 
     // The dialog on screen, if any.
-    VideoFormatDialog* dialog() const { return dialog_; }
+    VideoFormatDialog* dialog() const;
 
 private:
     QPointer<VideoFormatDialog> dialog_;
