@@ -1,0 +1,373 @@
+#include "ScreenshotCard.h"
+
+#include "CardAccessible.h"
+#include "CardHoverRow.h"
+#include "CardIcons.h"
+#include "CardImageView.h"
+#include "CardRules.h"
+#include "TrayGeometry.h"
+#include "model/AppModel.h"
+#include "ui/LabelStyle.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace cadrelle {
+namespace {
+
+constexpr int kRowHeight = 32;
+constexpr int kRowPadding = 12;
+constexpr int kImageAreaWidth = 248;
+constexpr int kImageAreaHeight = 176;
+constexpr int kImageInset = 12;
+constexpr int kErrorHeight = 42;
+constexpr int kHoverRowBottom = 10;
+constexpr double kCornerRadius = 12;
+
+QHBoxLayout* rowLayout(QWidget* row) {
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(kRowPadding, 0, kRowPadding, 0);
+    layout->setSpacing(6);
+    row->setFixedHeight(kRowHeight);
+    return layout;
+}
+
+} // namespace
+
+ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
+                               CardServices services, QWidget* parent)
+    : QWidget(parent), model_(model), item_(item), services_(std::move(services)),
+      body_(new QWidget(this)), bodyOpacity_(new QGraphicsOpacityEffect(body_)),
+      moreMenu_(new QMenu(this)), finishMenu_(new QMenu(QStringLiteral("Bezel Finish"), this)) {
+    installCardAccessible();
+    setFixedSize(kCardWidth, kCardHeight);
+    body_->setFixedSize(size());
+    body_->installEventFilter(this);
+    bodyOpacity_->setOpacity(1);
+    body_->setGraphicsEffect(bodyOpacity_);
+    auto* shadow = new QGraphicsDropShadowEffect(this);
+    shadow->setColor(QColor(0, 0, 0, 51));
+    shadow->setBlurRadius(10);
+    shadow->setOffset(0, 2);
+    setGraphicsEffect(shadow);
+
+    auto* column = new QVBoxLayout(body_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(makeTitleRow());
+    column->addWidget(makeImageArea());
+    column->addWidget(makeHintRow());
+    error_ = new QLabel;
+    error_->setFixedHeight(kErrorHeight);
+    error_->setContentsMargins(kRowPadding, 0, kRowPadding, 0);
+    error_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    error_->setWordWrap(true);
+    error_->setTextFormat(Qt::PlainText);
+    setFontPoints(*error_, 10);
+    QPalette red = error_->palette();
+    red.setColor(QPalette::WindowText, QColor(0xd9, 0x30, 0x25));
+    error_->setPalette(red);
+    column->addWidget(error_);
+    column->addStretch();
+    fillMenu();
+
+    connect(&model_, &AppModel::previewBusyIDsChanged, this, &ScreenshotCard::updateFromModel);
+    connect(&model_, &AppModel::previewErrorsChanged, this, &ScreenshotCard::updateFromModel);
+    connect(&model_, &AppModel::framesChanged, this, &ScreenshotCard::updateFromModel);
+    updateFromModel();
+}
+
+QWidget* ScreenshotCard::makeTitleRow() {
+    auto* row = new QWidget;
+    auto* layout = rowLayout(row);
+    layout->addWidget(iconLabel(readyIcon(), 16));
+    auto* title = new QLabel(QStringLiteral("Screenshot"));
+    setFontPoints(*title, 12, QFont::DemiBold);
+    layout->addWidget(title);
+    layout->addStretch();
+    auto* more = new QToolButton;
+    more->setIcon(moreIcon());
+    more->setAutoRaise(true);
+    more->setPopupMode(QToolButton::InstantPopup);
+    more->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    more->setToolTip(QStringLiteral("More screenshot actions"));
+    more->setAccessibleName(QStringLiteral("More screenshot actions"));
+    more->setMenu(moreMenu_);
+    layout->addWidget(more);
+    return row;
+}
+
+QWidget* ScreenshotCard::makeImageArea() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(kRowPadding, 0, kRowPadding, 0);
+    auto* area = new QWidget;
+    area->setFixedSize(kImageAreaWidth, kImageAreaHeight);
+    layout->addWidget(area);
+
+    imageView_ = new CardImageView(services_.drags, area);
+    imageView_->setGeometry(
+        area->rect().adjusted(kImageInset, kImageInset, -kImageInset, -kImageInset));
+    imageView_->setToolTip(QStringLiteral(
+        "Drag the image to an app, folder, or Desktop. Swipe right with two fingers to save."));
+    imageView_->setAccessibleName(
+        QStringLiteral("Framed screenshot. Drag to share, or swipe right to save."));
+    connect(imageView_, &CardImageView::swiped, this, &ScreenshotCard::setSwipeOffset);
+    connect(imageView_, &CardImageView::saveRequested, this, &ScreenshotCard::save);
+    connect(imageView_, &CardImageView::dragEnded, this,
+            [this](bool accepted) { model_.screenshotDragEnded(item_, accepted); });
+
+    hoverRow_ = new CardHoverRow(finishMenu_, area);
+    hoverRow_->adjustSize();
+    hoverRow_->move((area->width() - hoverRow_->width()) / 2,
+                    area->height() - kHoverRowBottom - hoverRow_->height());
+    connect(hoverRow_, &CardHoverRow::discardClicked, this,
+            [this] { model_.discardScreenshot(item_); });
+    connect(hoverRow_, &CardHoverRow::editClicked, this, [this] { model_.editScreenshot(item_); });
+    connect(hoverRow_, &CardHoverRow::copyClicked, this, &ScreenshotCard::copy);
+    connect(hoverRow_, &CardHoverRow::saveClicked, this, &ScreenshotCard::save);
+
+    busyOverlay_ = new QWidget(area);
+    busyOverlay_->setGeometry(area->rect());
+    busyOverlay_->setAutoFillBackground(true);
+    auto* busyLayout = new QVBoxLayout(busyOverlay_);
+    busyLayout->addStretch();
+    auto* spinner = new QProgressBar;
+    spinner->setRange(0, 0);
+    spinner->setTextVisible(false);
+    spinner->setFixedSize(64, 6);
+    busyLayout->addWidget(spinner, 0, Qt::AlignHCenter);
+    auto* changing = new QLabel(QStringLiteral("Changing bezel\u2026"));
+    setFontPoints(*changing, 11);
+    busyLayout->addWidget(changing, 0, Qt::AlignHCenter);
+    busyLayout->addStretch();
+    busyOverlay_->hide();
+    return row;
+}
+
+QWidget* ScreenshotCard::makeHintRow() {
+    hintRow_ = new QWidget;
+    hintRow_->installEventFilter(this);
+    auto* layout = rowLayout(hintRow_);
+    auto* arrow = iconLabel(hintArrowIcon(), 12);
+    setSecondary(*arrow);
+    layout->addWidget(arrow);
+    hint_ = new QLabel;
+    setFontPoints(*hint_, 10);
+    setSecondary(*hint_);
+    layout->addWidget(hint_, 1);
+    saveButton_ = new QPushButton(QStringLiteral("Save"));
+    saveButton_->setFlat(true);
+    setFontPoints(*saveButton_, 11, QFont::DemiBold);
+    QPalette indigo = saveButton_->palette();
+    indigo.setColor(QPalette::ButtonText, QColor(88, 86, 214));
+    saveButton_->setPalette(indigo);
+    saveButton_->setCursor(Qt::PointingHandCursor);
+    connect(saveButton_, &QPushButton::clicked, this, &ScreenshotCard::save);
+    layout->addWidget(saveButton_);
+    return hintRow_;
+}
+
+void ScreenshotCard::fillMenu() {
+    connect(moreMenu_->addAction(QStringLiteral("Save to Desktop")), &QAction::triggered, this,
+            [this] {
+                const QString desktop =
+                    QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+                model_.saveScreenshot(item_, std::filesystem::path(desktop.toStdString()));
+            });
+    connect(moreMenu_->addAction(QStringLiteral("Save to Another Folder\u2026")),
+            &QAction::triggered, this, [this] { model_.saveScreenshotElsewhere(item_); });
+    moreMenu_->addSeparator();
+    connect(moreMenu_->addAction(kEditTitle), &QAction::triggered, this,
+            [this] { model_.editScreenshot(item_); });
+    connect(moreMenu_->addAction(QStringLiteral("Copy Image")), &QAction::triggered, this,
+            &ScreenshotCard::copy);
+    moreMenu_->addMenu(finishMenu_);
+    moreMenu_->addSeparator();
+    connect(moreMenu_->addAction(QStringLiteral("Show Original in File Manager")),
+            &QAction::triggered, this,
+            [this] { services_.launcher->reveal(item_.record.original); });
+    connect(moreMenu_->addAction(QStringLiteral("Move Screenshot to Trash")), &QAction::triggered,
+            this, [this] { model_.discardScreenshot(item_); });
+}
+
+void ScreenshotCard::updateFromModel() {
+    const bool isBusy = busy();
+    busyOverlay_->setVisible(isBusy);
+    imageView_->setInteractive(!isBusy);
+
+    const auto& errors = model_.previewErrors();
+    const auto error = errors.find(item_.record.id);
+    const bool hasError = error != errors.end();
+    error_->setVisible(hasError);
+    error_->setText(hasError ? QString::fromStdString(error->second) : QString());
+    error_->setToolTip(error_->text());
+    setFixedHeight(hasError ? kCardHeightWithError : kCardHeight);
+    body_->setFixedHeight(height());
+
+    hint_->setText(hintText(item_.editorOpened));
+    saveButton_->setToolTip(saveToolTip(item_.destination));
+    hoverRow_->setCopied(copied_);
+
+    const std::vector<FrameAsset> finishes = model_.finishes(item_);
+    const bool finishEnabled = finishMenuEnabled(item_.editorOpened, finishes.size());
+    hoverRow_->setFinishMenuState(finishEnabled, finishMenuToolTip(item_.editorOpened));
+    finishMenu_->menuAction()->setEnabled(finishEnabled);
+    finishMenu_->clear();
+    for (const FrameAsset& frame : finishes) {
+        QAction* entry = finishMenu_->addAction(QString::fromStdString(frame.color));
+        entry->setCheckable(true);
+        entry->setChecked(frame.id == item_.frameID);
+        connect(entry, &QAction::triggered, this,
+                [this, frame] { model_.changeScreenshotFinish(item_, frame); });
+    }
+}
+
+bool ScreenshotCard::busy() const {
+    return model_.previewBusyIDs().count(item_.record.id) != 0;
+}
+
+void ScreenshotCard::setItem(const PendingScreenshot& item) {
+    const bool newFile = item.record.output != item_.record.output;
+    item_ = item;
+    if (newFile) {
+        image_.forget();
+        copied_ = false;
+        reloadImage();
+    }
+    updateFromModel();
+}
+
+void ScreenshotCard::setHovering(bool hovering, bool animate) {
+    hoverRow_->setShown(hovering, animate);
+    if (hovering) {
+        reloadImage();
+    }
+}
+
+void ScreenshotCard::tick() {
+    if (item_.editorOpened) {
+        reloadImage();
+    }
+}
+
+void ScreenshotCard::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    reloadImage();
+}
+
+void ScreenshotCard::reloadImage() {
+    image_.reload(item_.record.output);
+    imageView_->setPicture(image_.picture());
+    imageView_->setFile(QString::fromStdString(item_.record.output));
+}
+
+void ScreenshotCard::setSwipeOffset(double offset) {
+    body_->move(static_cast<int>(cardSwipeOffset(offset)), 0);
+    bodyOpacity_->setOpacity(cardSwipeOpacity(offset));
+}
+
+void ScreenshotCard::save() {
+    model_.saveScreenshot(item_);
+}
+
+void ScreenshotCard::copy() {
+    // The model reports a copy it could not make as the card's error, so a
+    // change of the errors during the copy means it failed.
+    bool failed = false;
+    const auto connection = connect(&model_, &AppModel::previewErrorsChanged, this, [&] {
+        failed = model_.previewErrors().count(item_.record.id) != 0;
+    });
+    model_.copyScreenshot(item_);
+    disconnect(connection);
+    copied_ = !failed;
+    hoverRow_->setCopied(copied_);
+}
+
+QStringList ScreenshotCard::actionNames() {
+    return {kSaveTitle, kCopyTitle, kEditTitle, kDiscardTitle};
+}
+
+void ScreenshotCard::triggerAction(const QString& name) {
+    if (name == kSaveTitle) {
+        save();
+    } else if (name == kCopyTitle) {
+        copy();
+    } else if (name == kEditTitle) {
+        model_.editScreenshot(item_);
+    } else if (name == kDiscardTitle) {
+        model_.discardScreenshot(item_);
+    }
+}
+
+bool ScreenshotCard::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == body_ && event->type() == QEvent::Paint) {
+        paintBody();
+    } else if (watched == hintRow_) {
+        return handleStripDrag(event);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ScreenshotCard::paintBody() {
+    QPainter painter(body_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor border = palette().color(QPalette::WindowText);
+    border.setAlphaF(0.12f);
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(palette().color(QPalette::Window));
+    painter.drawRoundedRect(QRectF(body_->rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius,
+                            kCornerRadius);
+}
+
+// A mouse drag to the right on the hint row moves the card with the pointer
+// and saves when released far enough to the right.
+bool ScreenshotCard::handleStripDrag(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        stripPress_ = static_cast<QMouseEvent*>(event)->position();
+        stripDragging_ = false;
+        return true;
+    case QEvent::MouseMove: {
+        if (!stripPress_) {
+            return false;
+        }
+        const QPointF moved = static_cast<QMouseEvent*>(event)->position() - *stripPress_;
+        stripDragging_ = stripDragging_ || startsStripDrag(moved);
+        if (stripDragging_ && !busy()) {
+            setSwipeOffset(std::max(0.0, moved.x()));
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        if (!stripPress_) {
+            return false;
+        }
+        const QPointF moved = static_cast<QMouseEvent*>(event)->position() - *stripPress_;
+        const bool saves = stripDragging_ && stripDragSaves(moved);
+        stripPress_.reset();
+        stripDragging_ = false;
+        setSwipeOffset(0);
+        if (saves) {
+            save();
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace cadrelle

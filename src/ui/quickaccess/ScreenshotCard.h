@@ -1,0 +1,97 @@
+#pragma once
+
+#include "StampedImage.h"
+#include "capture/PendingScreenshot.h"
+
+#include <QPointF>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QGraphicsOpacityEffect;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace cadrelle {
+
+class AppModel;
+class CardHoverRow;
+class CardImageView;
+class DesktopLauncher;
+class DragStarter;
+
+// What a card needs besides the model: a way to drag files out and the file
+// manager that shows the original capture.
+struct CardServices {
+    std::shared_ptr<DragStarter> drags;
+    std::shared_ptr<DesktopLauncher> launcher;
+};
+
+// One pending screenshot in the Quick Access panel: a title row with the
+// actions menu, the framed image (drag to share, swipe right to save), the
+// buttons shown while the pointer is over the card, a hint row with Save,
+// and the error of the last failed action. Every action goes to the model.
+class ScreenshotCard final : public QWidget {
+    Q_OBJECT
+
+public:
+    ScreenshotCard(AppModel& model, const PendingScreenshot& item, CardServices services,
+                   QWidget* parent = nullptr);
+
+    const PendingScreenshot& item() const { return item_; }
+    // The model's newer version of the same item; a changed framed file is
+    // read again and the copy button returns to "Copy image".
+    void setItem(const PendingScreenshot& item);
+    // The pointer is over the card: the hover buttons fade in or out, and
+    // the image is read again if its file changed.
+    void setHovering(bool hovering, bool animate);
+    // Once a second: after editing, edits saved by the editor show up.
+    void tick();
+
+    // The card's named actions, for assistive technologies.
+    static QStringList actionNames();
+    void triggerAction(const QString& name);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* makeTitleRow();
+    QWidget* makeImageArea();
+    QWidget* makeHintRow();
+    void fillMenu();
+    void updateFromModel();
+    void reloadImage();
+    void setSwipeOffset(double offset);
+    void save();
+    void copy();
+    void paintBody();
+    bool busy() const;
+    bool handleStripDrag(QEvent* event);
+
+    AppModel& model_;
+    PendingScreenshot item_;
+    CardServices services_;
+    StampedImage image_;
+    bool copied_ = false;
+    std::optional<QPointF> stripPress_;
+    bool stripDragging_ = false;
+
+    QWidget* body_;
+    QGraphicsOpacityEffect* bodyOpacity_;
+    QMenu* moreMenu_;
+    QMenu* finishMenu_;
+    CardImageView* imageView_ = nullptr;
+    CardHoverRow* hoverRow_ = nullptr;
+    QWidget* busyOverlay_ = nullptr;
+    QWidget* hintRow_ = nullptr;
+    QLabel* hint_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QLabel* error_ = nullptr;
+};
+
+} // namespace cadrelle

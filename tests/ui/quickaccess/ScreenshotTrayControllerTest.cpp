@@ -1,0 +1,110 @@
+#include "ui/quickaccess/ScreenshotTrayController.h"
+#include "CardFixture.h"
+#include "ui/quickaccess/MotionPreference.h"
+#include "ui/quickaccess/ScreenshotCardColumn.h"
+#include "ui/quickaccess/ScreenshotTrayPanel.h"
+
+#include <QToolButton>
+
+namespace cadrelle {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+struct FakeMotion : MotionPreference {
+    bool reduce = false;
+    bool reduceMotion() override { return reduce; }
+};
+
+class TrayControllerTest : public test::CardFixture {
+protected:
+    std::unique_ptr<ScreenshotTrayController> makeController(TrayDurations durations) {
+        return std::make_unique<ScreenshotTrayController>(
+            *model, TrayServices{motion, [this] { return pointer; }, drags, launcher, durations});
+    }
+
+    std::shared_ptr<FakeMotion> motion = std::make_shared<FakeMotion>();
+    QPoint pointer{700, 400};
+    // One card on the 1440 × 900 screen.
+    const QRect corner{1124, 616, 304, 272};
+};
+
+TEST_F(TrayControllerTest, PanelShowsFollowsAndHidesWithThePendingList) {
+    auto controller = makeController({0, 0});
+    ScreenshotTrayPanel& panel = controller->panel();
+    EXPECT_EQ(panel.windowTitle(), u"Screenshot Preview"_s);
+    EXPECT_EQ(panel.windowFlags() & ~Qt::Window,
+              (Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+               Qt::WindowDoesNotAcceptFocus) &
+                  ~Qt::Window);
+    EXPECT_TRUE(panel.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(panel.testAttribute(Qt::WA_AlwaysShowToolTips));
+
+    controller->refresh();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_FALSE(controller->tracksHover());
+
+    const PendingScreenshot first = addItem();
+    controller->refresh();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.geometry(), corner);
+    EXPECT_EQ(panel.windowOpacity(), 1.0);
+    EXPECT_TRUE(controller->tracksHover());
+
+    const PendingScreenshot second = addItem();
+    model->screenshotError("The disk is full.", first);
+    controller->refresh();
+    EXPECT_EQ(panel.geometry(), QRect(1124, 322, 304, 566)) << "240 + 282 + 12 + 32";
+    const auto& cards = controller->column().cards();
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards[0]->item().record.id, second.record.id) << "newest on top";
+    EXPECT_EQ(cards[1]->height(), 282);
+
+    // The pointer over the lower card, then over the gap between the cards.
+    const QRect lower(cards[1]->mapTo(&panel, QPoint(0, 0)), cards[1]->size());
+    pointer = panel.geometry().topLeft() + lower.center();
+    controller->trackHover();
+    EXPECT_EQ(controller->hoveredID(), first.record.id);
+    pointer = panel.geometry().topLeft() + QPoint(lower.center().x(), lower.top() - 6);
+    controller->trackHover();
+    EXPECT_EQ(controller->hoveredID(), std::nullopt);
+
+    model->discardScreenshot(first);
+    model->discardScreenshot(second);
+    controller->refresh();
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_FALSE(controller->tracksHover());
+    EXPECT_EQ(controller->column().cards().size(), 2u) << "the last cards fade out with it";
+}
+
+TEST_F(TrayControllerTest, PanelSlidesUnlessMotionIsReducedAndAFadeCanBeOvertaken) {
+    const int never = 3600 * 1000;
+    auto controller = makeController({never, never});
+    ScreenshotTrayPanel& panel = controller->panel();
+    const PendingScreenshot item = addItem();
+    controller->refresh();
+    EXPECT_EQ(panel.geometry(), corner.translated(80, 20)) << "starts right and below";
+    EXPECT_EQ(panel.windowOpacity(), 0.0);
+
+    model->discardScreenshot(item);
+    controller->refresh();
+    EXPECT_TRUE(panel.isVisible()) << "fading out";
+    // A screenshot arriving during the fade keeps the panel on screen.
+    motion->reduce = true;
+    addItem();
+    controller->refresh();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.geometry(), corner) << "no movement";
+    EXPECT_EQ(panel.windowOpacity(), 1.0);
+
+    model->discardScreenshot(model->pendingScreenshots().front());
+    controller->refresh();
+    EXPECT_FALSE(panel.isVisible()) << "hidden at once";
+    addItem();
+    controller->refresh();
+    EXPECT_EQ(panel.geometry(), corner);
+    EXPECT_EQ(panel.windowOpacity(), 1.0);
+}
+
+} // namespace
+} // namespace cadrelle
