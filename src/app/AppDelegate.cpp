@@ -4,6 +4,7 @@
 #include "app/StatusItem.h"
 #include "ui/PreviewWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/quickaccess/ScreenshotTrayController.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -31,6 +32,7 @@ AppDelegate::~AppDelegate() {
     statusItem_.reset();
     previewWindow_.reset();
     window_.reset();
+    quickAccess_.reset();
     model_.reset();
 }
 
@@ -58,6 +60,7 @@ AppDelegate::Launched AppDelegate::launch() {
     const bool openSettings = LaunchBehavior::shouldOpenSettings(
         std::nullopt, launch_.backgroundRequested, model_->preferences().completedSetup);
     connectModel();
+    quickAccess_ = std::make_unique<ScreenshotTrayController>(*model_);
     window_ = std::make_unique<SettingsWindow>(*model_, launch_.geometryFile);
     connect(window_.get(), &SettingsWindow::quitRequested, this, &AppDelegate::quit);
     statusItem_ = std::make_unique<StatusItem>(
@@ -114,6 +117,12 @@ void AppDelegate::handle(const LaunchRequest& request) {
         openFiles(request.files);
     } else if (!request.background) {
         showWindow();
+    }
+}
+
+void AppDelegate::refreshQuickAccess() {
+    if (quickAccess_) {
+        quickAccess_->refresh();
     }
 }
 

@@ -15,6 +15,7 @@
 namespace cadrelle {
 
 class PreviewWindow;
+class ScreenshotTrayController;
 class SettingsWindow;
 class StatusItem;
 
@@ -75,9 +76,8 @@ private:
     Launched fail(const std::string& description);
     void connectModel();
     void handle(const LaunchRequest& request);
-    // Where the Quick Access panel will show the pending screenshots; nothing
-    // to refresh until that panel exists.
-    void refreshQuickAccess() {}
+    // Brings the Quick Access panel in line with the pending screenshots.
+    void refreshQuickAccess();
     void applicationWillTerminate();
 
     AppModelSetup modelSetup_;
@@ -87,6 +87,7 @@ private:
     std::optional<InstanceLock> lock_;
     InstanceForwarder forwarder_;
     std::unique_ptr<AppModel> model_;
+    std::unique_ptr<ScreenshotTrayController> quickAccess_;
     std::unique_ptr<SettingsWindow> window_;
     std::unique_ptr<PreviewWindow> previewWindow_;
     std::unique_ptr<StatusItem> statusItem_;
