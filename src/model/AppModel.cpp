@@ -302,6 +302,22 @@ void AppModel::copyCapture() {
     }
 }
 
+void AppModel::openCapture() {
+    if (const auto capture = selectedCapture()) {
+        try {
+            services_.launcher->open(capture->output);
+        } catch (const std::exception& error) {
+            setErrorMessage(userDescription(error));
+        }
+    }
+}
+
+void AppModel::revealCapture() {
+    if (const auto capture = selectedCapture()) {
+        services_.launcher->reveal(capture->output);
+    }
+}
+
 void AppModel::setLaunchAtLogin(bool enabled) {
     try {
         services_.loginItem->setEnabled(enabled);

@@ -126,6 +126,10 @@ public:
     void importFrames();
     void revealOutput();
     void copyCapture();
+    // Open the selected capture's output with its default application, or
+    // show it in the file manager; a failure becomes the error line.
+    void openCapture();
+    void revealCapture();
     void setLaunchAtLogin(bool enabled);
     void updateSimulatorTime();
 

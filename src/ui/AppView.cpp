@@ -22,7 +22,9 @@ void AppView::follow() {
     }
     QWidget* next = nullptr;
     if (pages) {
-        next = new MainView(model_);
+        auto* main = new MainView(model_);
+        connect(main, &MainView::quitRequested, this, &AppView::quitRequested);
+        next = main;
     } else {
         auto* onboarding = new OnboardingView(model_);
         connect(onboarding, &OnboardingView::quitRequested, this, &AppView::quitRequested);

@@ -19,7 +19,7 @@ public:
     QWidget* currentView() const { return current_; }
 
 signals:
-    // The setup's "Quit" was pressed.
+    // The setup's "Quit" or the About page's "Quit App" was pressed.
     void quitRequested();
 
 private:

@@ -1,8 +1,18 @@
 #include "MainView.h"
 
+#include "FileDropTarget.h"
 #include "LabelStyle.h"
 #include "StatusRows.h"
+#include "UiIcons.h"
 #include "model/AppModel.h"
+#include "pages/AboutPage.h"
+#include "pages/CapturePage.h"
+#include "pages/DeviceFramesPage.h"
+#include "pages/GeneralPage.h"
+#include "pages/QuickAccessPage.h"
+#include "pages/RecordingsPage.h"
+#include "pages/SidebarTile.h"
+#include "pages/SimulatorTimePage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,22 +22,38 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <array>
-
 namespace cadrelle {
 namespace {
 
-// The pages in sidebar order; each title is also its page's header.
-const std::array<const char*, 7> kPageTitles = {
-    "General", "Capture", "Quick Access", "Device Frames", "Recordings", "Simulator Time", "About"};
+// How a page is listed in the sidebar; its title is also its header.
+struct PageEntry {
+    const char* title;
+    const char* themeIcon;
+    const char* bundledIcon;
+    QColor tile;
+};
+
+const QColor kGray(142, 142, 147);
+
+// The pages in sidebar order.
+const PageEntry kPages[] = {
+    {"General", "preferences-system", "gear.svg", kGray},
+    {"Capture", "camera-photo", "camera.svg", QColor(0, 122, 255)},
+    {"Quick Access", "preferences-desktop-notification", "panel.svg", QColor(0, 199, 190)},
+    {"Device Frames", "phone", "phone.svg", QColor(175, 82, 222)},
+    {"Recordings", "video-x-generic", "video.svg", QColor(255, 45, 85)},
+    {"Simulator Time", "preferences-system-time", "clock.svg", QColor(255, 149, 0)},
+    {"About", "help-about", "info.svg", kGray},
+};
 
 constexpr int kSidebarWidth = 220;
+constexpr int kTileSize = 28;
 
-QWidget* emptyPage() {
+QWidget* scrolling(QWidget* page) {
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(new QWidget);
+    scroll->setWidget(page);
     return scroll;
 }
 
@@ -42,15 +68,30 @@ MainView::MainView(AppModel& model, QWidget* parent)
     setFontPoints(*settings, 12);
     setSecondary(*settings);
 
-    for (const char* title : kPageTitles) {
-        sidebar_->addItem(QString::fromUtf8(title));
-        pages_->addWidget(emptyPage());
+    auto* about = new AboutPage(model);
+    connect(about, &AboutPage::quitRequested, this, &MainView::quitRequested);
+    for (QWidget* page :
+         {static_cast<QWidget*>(new GeneralPage(model)),
+          static_cast<QWidget*>(new CapturePage(model)),
+          static_cast<QWidget*>(new QuickAccessPage(model)),
+          static_cast<QWidget*>(new DeviceFramesPage(model)),
+          static_cast<QWidget*>(new RecordingsPage(model)),
+          static_cast<QWidget*>(new SimulatorTimePage(model)), static_cast<QWidget*>(about)}) {
+        pages_->addWidget(scrolling(page));
     }
+    for (const PageEntry& entry : kPages) {
+        const QIcon symbol = themedIcon(QString::fromLatin1(entry.themeIcon),
+                                        QString::fromLatin1(entry.bundledIcon));
+        sidebar_->addItem(
+            new QListWidgetItem(sidebarTile(symbol, entry.tile), QString::fromUtf8(entry.title)));
+    }
+    sidebar_->setIconSize(QSize(kTileSize, kTileSize));
+    sidebar_->setSpacing(2);
     sidebar_->setFrameShape(QFrame::NoFrame);
     sidebar_->setAccessibleName(QStringLiteral("Settings pages"));
 
     auto* openCaptures = new QPushButton(QStringLiteral("Open Captures\u2026"));
-    openCaptures->setIcon(QIcon::fromTheme(QStringLiteral("list-add")));
+    openCaptures->setIcon(addIcon());
     openCaptures->setAutoDefault(false);
 
     auto* sidebar = new QWidget;
@@ -83,6 +124,16 @@ MainView::MainView(AppModel& model, QWidget* parent)
     layout->addWidget(sidebar);
     layout->addWidget(divider);
     layout->addLayout(pageArea, 1);
+
+    // Dropped files are framed like opened ones, all in one job; while a job
+    // runs the drop is refused.
+    new FileDropTarget(*this, [&model](const std::vector<std::filesystem::path>& files) {
+        if (model.isWorking()) {
+            return false;
+        }
+        model.frameManually(files);
+        return true;
+    });
 
     connect(sidebar_, &QListWidget::currentRowChanged, this, &MainView::showPage);
     connect(openCaptures, &QPushButton::clicked, &model, &AppModel::chooseScreenshots);

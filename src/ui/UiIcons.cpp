@@ -1,13 +1,10 @@
 #include "UiIcons.h"
 
 namespace cadrelle {
-namespace {
 
 QIcon themedIcon(const QString& themeName, const QString& bundledFile) {
     return QIcon::fromTheme(themeName, QIcon(QStringLiteral(":/cadrelle/icons/") + bundledFile));
 }
-
-} // namespace
 
 QIcon folderIcon() {
     return themedIcon(QStringLiteral("folder"), QStringLiteral("folder.svg"));
@@ -23,6 +20,14 @@ QIcon shieldIcon() {
 
 QIcon warningIcon() {
     return themedIcon(QStringLiteral("dialog-warning"), QStringLiteral("warning.svg"));
+}
+
+QIcon infoIcon() {
+    return themedIcon(QStringLiteral("dialog-information"), QStringLiteral("info.svg"));
+}
+
+QIcon addIcon() {
+    return themedIcon(QStringLiteral("list-add"), QStringLiteral("plus.svg"));
 }
 
 } // namespace cadrelle

@@ -6,9 +6,15 @@ namespace cadrelle {
 
 // The icons the widgets show: the desktop icon theme's own where it has one,
 // else one of our drawings bundled with the program.
+
+// The theme's icon `themeName`, else the bundled drawing `bundledFile`.
+QIcon themedIcon(const QString& themeName, const QString& bundledFile);
+
 QIcon folderIcon();
 QIcon saveIcon();
 QIcon shieldIcon();
 QIcon warningIcon();
+QIcon infoIcon();
+QIcon addIcon();
 
 } // namespace cadrelle
