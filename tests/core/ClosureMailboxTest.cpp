@@ -1,13 +1,13 @@
 #include "core/ClosureMailbox.h"
 #include "core/SerialQueue.h"
 #include "support/CoreApplication.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QThread>
 
-#include <chrono>
 #include <numeric>
 #include <vector>
 
@@ -31,10 +31,7 @@ TEST(ClosureMailboxTest, ClosuresPostedFromAQueueRunOnTheMainThreadInOrder) {
         });
     }
     EXPECT_TRUE(order.empty()) << "nothing runs until the main thread's event loop turns";
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (order.size() < 50 && std::chrono::steady_clock::now() < limit) {
-        QCoreApplication::sendPostedEvents();
-    }
+    EXPECT_TRUE(test::waitUntil([&] { return order.size() == 50; }));
     std::vector<int> expected(50);
     std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(order, expected);

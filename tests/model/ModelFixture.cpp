@@ -3,22 +3,7 @@
 #include "core/AppError.h"
 #include "support/CoreApplication.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
 namespace cadrelle::test {
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 ModelFixture::ModelFixture() {
     ensureCoreApplication();

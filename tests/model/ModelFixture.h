@@ -4,18 +4,13 @@
 #include "model/AppModel.h"
 #include "support/CaptureTestSupport.h"
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
 
 namespace cadrelle::test {
-
-// Runs the main thread's event loop until `done` holds or `limit` passes.
-bool waitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 // A data folder, a capture folder and an export folder in a temporary
 // folder, frames "shipped" with the test program, and fake desktop services.
