@@ -3,7 +3,7 @@
 namespace cadrelle::test {
 
 RgbaImage drawFrame(const FrameDrawing& d) {
-    RgbaImage image(d.width, d.height, kBezel);
+    RgbaImage image(d.width, d.height, d.bezel);
     image.fill(d.openingX, d.openingY, d.openingWidth, d.openingHeight, 0x00000000);
     if (d.island) {
         image.fill(d.openingX + d.openingWidth / 4, d.openingY + 1, d.openingWidth / 2, 3, kIsland);

@@ -10,6 +10,9 @@
 
 namespace cadrelle::test {
 
+inline constexpr std::uint32_t kBezel = 0x202428FF;
+inline constexpr std::uint32_t kIsland = 0x010203FF;
+
 // A phone-like frame: an opaque body with a transparent rectangular opening
 // and, optionally, an opaque island at the top of the opening.
 struct FrameDrawing {
@@ -20,10 +23,9 @@ struct FrameDrawing {
     std::uint32_t openingWidth = 32;
     std::uint32_t openingHeight = 48;
     bool island = false;
+    // Frames that differ only in this colour are different files.
+    std::uint32_t bezel = kBezel;
 };
-
-inline constexpr std::uint32_t kBezel = 0x202428FF;
-inline constexpr std::uint32_t kIsland = 0x010203FF;
 
 RgbaImage drawFrame(const FrameDrawing& drawing);
 std::filesystem::path writeFrame(const std::filesystem::path& path,
