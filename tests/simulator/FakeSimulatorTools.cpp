@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace cadrelle::test {
@@ -28,6 +29,7 @@ void writeScript(const std::filesystem::path& path, const std::string& body) {
 }
 
 FakeSimulatorTools::FakeSimulatorTools() {
+    ::unsetenv("DEVELOPER_DIR");
     std::filesystem::create_directories(root() / "fake");
     std::filesystem::create_directories(root() / "tmp");
     std::filesystem::create_directories(root() / "Applications");
