@@ -15,13 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6), carrying
-// `extraChunks` before its image data.
-void writeOpenFrame(const fs::path& path, std::uint32_t colour = kBezel,
-                    std::span<const std::uint8_t> extraChunks = {}) {
-    writeBytes(path,
-               withChunkAfterHeader(encodeTestPng(drawFrame({24, 24, 6, 6, 12, 12, false, colour})),
-                                    extraChunks));
+// A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
+void writeOpenFrame(const fs::path& path, std::uint32_t colour = kBezel) {
+    writeFrame(path, {24, 24, 6, 6, 12, 12, false, colour});
 }
 
 } // namespace
@@ -210,22 +206,4 @@ TEST(BadInput, AFullDiskLeavesNoPartialOutput) {
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(dir.entries(folder).empty()) << "no partial or temporary file in " << folder;
     }
-}
-
-TEST(BadInput, FramesCarryingMuchTextAreStillFrames) {
-    TempDir dir;
-    std::vector<std::uint8_t> notes;
-    for (int i = 0; i < 1500; ++i) {
-        const std::string body = std::string("Comment") + '\0' + "note " + std::to_string(i);
-        const auto chunk = pngChunk(
-            "tEXt", std::span(reinterpret_cast<const std::uint8_t*>(body.data()), body.size()));
-        notes.insert(notes.end(), chunk.begin(), chunk.end());
-    }
-    writeOpenFrame(dir / "Noted Phone - Black - Portrait.png", kBezel, notes);
-    const auto outcome =
-        runCadrelle({"inspect-frame", "--input", "Noted Phone - Black - Portrait.png"}, dir.path());
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    const auto json = nlohmann::json::parse(outcome.out);
-    EXPECT_EQ(json["name"], "Noted Phone \u2014 Black");
-    EXPECT_EQ(json["screen"], (nlohmann::json{{"x", 6}, {"y", 6}, {"width", 12}, {"height", 12}}));
 }

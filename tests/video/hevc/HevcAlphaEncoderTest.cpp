@@ -53,22 +53,6 @@ std::vector<std::vector<std::uint8_t>> samplePackets(const test::MovieVideo& vid
     return packets;
 }
 
-QuickTimeBox readMoov(const std::filesystem::path& path) {
-    const Bytes file = readFile(path, kMaxPngFileBytes);
-    std::size_t at = 0;
-    while (at + 8 <= file.size()) {
-        const std::size_t size = (std::size_t{file[at]} << 24) | (std::size_t{file[at + 1]} << 16) |
-                                 (std::size_t{file[at + 2]} << 8) | file[at + 3];
-        const auto type = static_cast<std::uint32_t>((file[at + 4] << 24) | (file[at + 5] << 16) |
-                                                     (file[at + 6] << 8) | file[at + 7]);
-        if (type == fourCC("moov")) {
-            return QuickTimeBox::parse(type, std::span(file).subspan(at + 8, size - 8));
-        }
-        at += size;
-    }
-    throw std::runtime_error("no moov");
-}
-
 TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
     const Encoded encoded = encodeRecording();
     ASSERT_EQ(encoded.samples.size(), std::size_t{frameCount});
@@ -87,10 +71,15 @@ TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
         const test::MovieVideo video = test::readMovieVideo(movie);
         EXPECT_EQ(video.codecTag, fourCC("1cvh")); // little-endian tag "hvc1"
         EXPECT_EQ(video.extradata, encoded.hvcC);
-        QuickTimeBox moov = readMoov(movie);
-        QuickTimeBox* entry =
-            moov.child("trak")->child("mdia")->child("minf")->child("stbl")->child("stsd")->child(
-                "hvc1");
+        // The file's top-level boxes, read as the children of one container.
+        QuickTimeBox file = QuickTimeBox::parse(fourCC("moov"), readFile(movie, kMaxPngFileBytes));
+        QuickTimeBox* entry = file.child("moov")
+                                  ->child("trak")
+                                  ->child("mdia")
+                                  ->child("minf")
+                                  ->child("stbl")
+                                  ->child("stsd")
+                                  ->child("hvc1");
         ASSERT_NE(entry, nullptr);
         ASSERT_NE(entry->child("almo"), nullptr);
         EXPECT_EQ(entry->child("almo")->payload, (std::vector<std::uint8_t>{0, 0, 1, 2}));
