@@ -173,7 +173,8 @@ TEST(CaptureCandidatesTest, TakesRecognisedNamesAndNeverFramedOutput) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Screenshot 1.png", "Screenshot 2.png",
                                                "Screenshot sub.png"}));
-    EXPECT_THROW(listCaptureCandidates(dir / "missing", false), std::system_error);
+    EXPECT_EQ(messageOf([&] { listCaptureCandidates(dir / "missing", false); }),
+              (dir / "missing").string() + ": No such file or directory");
 }
 
 TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettled) {

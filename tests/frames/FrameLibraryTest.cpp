@@ -143,6 +143,10 @@ TEST(FrameLibrary, RefusesCatalogsWithUnsafeFileNamesOrSizesThatAreNotWholeNumbe
     auto screen = catalog[0]["screen"];
     screen["x"] = -1e300;
     EXPECT_EQ(messageOf([&] { loadWith("screen", screen); }), damaged);
+    auto missing = catalog;
+    missing[0].erase("digest");
+    writeJsonFile(missing, home / "catalog.json");
+    EXPECT_EQ(messageOf([&] { library.load(); }), damaged);
     writeText(home / "catalog.json", "{not json");
     EXPECT_EQ(messageOf([&] { library.load(); }), damaged);
 }

@@ -16,6 +16,20 @@ std::filesystem::path writeFrame(const std::filesystem::path& path, const FrameD
     return path;
 }
 
+FrameAsset frameRecord(const std::string& id, const std::string& model, const std::string& color,
+                       std::int64_t width, std::int64_t height) {
+    FrameAsset asset;
+    asset.id = asset.digest = id;
+    asset.model = model;
+    asset.color = color;
+    asset.name = model + " \u2014 " + color;
+    asset.file = id + ".png";
+    asset.screen = {10, 10, width, height};
+    asset.pixelWidth = width + 20;
+    asset.pixelHeight = height + 20;
+    return asset;
+}
+
 RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
     RgbaImage image(width, height);
     for (std::uint32_t y = 0; y < height; ++y) {

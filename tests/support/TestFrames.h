@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frames/FrameAsset.h"
 #include "frames/Raster.h"
 #include "support/Messages.h"
 #include "support/PngWriter.h"
@@ -30,6 +31,11 @@ struct FrameDrawing {
 RgbaImage drawFrame(const FrameDrawing& drawing);
 std::filesystem::path writeFrame(const std::filesystem::path& path,
                                  const FrameDrawing& drawing = {});
+
+// A frame record without a file: `model` in `color`, with an opening of
+// width × height 10 pixels in from every edge.
+FrameAsset frameRecord(const std::string& id, const std::string& model, const std::string& color,
+                       std::int64_t width, std::int64_t height);
 
 // An opaque picture whose every pixel differs from its neighbours; its
 // pixels change with `seed`.
