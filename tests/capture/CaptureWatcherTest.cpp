@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -50,13 +51,10 @@ struct Reports {
         std::lock_guard guard(lock);
         return errors;
     }
-    int preparing() {
+    long preparing() {
         std::lock_guard guard(lock);
-        int count = 0;
-        for (const auto& text : progress) {
-            count += text.rfind("Preparing ", 0) == 0 ? 1 : 0;
-        }
-        return count;
+        return std::ranges::count_if(
+            progress, [](const std::string& text) { return text.starts_with("Preparing "); });
     }
 };
 

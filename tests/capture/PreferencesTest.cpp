@@ -11,10 +11,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <set>
-
-#include <sys/stat.h>
-
 namespace cadrelle {
 namespace {
 

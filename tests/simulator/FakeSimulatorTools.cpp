@@ -123,13 +123,9 @@ void FakeSimulatorTools::setFailing(const std::vector<std::string>& udids,
     writeText(root() / "fake/failure-message", message);
 }
 
-std::string FakeSimulatorTools::log() const {
-    return readText(root() / "fake/log");
-}
-
 std::vector<std::string> FakeSimulatorTools::calls() const {
     std::vector<std::string> lines;
-    std::istringstream stream(log());
+    std::istringstream stream(readText(root() / "fake/log"));
     for (std::string line; std::getline(stream, line);) {
         lines.push_back(line);
     }

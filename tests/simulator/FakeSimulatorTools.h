@@ -47,7 +47,6 @@ public:
     void setFailing(const std::vector<std::string>& udids, const std::string& message) const;
 
     // The recorded calls, and forgetting them.
-    std::string log() const;
     std::vector<std::string> calls() const;
     void clearLog() const;
 

@@ -42,11 +42,6 @@ Outcome runExport(const std::filesystem::path& input, const std::filesystem::pat
     return outcome;
 }
 
-void appendByte(const std::filesystem::path& path) {
-    std::ofstream stream(path, std::ios::binary | std::ios::app);
-    stream << 'x';
-}
-
 } // namespace
 
 TEST(RenderVideoFailure, ChecksBeforeAnyWorkInTheirOrder) {
@@ -113,7 +108,7 @@ TEST(RenderVideoFailure, ChangesDuringTheExportCancelOrFailIt) {
                                  if (value > 0) {
                                      return;
                                  }
-                                 appendByte(dir / "in.mp4");
+                                 std::ofstream(dir / "in.mp4", std::ios::app) << 'x';
                              });
     EXPECT_EQ(outcome.message, "The recording changed during export. Wait until it finishes "
                                "saving and try again.");

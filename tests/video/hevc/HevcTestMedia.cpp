@@ -10,7 +10,6 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
