@@ -11,7 +11,6 @@
 #include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

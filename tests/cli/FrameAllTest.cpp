@@ -7,7 +7,6 @@
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 #include "support/TestFrames.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "RunCadrelle.h"
 #include "capture/CaptureJournal.h"
 #include "support/CaptureTestSupport.h"
+#include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

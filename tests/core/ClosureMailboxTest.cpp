@@ -1,7 +1,6 @@
 #include "core/ClosureMailbox.h"
 #include "core/SerialQueue.h"
 #include "support/CoreApplication.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "core/SerialQueue.h"
 #include "support/CoreApplication.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

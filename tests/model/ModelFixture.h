@@ -3,11 +3,13 @@
 #include "FakeServices.h"
 #include "model/AppModel.h"
 #include "support/CaptureTestSupport.h"
+#include "support/CoreApplication.h"
 #include "support/TempDir.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace cadrelle::test {

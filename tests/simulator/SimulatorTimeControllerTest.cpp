@@ -2,7 +2,6 @@
 
 #include "simulator/SimulatorTimeController.h"
 #include "support/CoreApplication.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
 #include "updates/AppUpdater.h"
 #include "core/AppError.h"
 #include "support/CoreApplication.h"
-#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "video/VideoSource.h"
 
 #include "core/AppError.h"
+#include "support/CoreApplication.h"
 #include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
-#include "support/WaitUntil.h"
 #include "video/MediaDeadline.h"
 #include "video/ValidateMP4.h"
 
