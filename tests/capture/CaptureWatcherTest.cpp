@@ -392,9 +392,8 @@ TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
         std::lock_guard guard(lock);
         questions.emplace_back(path, std::move(answer));
     });
-    test::Mp4Spec spec;
-    test::makeMp4(input / "Screen Recording 1.mp4", spec);
-    test::makeMp4(input / "Screen Recording 2.mp4", spec);
+    test::makeMp4(input / "Screen Recording 1.mp4", {});
+    test::makeMp4(input / "Screen Recording 2.mp4", {});
     scanAndSettle(*running, 3s);
     scanAfter(*running, 1s);
     ASSERT_EQ(questions.size(), 2u) << "one question per recording while it is open";
@@ -515,9 +514,7 @@ TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {
     ASSERT_EQ(reports.capturesNow().size(), 1u);
 
     // A long recording render is cancelled by stop() and leaves nothing.
-    test::Mp4Spec spec;
-    spec.frames = 1800;
-    test::makeMp4(input / "Screen Recording long.mp4", spec);
+    test::makeMp4(input / "Screen Recording long.mp4", {.frames = 1800});
     ASSERT_TRUE(test::waitUntil([&] { return test::hasTemporaryItem(output); }, 30s))
         << "the export did not start";
     running->stop();

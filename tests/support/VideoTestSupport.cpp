@@ -278,8 +278,7 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
 
 std::vector<OpeningDifference> frameAtEvenAndOddOpenings(const std::filesystem::path& folder,
                                                          VideoExportFormat format) {
-    Mp4Spec spec;
-    spec.frames = 2;
+    const Mp4Spec spec{.frames = 2};
     const auto recording = folder / "quadrants.mp4";
     if (!std::filesystem::exists(recording)) {
         makeMp4(recording, spec);
