@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -49,13 +50,10 @@ struct Reports {
         std::lock_guard guard(lock);
         return errors;
     }
-    int preparing() {
+    long preparing() {
         std::lock_guard guard(lock);
-        int count = 0;
-        for (const auto& text : progress) {
-            count += text.rfind("Preparing ", 0) == 0 ? 1 : 0;
-        }
-        return count;
+        return std::ranges::count_if(
+            progress, [](const std::string& text) { return text.starts_with("Preparing "); });
     }
 };
 
@@ -120,6 +118,19 @@ protected:
     }
 
     void advance(std::chrono::milliseconds by) { *elapsedMs += by.count(); }
+    // Lets `by` pass on the watcher's clock and scans, `times` times over.
+    void scanAfter(CaptureWatcher& watcher, std::chrono::milliseconds by, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            advance(by);
+            watcher.scanNow();
+        }
+    }
+    // Scans, then scans again once `by` has passed: what the first scan found
+    // has settled by then when `by` is long enough.
+    void scanAndSettle(CaptureWatcher& watcher, std::chrono::milliseconds by) {
+        watcher.scanNow();
+        scanAfter(watcher, by);
+    }
 
     std::filesystem::path screenshot(const std::string& name, std::uint32_t seed = 0,
                                      std::uint32_t width = 20, std::uint32_t height = 30) {
@@ -159,7 +170,8 @@ TEST(CaptureCandidatesTest, TakesRecognisedNamesAndNeverFramedOutput) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Screenshot 1.png", "Screenshot 2.png",
                                                "Screenshot sub.png"}));
-    EXPECT_THROW(listCaptureCandidates(dir / "missing", false), std::system_error);
+    EXPECT_EQ(messageOf([&] { listCaptureCandidates(dir / "missing", false); }),
+              (dir / "missing").string() + ": No such file or directory");
 }
 
 TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettled) {
@@ -173,12 +185,9 @@ TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettl
     const auto c = screenshot("Simulator Screenshot C.png", 3);
     const auto b = screenshot("Simulator Screenshot B.png", 2);
     screenshot("simulator screenshot D.png", 4);
-    running->scanNow();
-    advance(999ms);
-    running->scanNow();
+    scanAndSettle(*running, 999ms);
     EXPECT_TRUE(reports.capturesNow().empty()) << "not settled yet";
-    advance(1ms);
-    running->scanNow();
+    scanAfter(*running, 1ms);
 
     const auto captures = reports.capturesNow();
     ASSERT_EQ(captures.size(), 2u);
@@ -194,17 +203,14 @@ TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettl
     EXPECT_EQ(readCaptureJournal(journal).size(), 3u);
 
     // Handled files are left alone; a deleted one that comes back is new.
-    advance(5s);
-    running->scanNow();
+    scanAfter(*running, 5s);
     EXPECT_EQ(reports.capturesNow().size(), 2u);
     const auto bytes = readFile(b, kMaxPngFileBytes);
     std::filesystem::remove(b);
     running->scanNow();
     EXPECT_EQ(readCaptureJournal(journal).size(), 3u) << "the journal changes at its next write";
     writeExclusive(bytes, b);
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    scanAndSettle(*running, 1s);
     ASSERT_EQ(reports.capturesNow().size(), 3u);
     EXPECT_EQ(reports.capturesNow()[2].output, captures[0].output) << "found, not framed again";
     EXPECT_EQ(entriesOf(output).size(), 2u);
@@ -213,9 +219,7 @@ TEST_F(CaptureWatcherTest, FirstRunSkipsWhatIsThereAndFramesNewCapturesOnceSettl
     // A restart frames nothing again.
     running.reset();
     auto restarted = watcher(configuration());
-    restarted->scanNow();
-    advance(5s);
-    restarted->scanNow();
+    scanAndSettle(*restarted, 5s);
     EXPECT_EQ(reports.capturesNow().size(), 3u);
 }
 
@@ -225,25 +229,21 @@ TEST_F(CaptureWatcherTest, WaitsUntilAFileStopsChanging) {
     running->scanNow();
     for (std::uint32_t seed = 2; seed < 6; ++seed) {
         advance(900ms);
-        std::this_thread::sleep_for(5ms); // a new modification time
+        std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
         screenshot("Screenshot 1.png", seed);
         running->scanNow();
     }
     EXPECT_EQ(reports.preparing(), 0) << "still being written";
-    advance(1s);
-    running->scanNow();
+    scanAfter(*running, 1s);
     EXPECT_EQ(reports.capturesNow().size(), 1u);
     EXPECT_TRUE(reports.errorsNow().empty());
 
     // A recording needs three seconds (this one is no real recording, so the
     // attempt fails; only its start matters here).
     test::writeText(input / "Screen Recording 1.mp4", "not yet a movie");
-    running->scanNow();
-    advance(2999ms);
-    running->scanNow();
+    scanAndSettle(*running, 2999ms);
     EXPECT_EQ(reports.preparing(), 1);
-    advance(1ms);
-    running->scanNow();
+    scanAfter(*running, 1ms);
     EXPECT_EQ(reports.preparing(), 2);
 }
 
@@ -251,10 +251,7 @@ TEST_F(CaptureWatcherTest, GivesUpOnceAfterTenFailedAttempts) {
     auto running = watcher(configuration());
     screenshot("Screenshot odd.png", 0, 10, 10); // no frame has this opening
     running->scanNow();
-    for (int i = 0; i < 15; ++i) {
-        advance(1s);
-        running->scanNow();
-    }
+    scanAfter(*running, 1s, 15);
     EXPECT_EQ(reports.preparing(), 10);
     const auto errors = reports.errorsNow();
     ASSERT_EQ(errors.size(), 1u);
@@ -270,10 +267,7 @@ TEST_F(CaptureWatcherTest, JournalWriteFailureIsRetriedAndNeverReportedAsFramed)
     // The journal cannot be replaced while a folder stands in its place.
     std::filesystem::remove(journal);
     std::filesystem::create_directories(journal / "blocker");
-    for (int i = 0; i < 12; ++i) {
-        advance(1s);
-        running->scanNow();
-    }
+    scanAfter(*running, 1s, 12);
     EXPECT_TRUE(reports.capturesNow().empty());
     ASSERT_EQ(reports.errorsNow().size(), 1u);
     EXPECT_EQ(reports.errorsNow()[0].rfind("Screenshot 1.png: ", 0), 0u);
@@ -325,9 +319,7 @@ TEST_F(CaptureWatcherTest, ScreenshotsBecomeInboxItemsWhenQuickAccessIsOn) {
     config.screenshotInbox = dir / "inbox";
     auto running = watcher(config);
     const auto path = screenshot("Screenshot 1.png");
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    scanAndSettle(*running, 1s);
     ASSERT_EQ(reports.capturesNow().size(), 1u);
     const CaptureRecord record = reports.capturesNow()[0];
     const CaptureExportControl control;
@@ -346,7 +338,7 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     reports.afterProcessing = [&] {
         ++calls;
         if (calls == 1) {
-            std::this_thread::sleep_for(5ms);
+            std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
             test::writeScreenshot(input / "Screenshot 1.png", 20, 30, 9); // rewritten meanwhile
         } else if (std::filesystem::exists(input / "Screenshot 2.png")) {
             std::filesystem::remove(input / "Screenshot 2.png"); // gone meanwhile
@@ -354,23 +346,17 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     };
     auto running = watcher(configuration());
     screenshot("Screenshot 1.png");
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    scanAndSettle(*running, 1s);
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(reports.capturesNow().empty()) << "a record of the old content is dropped";
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    scanAndSettle(*running, 1s);
     ASSERT_EQ(reports.capturesNow().size(), 1u) << "settled again and processed again";
     CaptureExportControl control;
     EXPECT_EQ(reports.capturesNow()[0].id,
               captureFingerprint(input / "Screenshot 1.png", frames.assets[0].id, control));
 
     screenshot("Screenshot 2.png");
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    scanAndSettle(*running, 1s);
     running->scanNow();
     EXPECT_EQ(reports.capturesNow().size(), 1u);
     EXPECT_TRUE(reports.errorsNow().empty());
@@ -385,15 +371,10 @@ TEST_F(CaptureWatcherTest, ACaptureRemovedBetweenTheScanAndTheFramingLeavesNothi
         auto running = watcher(config);
         const auto capture = screenshot("Screenshot 1.png");
         reports.whenPreparing = [&] { std::filesystem::remove(capture); };
-        running->scanNow();
-        advance(1s);
-        running->scanNow();
+        scanAndSettle(*running, 1s);
         EXPECT_EQ(reports.preparing(), quickAccess ? 2 : 1) << "settled and taken up";
         reports.whenPreparing = nullptr;
-        for (int i = 0; i < 12; ++i) {
-            advance(1s);
-            running->scanNow();
-        }
+        scanAfter(*running, 1s, 12);
         running->stop();
         EXPECT_TRUE(reports.capturesNow().empty());
         EXPECT_TRUE(reports.errorsNow().empty()) << "a vanished capture is forgotten quietly";
@@ -411,14 +392,10 @@ TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
         std::lock_guard guard(lock);
         questions.emplace_back(path, std::move(answer));
     });
-    test::Mp4Spec spec;
-    test::makeMp4(input / "Screen Recording 1.mp4", spec);
-    test::makeMp4(input / "Screen Recording 2.mp4", spec);
-    running->scanNow();
-    advance(3s);
-    running->scanNow();
-    advance(1s);
-    running->scanNow();
+    test::makeMp4(input / "Screen Recording 1.mp4", {});
+    test::makeMp4(input / "Screen Recording 2.mp4", {});
+    scanAndSettle(*running, 3s);
+    scanAfter(*running, 1s);
     ASSERT_EQ(questions.size(), 2u) << "one question per recording while it is open";
     EXPECT_TRUE(entriesOf(output).empty());
 
@@ -440,9 +417,7 @@ TEST_F(CaptureWatcherTest, RecordingsAskForAFormatOnceAndFollowTheAnswer) {
         captureIdentifier(third, captureFingerprint(third, frames.assets[1].id, control),
                           VideoExportFormat::proRes4444);
     test::writeText(output / framedOutputName(third, identifier, "mov"), "movie");
-    running->scanNow();
-    advance(3s);
-    running->scanNow();
+    scanAndSettle(*running, 3s);
     EXPECT_EQ(questions.size(), 2u);
     ASSERT_EQ(reports.capturesNow().size(), 2u);
     EXPECT_EQ(reports.capturesNow()[1].id, identifier);
@@ -462,10 +437,8 @@ TEST_F(CaptureWatcherTest, SymbolicLinksNamedLikeCapturesAreNeverFramed) {
     running->scanNow();
     std::filesystem::remove(swapped);
     std::filesystem::create_symlink(dir / "elsewhere.png", swapped);
-    advance(1s);
-    running->scanNow();
-    advance(5s);
-    running->scanNow();
+    scanAfter(*running, 1s);
+    scanAfter(*running, 5s);
 
     const auto captures = reports.capturesNow();
     ASSERT_EQ(captures.size(), 1u);
@@ -509,10 +482,7 @@ TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOr
     });
     file.close();
     EXPECT_LE(whileWriting, 2.0);
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (reports.capturesNow().empty() && std::chrono::steady_clock::now() < limit) {
-        std::this_thread::sleep_for(10ms);
-    }
+    ASSERT_TRUE(test::waitUntil([&] { return !reports.capturesNow().empty(); }));
     ASSERT_EQ(reports.capturesNow().size(), 1u) << "framed once written";
     EXPECT_EQ(reports.preparing(), 1) << "never tried while it was being written";
     running.reset();
@@ -525,17 +495,14 @@ TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOr
                       });
     test::makeMp4(input / "Screen Recording 1.mp4", test::Mp4Spec{});
     running->start();
-    running->scanNow();
-    advance(3s);
-    running->scanNow();
+    scanAndSettle(*running, 3s);
     ASSERT_TRUE(answer) << "the question was asked";
     const double whileAsking = listingsPerSecond([] { std::this_thread::sleep_for(2s); });
     EXPECT_LE(whileAsking, 2.0);
     answer(VideoExportFormat::mp4);
-    while (reports.capturesNow().size() < 2 && std::chrono::steady_clock::now() < limit + 20s) {
-        std::this_thread::sleep_for(10ms);
-    }
-    ASSERT_EQ(reports.capturesNow().size(), 2u) << "framed once answered";
+    ASSERT_TRUE(test::waitUntil([&] { return reports.capturesNow().size() >= 2; }, 30s))
+        << "framed once answered";
+    EXPECT_EQ(reports.capturesNow().size(), 2u);
     EXPECT_TRUE(reports.errorsNow().empty());
 }
 
@@ -543,28 +510,13 @@ TEST_F(CaptureWatcherTest, RunningWatcherFramesNewFilesAndStopsPromptly) {
     auto running = watcher(configuration(), {}, false);
     running->start();
     screenshot("Screenshot 1.png");
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (reports.capturesNow().empty() && std::chrono::steady_clock::now() < limit) {
-        std::this_thread::sleep_for(20ms);
-    }
+    ASSERT_TRUE(test::waitUntil([&] { return !reports.capturesNow().empty(); }));
     ASSERT_EQ(reports.capturesNow().size(), 1u);
 
     // A long recording render is cancelled by stop() and leaves nothing.
-    test::Mp4Spec spec;
-    spec.frames = 1800;
-    test::makeMp4(input / "Screen Recording long.mp4", spec);
-    const auto writing = [&] {
-        for (const auto& name : entriesOf(output)) {
-            if (name.rfind(".lumivane-", 0) == 0) {
-                return true;
-            }
-        }
-        return false;
-    };
-    while (!writing() && std::chrono::steady_clock::now() < limit + 20s) {
-        std::this_thread::sleep_for(1ms);
-    }
-    ASSERT_TRUE(writing()) << "the export did not start";
+    test::makeMp4(input / "Screen Recording long.mp4", {.frames = 1800});
+    ASSERT_TRUE(test::waitUntil([&] { return test::hasTemporaryItem(output); }, 30s))
+        << "the export did not start";
     running->stop();
     running->stop();
     EXPECT_EQ(reports.capturesNow().size(), 1u);

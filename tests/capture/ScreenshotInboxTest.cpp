@@ -103,7 +103,9 @@ TEST_F(ScreenshotInboxTest, PrepareFailuresLeaveNothingBehind) {
     // A screenshot of the wrong size fails in rendering.
     CaptureExportControl fresh;
     const auto wrongSize = screenshot("Screenshot 2.png", 10, 10);
-    EXPECT_ANY_THROW(inbox.prepare(wrongSize, kID, frame(0), exportFolder, fresh));
+    EXPECT_EQ(messageOf([&] { inbox.prepare(wrongSize, kID, frame(0), exportFolder, fresh); }),
+              "This frame needs a 20 \u00D7 30 screenshot; this image is 10 \u00D7 10. Choose a "
+              "matching frame or orientation.");
     EXPECT_TRUE(entriesOf(inbox.directory()).empty());
     EXPECT_FALSE(inbox.item(kID));
 }
@@ -178,12 +180,15 @@ TEST_F(ScreenshotInboxTest, PendingListsReadableItemsOldestFirst) {
     std::filesystem::remove(inbox.directory() / "notes.json");
 
     // An unknown state or a missing key makes the item unreadable.
+    const std::string unreadable = (inbox.directory() / "ff.json").string() +
+                                   ": The data couldn't be read because it isn't in the correct "
+                                   "format.";
     test::writeText(inbox.directory() / "ff.json",
                     R"({"record":{"id":"ff","date":0,"original":"","output":"","frame":""},)"
                     R"("frameID":"","destination":"","state":"lost","editorOpened":false})");
-    EXPECT_ANY_THROW(inbox.pending());
+    EXPECT_EQ(messageOf([&] { inbox.pending(); }), unreadable);
     test::writeText(inbox.directory() / "ff.json", R"({"frameID":""})");
-    EXPECT_ANY_THROW(inbox.item("ff"));
+    EXPECT_EQ(messageOf([&] { inbox.item("ff"); }), unreadable);
 }
 
 TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) {
@@ -204,7 +209,9 @@ TEST_F(ScreenshotInboxTest, ChangeFrameReplacesTheFramedImageUntilMarkupStarts) 
     EXPECT_EQ(changed.record.date, record.date);
 
     // A frame of another size fails and leaves the item as it was.
-    EXPECT_ANY_THROW(inbox.changeFrame(changed, frame(0)));
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(changed, frame(0)); }),
+              "This frame needs a 20 \u00D7 30 screenshot; this image is 24 \u00D7 24. Choose a "
+              "matching frame or orientation.");
     EXPECT_EQ(*inbox.item(kID), changed);
     EXPECT_EQ(entriesOf(inbox.directory() / kID).size(), 2u);
 

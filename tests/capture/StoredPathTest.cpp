@@ -71,7 +71,9 @@ TEST(StoredPathTest, FilesWrittenBeforeReadAsTheyDidAndDamageIsReported) {
     auto withNul = nlohmann::json::parse(itemText);
     withNul["destination"] = std::string("/a\0b", 4);
     test::writeText(dir / "inbox" / (kID + ".json"), withNul.dump());
-    EXPECT_ANY_THROW(inbox.item(kID));
+    EXPECT_EQ(test::messageOf([&] { inbox.item(kID); }),
+              (dir / "inbox" / (kID + ".json")).string() +
+                  ": The data couldn't be read because it isn't in the correct format.");
 }
 
 } // namespace

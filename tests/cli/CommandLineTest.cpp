@@ -1,12 +1,15 @@
 #include "RunCadrelle.h"
-#include "support/PngWriter.h"
 #include "support/TempDir.h"
+#include "support/TestFrames.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace cadrelle;
 using namespace cadrelle::test;
@@ -15,12 +18,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // A 24 × 24 frame with a 12 × 12 transparent opening at (6, 6).
-void writeFrame(const fs::path& path, bool withOpening = true, std::uint32_t colour = 0x202020FF) {
-    RgbaImage image(24, 24, colour);
-    if (withOpening) {
-        image.fill(6, 6, 12, 12, 0x00000000);
-    }
-    writeTestPng(path, image);
+void writeOpenFrame(const fs::path& path, std::uint32_t colour = kBezel) {
+    writeFrame(path, {24, 24, 6, 6, 12, 12, false, colour});
 }
 
 } // namespace
@@ -62,8 +61,8 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
 
 TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
     TempDir dir;
-    writeFrame(dir / "frame.png");
-    writeFrame(dir / "closed.png", false);
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "closed.png", RgbaImage(24, 24, kBezel));
     writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
 
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output"}, dir.path()),
@@ -98,7 +97,7 @@ TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
 
 TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
     TempDir dir;
-    writeFrame(dir / "frame.png");
+    writeOpenFrame(dir / "frame.png");
     writeTestPng(dir / "shot.PNG", RgbaImage(12, 12, 0xFF0000FF));
     const std::vector<std::string> arguments = {"frame",    "--frame",  "frame.png",     "--input",
                                                 "shot.PNG", "--output", "out/framed.png"};
@@ -122,7 +121,7 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {
     TempDir dir;
-    writeFrame(dir / "Test Phone - Black - Portrait.png");
+    writeOpenFrame(dir / "Test Phone - Black - Portrait.png");
     fs::copy_file(dir / "Test Phone - Black - Portrait.png", dir / "copy.png");
 
     const auto inspected = runCadrelle(
@@ -153,7 +152,7 @@ TEST(CommandLine, ImportsRunningAtOnceKeepEveryFrame) {
     std::vector<std::vector<std::string>> runs;
     for (std::uint32_t i = 0; i < 8; ++i) {
         const std::string name = "Phone " + std::to_string(i) + " - Black - Portrait.png";
-        writeFrame(dir / name, true, 0x202020FF + (i << 8));
+        writeOpenFrame(dir / name, kBezel + (i << 8));
         runs.push_back({"import-frames", "--library", "lib", name});
     }
     for (const auto& run : runCadrelleTogether(runs, dir.path())) {
@@ -161,4 +160,68 @@ TEST(CommandLine, ImportsRunningAtOnceKeepEveryFrame) {
     }
     EXPECT_EQ(runCadrelle({"import-frames", "--library", "lib"}, dir.path()).out,
               "Imported library: 8 frames\n");
+}
+
+TEST(BadInput, DevicesPipesAndFoldersAreRefusedWithoutReadingOrWaiting) {
+    TempDir dir;
+    writeOpenFrame(dir / "frame.png");
+    fs::create_symlink("/dev/zero", dir / "zero.png");
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.mp4").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder.png");
+    fs::create_directory(dir / "lib");
+    fs::create_symlink("/dev/zero", dir / "lib" / "catalog.json");
+    const auto before = dir.entries();
+    const std::string notAFile = ": This is not a regular file.";
+
+    expectFailure(runCadrelle({"inspect-frame", "--input", "zero.png"}, dir.path()),
+                  "zero.png" + notAFile);
+    expectFailure(runCadrelle({"inspect-frame", "--input", "pipe.png"}, dir.path()),
+                  "pipe.png" + notAFile);
+    expectFailure(runCadrelle({"inspect-frame", "--input", "folder.png"}, dir.path()),
+                  "folder.png: Is a directory");
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--input", "pipe.png", "--output",
+                               "framed.png"},
+                              dir.path()),
+                  "pipe.png" + notAFile);
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--input", "pipe.mp4", "--output",
+                               "framed.mp4"},
+                              dir.path()),
+                  "pipe.mp4" + notAFile);
+    expectFailure(runCadrelle({"import-frames", "--library", "lib", "frame.png"}, dir.path()),
+                  "lib/catalog.json" + notAFile);
+    expectFailure(runCadrelle({"import-frames", "--library", "fresh", "zero.png"}, dir.path()),
+                  "zero.png" + notAFile);
+
+    EXPECT_TRUE(dir.entries("fresh").empty());
+    fs::remove(dir / "fresh");
+    EXPECT_EQ(dir.entries(), before);
+    EXPECT_EQ(dir.entries("lib"), std::vector<std::string>{"catalog.json"});
+}
+
+TEST(BadInput, AFullDiskLeavesNoPartialOutput) {
+    TempDir dir;
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+    fs::create_directory(dir / "out");
+    fs::create_directory(dir / "lib");
+    // Every file the program writes may grow to 64 bytes only; the write past
+    // that fails as it does on a full disk.
+    const auto smallDisk = [] {
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+    };
+    for (const auto& [arguments, folder] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"frame", "--frame", "frame.png", "--input", "shot.png", "--output", "out/o.png"},
+              "out"},
+             {{"import-frames", "--library", "lib", "frame.png"}, "lib"}}) {
+        const auto outcome = runCadrelle(arguments, dir.path(), smallDisk);
+        EXPECT_EQ(outcome.status, 1) << arguments[0];
+        EXPECT_EQ(outcome.err.rfind("Error: " + folder + "/", 0), 0u) << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with(": File too large\n")) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(dir.entries(folder).empty()) << "no partial or temporary file in " << folder;
+    }
 }

@@ -5,23 +5,17 @@
 #include "frames/Raster.h"
 #include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
-#include "support/PngWriter.h"
 #include "support/TempDir.h"
+#include "support/TestFrames.h"
 
 #include <gtest/gtest.h>
-
-#include <QProcess>
-#include <QStringList>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
-#include <thread>
 
 using namespace cadrelle;
 using namespace cadrelle::test;
@@ -42,55 +36,23 @@ std::set<std::string> lines(const std::string& text) {
 // side, the opening transparent.
 fs::path frameFile(const fs::path& path, std::uint32_t width, std::uint32_t height,
                    std::uint32_t colour) {
-    RgbaImage image(width + 4, height + 4, colour);
-    image.fill(2, 2, width, height, 0x00000000);
-    writeTestPng(path, image);
-    return path;
+    return writeFrame(path, {width + 4, height + 4, 2, 2, width, height, false, colour});
 }
 
 void screenshot(const fs::path& path, std::uint32_t width, std::uint32_t height) {
     writeTestPng(path, RgbaImage(width, height, 0x4080C0FF));
 }
 
-bool isPngOfSize(const fs::path& path, std::int64_t width, std::int64_t height) {
-    const Raster raster = Raster::load(path);
-    return raster.width == width && raster.height == height;
-}
-
-bool hasTemporaryItem(const fs::path& folder, const std::string& except) {
-    std::error_code error;
-    for (fs::directory_iterator entries(folder, error), end; !error && entries != end;
-         entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
-        if (name.rfind(".lumivane-", 0) == 0 && name != except) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Starts the program in `folder`, sends `signal` once its export has made a
-// hidden temporary item in `output` and waits for the end.
+// hidden temporary item in `output` (other than `stale`) and waits for the end.
 Outcome interruptedRun(const std::vector<std::string>& arguments, const fs::path& folder,
                        const fs::path& output, int signal, const std::string& stale) {
-    QStringList list;
-    for (const auto& argument : arguments) {
-        list << QString::fromStdString(argument);
-    }
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(folder.string()));
-    process.start(QStringLiteral(CADRELLE_EXECUTABLE), list);
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!hasTemporaryItem(output, stale) && process.state() != QProcess::NotRunning &&
-           std::chrono::steady_clock::now() < limit) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    const auto process = startCadrelle(arguments, folder);
+    EXPECT_TRUE(waitUntil(
+        [&] { return hasTemporaryItem(output, stale) || process->state() == QProcess::NotRunning; },
+        std::chrono::seconds(60)));
     EXPECT_TRUE(hasTemporaryItem(output, stale)) << "the export did not start";
-    ::kill(static_cast<pid_t>(process.processId()), signal);
-    process.waitForFinished(60'000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+    return stopCadrelle(*process, signal);
 }
 
 } // namespace
@@ -102,9 +64,7 @@ TEST(FrameAll, StopSignalsCancelARecordingExportAndLeaveNothing) {
     TempDir dir;
     const FrameLibrary library{dir / "library"};
     library.importFiles({frameFile(dir / "Phone.png", 64, 96, 0x202020FF)});
-    Mp4Spec spec;
-    spec.frames = 1200;
-    makeMp4(dir / "recording.mp4", spec);
+    makeMp4(dir / "recording.mp4", {.frames = 1200});
     const std::string stale = ".lumivane-5D4D2C1B-0A9F-4E8D-BC7B-6A5F4E3D2C1B";
     fs::create_directories(dir / "out" / stale);
     writeText(dir / "out" / stale / "recording.mov", "left by a killed run");
@@ -180,10 +140,9 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
     }
     EXPECT_EQ(dir.entries("out").size(), 3u); // no temporary files left behind
     for (const auto& output : outputs) {
-        if (output.find("wide") != std::string::npos) {
-            EXPECT_TRUE(isPngOfSize(dir / output, 52, 36));
-        } else if (output.find("phone a") != std::string::npos) {
-            EXPECT_TRUE(isPngOfSize(dir / output, 36, 52));
+        if (output.ends_with(".png")) {
+            const bool wide = output.find("wide") != std::string::npos;
+            EXPECT_EQ(Raster::load(dir / output).width, wide ? 52 : 36) << output;
         }
     }
 
@@ -196,11 +155,7 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
     EXPECT_EQ(readText(library.directory / "catalog.json"), catalogBefore);
 
     // The preferred frame settles the shared size; all good gives status 0.
-    const std::string phoneB =
-        catalog[std::size_t(std::find_if(catalog.begin(), catalog.end(),
-                                         [](const FrameAsset& a) { return a.model == "Phone B"; }) -
-                            catalog.begin())]
-            .id;
+    const std::string phoneB = std::ranges::find(catalog, "Phone B", &FrameAsset::model)->id;
     const Outcome preferred =
         runCadrelle({"frame-all", "--output", "out", "--library", "library", "--preferred", phoneB,
                      "in/Simulator Screenshot - 2.png"},
@@ -250,23 +205,16 @@ TEST(FrameAll, ACaptureFramedTwiceAtOnceIsFramedOnceWithoutErrors) {
 TEST(FrameAll, OptionErrorsStopBeforeAnyWork) {
     TempDir dir;
     screenshot(dir / "shot.png", 32, 48);
-    const Outcome noOutput = runCadrelle({"frame-all", "shot.png"}, dir.path());
-    EXPECT_EQ(noOutput.status, 1);
-    EXPECT_EQ(noOutput.err, "Error: --output is required\n");
-    EXPECT_EQ(noOutput.out, "");
-
-    const Outcome badFormat = runCadrelle(
-        {"frame-all", "--output", "out", "--video-format", "gif", "shot.png"}, dir.path());
-    EXPECT_EQ(badFormat.status, 1);
-    EXPECT_EQ(badFormat.err, "Error: Use --video-format mp4, hevc-alpha, or prores-4444.\n");
+    expectFailure(runCadrelle({"frame-all", "shot.png"}, dir.path()), "--output is required");
+    expectFailure(runCadrelle({"frame-all", "--output", "out", "--video-format", "gif", "shot.png"},
+                              dir.path()),
+                  "Use --video-format mp4, hevc-alpha, or prores-4444.");
     EXPECT_FALSE(fs::exists(dir / "out"));
-
+    fs::create_directory(dir / "bad");
     writeText(dir / "bad/catalog.json", "[{\"id\": 1}]");
-    const Outcome badLibrary =
-        runCadrelle({"frame-all", "--output", "out", "--library", "bad", "shot.png"}, dir.path());
-    EXPECT_EQ(badLibrary.status, 1);
-    EXPECT_EQ(badLibrary.err.rfind("Error: ", 0), 0u);
-    EXPECT_EQ(badLibrary.out, "");
+    expectFailure(
+        runCadrelle({"frame-all", "--output", "out", "--library", "bad", "shot.png"}, dir.path()),
+        "bad/catalog.json: The data couldn't be read because it isn't in the correct format.");
 }
 
 TEST(FrameAll, UsesTheShippedFramesWithoutALibrary) {

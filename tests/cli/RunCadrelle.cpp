@@ -2,19 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
-
-#include <memory>
 
 namespace cadrelle::test {
 
 namespace {
 
-std::unique_ptr<QProcess> start(const std::vector<std::string>& arguments,
-                                const std::filesystem::path& folder,
-                                const std::filesystem::path& standardOutput = {},
-                                const std::function<void()>& inChild = {}) {
+std::unique_ptr<QProcess>
+start(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+      const std::filesystem::path& standardOutput = {}, const std::function<void()>& inChild = {},
+      const std::vector<std::pair<std::string, std::string>>& environment = {}) {
     QStringList list;
     for (const auto& argument : arguments) {
         list << QString::fromStdString(argument);
@@ -27,22 +25,23 @@ std::unique_ptr<QProcess> start(const std::vector<std::string>& arguments,
     if (inChild) {
         process->setChildProcessModifier(inChild);
     }
+    if (!environment.empty()) {
+        auto variables = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] : environment) {
+            variables.insert(QString::fromStdString(name), QString::fromStdString(value));
+        }
+        process->setProcessEnvironment(variables);
+    }
     process->start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    EXPECT_TRUE(process->waitForStarted());
     return process;
-}
-
-Outcome finish(QProcess& process) {
-    process.waitForFinished(120'000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
 }
 
 } // namespace
 
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::filesystem::path& standardOutput) {
-    return finish(*start(arguments, folder, standardOutput));
+    return finishCadrelle(*start(arguments, folder, standardOutput));
 }
 
 void expectFailure(const Outcome& outcome, const std::string& message) {
@@ -53,7 +52,7 @@ void expectFailure(const Outcome& outcome, const std::string& message) {
 
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                     const std::function<void()>& inChild) {
-    return finish(*start(arguments, folder, {}, inChild));
+    return finishCadrelle(*start(arguments, folder, {}, inChild));
 }
 
 std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,
@@ -64,9 +63,30 @@ std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::stri
     }
     std::vector<Outcome> outcomes;
     for (const auto& process : processes) {
-        outcomes.push_back(finish(*process));
+        outcomes.push_back(finishCadrelle(*process));
     }
     return outcomes;
+}
+
+std::unique_ptr<QProcess>
+startCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+              const std::vector<std::pair<std::string, std::string>>& environment) {
+    return start(arguments, folder, {}, {}, environment);
+}
+
+Outcome finishCadrelle(QProcess& process) {
+    process.waitForFinished(120'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+Outcome stopCadrelle(QProcess& process, int signal) {
+    // A pid of 0 would signal the whole process group, test runner included.
+    if (process.processId() > 0) {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+    }
+    return finishCadrelle(process);
 }
 
 } // namespace cadrelle::test

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QProcess>
+
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cadrelle::test {
@@ -31,5 +36,15 @@ Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesy
 // for every one of them.
 std::vector<Outcome> runCadrelleTogether(const std::vector<std::vector<std::string>>& runs,
                                          const std::filesystem::path& folder);
+
+// Starts the built `cadrelle` in `folder`, with these environment variables
+// added, and returns without waiting for it.
+std::unique_ptr<QProcess>
+startCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+              const std::vector<std::pair<std::string, std::string>>& environment = {});
+// Waits for a started program to end, and what it showed since it was last read.
+Outcome finishCadrelle(QProcess& process);
+// Sends `signal` to a started program that still runs, then waits for its end.
+Outcome stopCadrelle(QProcess& process, int signal = SIGTERM);
 
 } // namespace cadrelle::test

@@ -20,8 +20,11 @@ TEST(CaptureExportControl, CancellingReachesCopiesAndChildrenButNeverParentsOrSi
     EXPECT_FALSE(watcher.isCancelled());
     EXPECT_NO_THROW(second.checkCancelled());
 
+    // Cancelling the parent (a watcher stopping, the application quitting)
+    // reaches every job, also one made afterwards.
     watcher.cancel();
     EXPECT_THROW(second.checkCancelled(), Cancelled);
+    EXPECT_TRUE(watcher.child().isCancelled());
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include <chrono>
 #include <numeric>
 #include <vector>
 
@@ -31,10 +30,7 @@ TEST(ClosureMailboxTest, ClosuresPostedFromAQueueRunOnTheMainThreadInOrder) {
         });
     }
     EXPECT_TRUE(order.empty()) << "nothing runs until the main thread's event loop turns";
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (order.size() < 50 && std::chrono::steady_clock::now() < limit) {
-        QCoreApplication::sendPostedEvents();
-    }
+    EXPECT_TRUE(test::waitUntil([&] { return order.size() == 50; }));
     std::vector<int> expected(50);
     std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(order, expected);

@@ -1,6 +1,5 @@
 #include "core/FileDescriptor.h"
-#include "core/AppError.h"
-#include "core/FileError.h"
+#include "support/Messages.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,10 +52,7 @@ TEST(FileDescriptor, ClosesOnceWhicheverWayOwnershipGoes) {
     EXPECT_EQ(writer.close(), 0);
     EXPECT_EQ(test::readText(dir / "b.txt"), "b");
 
-    try {
-        FileDescriptor::open(dir / "b.txt", O_WRONLY | O_CREAT | O_EXCL, 0644);
-        FAIL() << "an existing file was opened exclusively";
-    } catch (const FileError& error) {
-        EXPECT_EQ(userDescription(error), (dir / "b.txt").string() + ": File exists");
-    }
+    EXPECT_EQ(test::messageOf(
+                  [&] { FileDescriptor::open(dir / "b.txt", O_WRONLY | O_CREAT | O_EXCL, 0644); }),
+              (dir / "b.txt").string() + ": File exists");
 }

@@ -7,8 +7,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -18,22 +17,10 @@ using namespace std::chrono_literals;
 namespace cadrelle {
 namespace {
 
-// Waits (with a generous limit) until `done` holds.
 class SerialQueueTest : public ::testing::Test {
 protected:
     void SetUp() override { test::ensureCoreApplication(); }
 };
-
-template <typename Predicate> bool waitFor(Predicate done) {
-    const auto limit = std::chrono::steady_clock::now() + 10s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 TEST_F(SerialQueueTest, RunsClosuresInOrderOnOneNamedThread) {
     SerialQueue queue("lumivane.test");
@@ -66,62 +53,47 @@ TEST_F(SerialQueueTest, SyncPassesErrorsBackAndRefusesItsOwnThread) {
 
     // A failing async closure does not end the queue.
     queue.async([] { throw std::runtime_error("ignored"); });
-    int refused = 0;
     queue.sync([&] {
-        try {
-            queue.sync([] {});
-        } catch (const std::logic_error&) {
-            ++refused;
-        }
-        try {
-            queue.stop();
-        } catch (const std::logic_error&) {
-            ++refused;
-        }
+        EXPECT_THROW(queue.sync([] {}), std::logic_error);
+        EXPECT_THROW(queue.stop(), std::logic_error);
     });
-    EXPECT_EQ(refused, 2);
     bool stillRuns = false;
     queue.sync([&] { stillRuns = true; });
     EXPECT_TRUE(stillRuns);
 }
 
 TEST_F(SerialQueueTest, StopDrainsOrCancelsQueuedWork) {
-    std::atomic<int> ran{0};
-    {
-        SerialQueue queue("lumivane.drain");
-        queue.async([] { std::this_thread::sleep_for(50ms); });
+    for (const auto mode : {SerialQueue::StopMode::drain, SerialQueue::StopMode::cancel}) {
+        const int expected = mode == SerialQueue::StopMode::drain ? 10 : 0;
+        std::atomic<int> ran{0};
+        SerialQueue queue("lumivane.stop");
+        std::promise<void> gate;
+        queue.async([opened = gate.get_future().share()] { opened.wait(); });
         for (int i = 0; i < 10; ++i) {
             queue.async([&] { ++ran; });
         }
-        queue.stop(SerialQueue::StopMode::drain);
-        EXPECT_EQ(ran.load(), 10);
+        std::thread stopper([&] { queue.stop(mode); });
+        // stop() shows nothing to wait for; this gives it time to act before the gate opens.
+        std::this_thread::sleep_for(20ms);
+        gate.set_value();
+        stopper.join();
+        EXPECT_EQ(ran.load(), expected);
         queue.async([&] { ++ran; }); // dropped after stop
         EXPECT_THROW(queue.sync([] {}), std::logic_error);
         queue.stop(); // a second stop does nothing
+        EXPECT_EQ(ran.load(), expected);
     }
-    EXPECT_EQ(ran.load(), 10);
-
-    ran = 0;
-    SerialQueue queue("lumivane.cancel");
-    std::mutex gate;
-    std::unique_lock hold(gate);
-    std::atomic<bool> started{false};
-    queue.async([&] {
-        started = true;
-        std::lock_guard wait(gate);
-    });
-    for (int i = 0; i < 10; ++i) {
-        queue.async([&] { ++ran; });
-    }
-    ASSERT_TRUE(waitFor([&] { return started.load(); }));
-    std::thread stopper([&] { queue.stop(SerialQueue::StopMode::cancel); });
-    std::this_thread::sleep_for(20ms);
-    hold.unlock();
-    stopper.join();
-    EXPECT_EQ(ran.load(), 0);
 }
 
 TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
+    // A timer on another queue: the timers under test had several ticks' time
+    // when it fires.
+    SerialQueue clock("lumivane.clock");
+    const auto aFewTicksLater = [&clock] {
+        auto fired = std::make_shared<std::atomic<bool>>(false);
+        clock.after(60ms, 1ms, [fired] { *fired = true; });
+        return test::waitUntil([fired] { return fired->load(); });
+    };
     SerialQueue queue("lumivane.timers");
     std::atomic<int> once{0};
     std::atomic<int> ticks{0};
@@ -137,11 +109,11 @@ TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
             onQueue = onQueue && queue.isCurrent();
         },
         0ms);
-    ASSERT_TRUE(waitFor([&] { return ticks.load() >= 3 && once.load() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return ticks.load() >= 3 && once.load() == 1; }));
     queue.cancelTimer(repeating);
     queue.sync([] {}); // the cancellation has been applied
     const int stoppedAt = ticks.load();
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(aFewTicksLater());
     EXPECT_EQ(ticks.load(), stoppedAt);
     EXPECT_EQ(once.load(), 1);
     EXPECT_TRUE(onQueue.load());
@@ -159,8 +131,8 @@ TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
             },
             5ms);
     });
-    ASSERT_TRUE(waitFor([&] { return selfEnding.load() >= 2; }));
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(test::waitUntil([&] { return selfEnding.load() >= 2; }));
+    ASSERT_TRUE(aFewTicksLater());
     EXPECT_EQ(selfEnding.load(), 2);
 
     // Stopping ends running timers.
@@ -169,7 +141,7 @@ TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
         5ms, 1ms, [&] { ++late; }, 0ms);
     queue.stop();
     const int atStop = late.load();
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(aFewTicksLater());
     EXPECT_EQ(late.load(), atStop);
 }
 

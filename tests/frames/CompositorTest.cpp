@@ -1,9 +1,7 @@
 #include "support/TestFrames.h"
 
-#include "core/FileError.h"
 #include "frames/Compositor.h"
 #include "frames/InspectFrame.h"
-#include "frames/PngEncoder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -95,35 +93,4 @@ TEST(Render, RefusesWrongSizesAndTheInputAsOutput) {
               "The PNG is incomplete, damaged, or larger than 24 megapixels.");
     EXPECT_FALSE(std::filesystem::exists(f.dir / "a.png"));
     EXPECT_FALSE(std::filesystem::exists(f.dir / "b.png"));
-}
-
-TEST(Render, NeverTouchesAnExistingOutputNorLeavesTemporaries) {
-    Fixture f;
-    const auto output = f.dir / "taken.png";
-    writeText(output, "mine");
-    try {
-        render(f.shotPath, output, f.frame);
-        FAIL() << "an existing output was replaced";
-    } catch (const FileError& error) {
-        EXPECT_EQ(std::string(error.what()).find("File exists") != std::string::npos, true);
-    }
-    EXPECT_EQ(readText(output), "mine");
-    for (const auto& name : f.dir.entries()) {
-        EXPECT_EQ(name.rfind(".lumivane-", 0), std::string::npos) << name;
-    }
-}
-
-TEST(PngEncoder, WritesStraightAlphaRgbaWithAnSrgbChunk) {
-    Raster raster{2, 1, {100, 50, 25, 128, 0, 0, 0, 0}};
-    const auto png = encodePng(raster);
-    EXPECT_EQ(encodePng(raster), png) << "the same pixels give the same bytes";
-    // IHDR: 8-bit RGBA.
-    EXPECT_EQ(png[24], 8);
-    EXPECT_EQ(png[25], 6);
-    const std::string text(png.begin(), png.end());
-    EXPECT_NE(text.find("sRGB"), std::string::npos);
-    // Read back: straight alpha in the file, premultiplied again on decode.
-    EXPECT_EQ(Raster::decode(png).pixels, raster.pixels);
-
-    EXPECT_EQ(messageOf([] { encodePng(Raster{}); }), "Unable to create PNG data.");
 }

@@ -11,21 +11,6 @@ using namespace cadrelle::test;
 
 namespace {
 
-FrameAsset frame(const std::string& id, const std::string& model, const std::string& color,
-                 std::int64_t width, std::int64_t height) {
-    FrameAsset asset;
-    asset.id = id;
-    asset.model = model;
-    asset.color = color;
-    asset.name = model + " \u2014 " + color;
-    asset.file = id + ".png";
-    asset.screen = {10, 10, width, height};
-    asset.pixelWidth = width + 20;
-    asset.pixelHeight = height + 20;
-    asset.digest = id;
-    return asset;
-}
-
 // The id of the frame chosen, or the message of the error.
 std::string choice(CaptureSize size, const std::string& fileName,
                    const std::vector<FrameAsset>& assets,
@@ -45,8 +30,8 @@ const std::string kMultiple =
 } // namespace
 
 TEST(FrameSelection, MatchingOffUsesThePreferredFrameWhateverItsSize) {
-    const std::vector<FrameAsset> assets = {frame("a", "iPhone 18", "Black", 100, 200),
-                                            frame("b", "iPhone 18", "Silver", 300, 400)};
+    const std::vector<FrameAsset> assets = {frameRecord("a", "iPhone 18", "Black", 100, 200),
+                                            frameRecord("b", "iPhone 18", "Silver", 300, 400)};
     EXPECT_EQ(choice({100, 200}, "shot.png", assets, "b", false), "b");
     EXPECT_EQ(choice({100, 200}, "shot.png", assets, "zzz", false), "Choose a frame in Settings.");
     EXPECT_EQ(choice({100, 200}, "shot.png", assets, std::nullopt, false),
@@ -54,9 +39,9 @@ TEST(FrameSelection, MatchingOffUsesThePreferredFrameWhateverItsSize) {
 }
 
 TEST(FrameSelection, MatchesBySizeAndNamesTheMissingSize) {
-    const std::vector<FrameAsset> assets = {frame("land", "iPhone 18", "Black", 200, 100),
-                                            frame("port", "iPhone 18", "Black", 100, 200),
-                                            frame("other", "iPad 9", "Silver", 300, 400)};
+    const std::vector<FrameAsset> assets = {frameRecord("land", "iPhone 18", "Black", 200, 100),
+                                            frameRecord("port", "iPhone 18", "Black", 100, 200),
+                                            frameRecord("other", "iPad 9", "Silver", 300, 400)};
     // One frame of the size wins whatever the preferred frame is.
     EXPECT_EQ(choice({100, 200}, "shot.png", assets, "other"), "port");
     EXPECT_EQ(choice({200, 100}, "shot.png", assets), "land");
@@ -70,10 +55,10 @@ TEST(FrameSelection, MatchesBySizeAndNamesTheMissingSize) {
 
 TEST(FrameSelection, TheModelInTheFileNameSettlesSharedSizes) {
     const std::vector<FrameAsset> assets = {
-        frame("pro-black", "iPhone 18 Pro", "Black", 100, 200),
-        frame("pro-silver", "iPhone 18 Pro", "Silver", 100, 200),
-        frame("max-black", "iPhone 18 Pro Max", "Black", 100, 200),
-        frame("max-silver", "iPhone 18 Pro Max", "Silver", 100, 200)};
+        frameRecord("pro-black", "iPhone 18 Pro", "Black", 100, 200),
+        frameRecord("pro-silver", "iPhone 18 Pro", "Silver", 100, 200),
+        frameRecord("max-black", "iPhone 18 Pro Max", "Black", 100, 200),
+        frameRecord("max-silver", "iPhone 18 Pro Max", "Silver", 100, 200)};
     EXPECT_EQ(choice({100, 200}, "Simulator Screenshot - 2026.png", assets), kMultiple);
     EXPECT_EQ(choice({100, 200}, "Simulator Screenshot - IPHONE 18 PRO - 1.png", assets),
               "pro-black");
@@ -88,25 +73,25 @@ TEST(FrameSelection, TheModelInTheFileNameSettlesSharedSizes) {
 
 TEST(FrameSelection, ThePreferredFrameSettlesModelAndFinish) {
     const std::vector<FrameAsset> assets = {
-        frame("a-black", "iPad Air", "Space Gray", 100, 200),
-        frame("a-silver", "iPad Air", "Silver", 100, 200),
-        frame("b-silver", "iPad", "Silver", 100, 200),
-        frame("b-other", "iPad", "Blue", 300, 400),
-        frame("c-gold", "iPad mini", "Gold", 100, 200),
+        frameRecord("a-black", "iPad Air", "Space Gray", 100, 200),
+        frameRecord("a-silver", "iPad Air", "Silver", 100, 200),
+        frameRecord("b-silver", "iPad", "Silver", 100, 200),
+        frameRecord("b-other", "iPad", "Blue", 300, 400),
+        frameRecord("c-gold", "iPad mini", "Gold", 100, 200),
     };
     // Same model as the preferred frame, another size: that model's frame in
     // the preferred finish, else its first frame.
-    const std::vector<FrameAsset> withPreferred = {assets[0], assets[1], assets[2],
-                                                   frame("a-pref", "iPad Air", "Silver", 9, 9)};
+    const std::vector<FrameAsset> withPreferred = {
+        assets[0], assets[1], assets[2], frameRecord("a-pref", "iPad Air", "Silver", 9, 9)};
     EXPECT_EQ(choice({100, 200}, "shot.png", withPreferred, "a-pref"), "a-silver");
     const std::vector<FrameAsset> noFinish = {assets[0], assets[2],
-                                              frame("a-pref", "iPad Air", "Gold", 9, 9)};
+                                              frameRecord("a-pref", "iPad Air", "Gold", 9, 9)};
     EXPECT_EQ(choice({100, 200}, "shot.png", noFinish, "a-pref"), "a-black");
     // A preferred frame whose model has another size settles its own model...
     EXPECT_EQ(choice({100, 200}, "shot.png", assets, "b-other"), "b-silver");
     // ...but a model without a frame of this size does not settle the choice.
     std::vector<FrameAsset> stranger = assets;
-    stranger.push_back(frame("d", "iPad Pro", "Silver", 9, 9));
+    stranger.push_back(frameRecord("d", "iPad Pro", "Silver", 9, 9));
     EXPECT_EQ(choice({100, 200}, "shot.png", stranger, "d"), kMultiple);
     // The file name narrows to one model; the preferred finish then decides.
     EXPECT_EQ(choice({100, 200}, "iPad Air shot.png", assets, "b-silver"), "a-silver");
@@ -115,27 +100,27 @@ TEST(FrameSelection, ThePreferredFrameSettlesModelAndFinish) {
 
 TEST(FrameSelection, ReplacementFrameKeepsModelAndOrientation) {
     const std::vector<FrameAsset> assets = {
-        frame("pad", "iPad", "Silver", 100, 200),
-        frame("pro-land", "iPhone 18 Pro", "Black", 200, 100),
-        frame("pro-silver", "iPhone 18 Pro", "Silver", 100, 200),
-        frame("pro-black", "iPhone 18 Pro", "Black", 100, 200),
-        frame("air-black", "iPhone Air", "Black", 100, 200),
-        frame("air-silver", "iPhone Air", "Silver", 100, 200),
+        frameRecord("pad", "iPad", "Silver", 100, 200),
+        frameRecord("pro-land", "iPhone 18 Pro", "Black", 200, 100),
+        frameRecord("pro-silver", "iPhone 18 Pro", "Silver", 100, 200),
+        frameRecord("pro-black", "iPhone 18 Pro", "Black", 100, 200),
+        frameRecord("air-black", "iPhone Air", "Black", 100, 200),
+        frameRecord("air-silver", "iPhone Air", "Silver", 100, 200),
     };
     auto replaced = [&](const std::optional<FrameAsset>& old,
                         const std::vector<FrameAsset>& in) -> std::string {
         const auto found = replacementFrame(old, in);
         return found ? found->id : "none";
     };
-    EXPECT_EQ(replaced(frame("x", "iPhone Air", "Graphite", 1, 2), assets), "air-black");
-    EXPECT_EQ(replaced(frame("x", "iPhone Air", "Pearl", 1, 2), assets), "air-silver");
-    EXPECT_EQ(replaced(frame("x", "iPhone Air", "Midnight", 1, 2), assets), "air-black");
-    EXPECT_EQ(replaced(frame("x", "iPhone Air", "Silver", 1, 2), assets), "air-silver");
-    EXPECT_EQ(replaced(frame("x", "iPhone Air", "Gold", 1, 2), assets), "air-black");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone Air", "Graphite", 1, 2), assets), "air-black");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone Air", "Pearl", 1, 2), assets), "air-silver");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone Air", "Midnight", 1, 2), assets), "air-black");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone Air", "Silver", 1, 2), assets), "air-silver");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone Air", "Gold", 1, 2), assets), "air-black");
     // A landscape frame of that model keeps landscape.
-    EXPECT_EQ(replaced(frame("x", "iPhone 18 Pro", "Silver", 2, 1), assets), "pro-land");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone 18 Pro", "Silver", 2, 1), assets), "pro-land");
     // A model no longer there: the portrait black iPhone 18 Pro, then the first frame.
-    EXPECT_EQ(replaced(frame("x", "iPhone 12", "Black", 1, 2), assets), "pro-black");
+    EXPECT_EQ(replaced(frameRecord("x", "iPhone 12", "Black", 1, 2), assets), "pro-black");
     EXPECT_EQ(replaced(std::nullopt, assets), "pro-black");
     EXPECT_EQ(replaced(std::nullopt, {assets[0], assets[4]}), "pad");
     EXPECT_EQ(replaced(std::nullopt, {}), "none");

@@ -7,7 +7,6 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 using namespace cadrelle;
 using namespace cadrelle::test;
@@ -54,20 +53,6 @@ TEST(InspectFrame, NamesModelAndColorFromTheFileName) {
     // The same bytes under another name are the same frame.
     const auto copy = writeFrame(dir / "Other.png");
     EXPECT_EQ(inspectFrame(copy).id, asset.id);
-    EXPECT_EQ(inspectFrame(copy).file, asset.file);
-
-    // The JSON form: every field, "isBundled" only when set.
-    const nlohmann::json json = asset;
-    EXPECT_FALSE(json.contains("isBundled"));
-    EXPECT_EQ(json.at("screen"),
-              (nlohmann::json{{"x", 4}, {"y", 6}, {"width", 32}, {"height", 48}}));
-    EXPECT_EQ(json.get<FrameAsset>(), asset);
-    FrameAsset bundled = asset;
-    bundled.isBundled = true;
-    EXPECT_EQ(nlohmann::json(bundled).at("isBundled"), true);
-    nlohmann::json missing = json;
-    missing.erase("digest");
-    EXPECT_THROW(missing.get<FrameAsset>(), nlohmann::json::exception);
 }
 
 TEST(InspectFrame, KeepsTheDecodedImageForFraming) {

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <sstream>
 
 namespace cadrelle::test {
@@ -28,6 +29,7 @@ void writeScript(const std::filesystem::path& path, const std::string& body) {
 }
 
 FakeSimulatorTools::FakeSimulatorTools() {
+    ::unsetenv("DEVELOPER_DIR");
     std::filesystem::create_directories(root() / "fake");
     std::filesystem::create_directories(root() / "tmp");
     std::filesystem::create_directories(root() / "Applications");
@@ -121,13 +123,9 @@ void FakeSimulatorTools::setFailing(const std::vector<std::string>& udids,
     writeText(root() / "fake/failure-message", message);
 }
 
-std::string FakeSimulatorTools::log() const {
-    return readText(root() / "fake/log");
-}
-
 std::vector<std::string> FakeSimulatorTools::calls() const {
     std::vector<std::string> lines;
-    std::istringstream stream(log());
+    std::istringstream stream(readText(root() / "fake/log"));
     for (std::string line; std::getline(stream, line);) {
         lines.push_back(line);
     }

@@ -23,7 +23,8 @@ struct FakeDevice {
 // Fake `xcrun`, `xcode-select` and `simctl` shell scripts in a temporary
 // folder. `simctl` lists the simulators kept in a file, fails for the UDIDs
 // named in another, and every program records its arguments, one call a line:
-// the program's name followed by each argument in brackets.
+// the program's name followed by each argument in brackets. DEVELOPER_DIR is
+// unset while the fakes exist, so that the runner looks where they are.
 class FakeSimulatorTools {
 public:
     FakeSimulatorTools();
@@ -46,7 +47,6 @@ public:
     void setFailing(const std::vector<std::string>& udids, const std::string& message) const;
 
     // The recorded calls, and forgetting them.
-    std::string log() const;
     std::vector<std::string> calls() const;
     void clearLog() const;
 

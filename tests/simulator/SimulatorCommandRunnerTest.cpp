@@ -17,30 +17,6 @@ const std::string kInstallXcode =
 const std::string kTimedOut =
     "Simulator time update timed out. Open Xcode or Glimmerbox and try again.";
 
-// Runs with DEVELOPER_DIR unset (or set to the given value) and restores it.
-class DeveloperDirVariable {
-public:
-    explicit DeveloperDirVariable(const std::optional<std::string>& value = std::nullopt) {
-        if (const char* old = std::getenv("DEVELOPER_DIR")) {
-            old_ = old;
-        }
-        set(value);
-    }
-    ~DeveloperDirVariable() { set(old_); }
-    DeveloperDirVariable(const DeveloperDirVariable&) = delete;
-    DeveloperDirVariable& operator=(const DeveloperDirVariable&) = delete;
-
-private:
-    static void set(const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv("DEVELOPER_DIR", value->c_str(), 1);
-        } else {
-            ::unsetenv("DEVELOPER_DIR");
-        }
-    }
-    std::optional<std::string> old_;
-};
-
 std::string text(const Bytes& bytes) {
     return {bytes.begin(), bytes.end()};
 }
@@ -54,12 +30,14 @@ std::string failureOf(SimulatorCommandRunner& runner, const std::vector<std::str
     return "(no failure)";
 }
 
+// The developer directory a new runner passes to simctl.
 std::string usedDeveloperDirectory(const FakeSimulatorTools& tools) {
+    SimulatorCommandRunner(tools.settings()).run({"list", "devices", "--json"});
     return readText(tools.root() / "fake/developer-dir");
 }
 
 TEST(SimulatorCommandRunnerTest, WithoutXcodeEveryRunAsksToInstallIt) {
-    const DeveloperDirVariable unset;
+    ::unsetenv("DEVELOPER_DIR");
     const TempDir empty;
     SimulatorCommandSettings settings;
     settings.xcrun = empty / "usr/bin/xcrun";
@@ -84,39 +62,27 @@ TEST(SimulatorCommandRunnerTest, WithoutXcodeEveryRunAsksToInstallIt) {
 }
 
 TEST(SimulatorCommandRunnerTest, SearchesDeveloperDirectoriesInOrder) {
-    const DeveloperDirVariable unset;
     FakeSimulatorTools tools;
     const auto fixed = tools.root() / "Applications/Xcode.app/Contents/Developer";
 
     // DEVELOPER_DIR naming an application bundle is accepted through its
     // "Contents/Developer" folder, ahead of every other candidate.
     tools.installSimctl(tools.root() / "Custom.app");
-    {
-        const DeveloperDirVariable bundle((tools.root() / "Custom.app").string());
-        SimulatorCommandRunner runner(tools.settings());
-        EXPECT_EQ(text(runner.run({"list", "devices", "--json"})), "{\"devices\":{}}");
-        EXPECT_EQ(usedDeveloperDirectory(tools),
-                  (tools.root() / "Custom.app/Contents/Developer").string());
-    }
+    ::setenv("DEVELOPER_DIR", (tools.root() / "Custom.app").c_str(), 1);
+    EXPECT_EQ(usedDeveloperDirectory(tools),
+              (tools.root() / "Custom.app/Contents/Developer").string());
+    ::unsetenv("DEVELOPER_DIR");
 
     // The folder xcode-select names comes before the fixed Xcode location.
     tools.installSimctl(tools.root() / "Selected.app");
     tools.selectDeveloperDirectory(tools.root() / "Selected.app/Contents/Developer");
-    {
-        SimulatorCommandRunner runner(tools.settings());
-        runner.run({"list", "devices", "--json"});
-        EXPECT_EQ(usedDeveloperDirectory(tools),
-                  (tools.root() / "Selected.app/Contents/Developer").string());
-    }
+    EXPECT_EQ(usedDeveloperDirectory(tools),
+              (tools.root() / "Selected.app/Contents/Developer").string());
 
     // Without a selection the fixed location is tried before the sorted bundles.
     tools.selectDeveloperDirectory(std::nullopt);
     tools.installSimctl(tools.root() / "Applications/Xcode-beta.app");
-    {
-        SimulatorCommandRunner runner(tools.settings());
-        runner.run({"list", "devices", "--json"});
-        EXPECT_EQ(usedDeveloperDirectory(tools), fixed.string());
-    }
+    EXPECT_EQ(usedDeveloperDirectory(tools), fixed.string());
 
     // Then "/Applications" in plain text order (a hyphen sorts before a full
     // stop), entries named exactly "*.app" only, then the home Applications.
@@ -124,33 +90,22 @@ TEST(SimulatorCommandRunnerTest, SearchesDeveloperDirectoriesInOrder) {
                             tools.root() / "Applications/Xcode.app0");
     tools.installSimctl(tools.root() / "Applications/Xcode.APP");
     tools.installSimctl(tools.root() / "home/Applications/Aardvark.app");
-    {
-        SimulatorCommandRunner runner(tools.settings());
-        runner.run({"list", "devices", "--json"});
-        EXPECT_EQ(usedDeveloperDirectory(tools),
-                  (tools.root() / "Applications/Xcode-beta.app/Contents/Developer").string());
-    }
+    EXPECT_EQ(usedDeveloperDirectory(tools),
+              (tools.root() / "Applications/Xcode-beta.app/Contents/Developer").string());
     std::filesystem::remove_all(tools.root() / "Applications/Xcode-beta.app");
-    {
-        SimulatorCommandRunner runner(tools.settings());
-        runner.run({"list", "devices", "--json"});
-        EXPECT_EQ(usedDeveloperDirectory(tools),
-                  (tools.root() / "home/Applications/Aardvark.app/Contents/Developer").string());
-    }
+    EXPECT_EQ(usedDeveloperDirectory(tools),
+              (tools.root() / "home/Applications/Aardvark.app/Contents/Developer").string());
 
     // A simctl that is not executable does not qualify.
     std::filesystem::permissions(
         tools.root() / "home/Applications/Aardvark.app/Contents/Developer/usr/bin/simctl",
         std::filesystem::perms::owner_read);
-    {
-        SimulatorCommandRunner runner(tools.settings());
-        EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
-    }
+    SimulatorCommandRunner runner(tools.settings());
+    EXPECT_EQ(failureOf(runner, {"list", "devices", "--json"}), kInstallXcode);
     EXPECT_TRUE(tools.leftovers().empty());
 }
 
 TEST(SimulatorCommandRunnerTest, KeepsTheDeveloperDirectoryOnceFound) {
-    const DeveloperDirVariable unset;
     FakeSimulatorTools tools;
     const auto xcode = tools.root() / "Applications/Xcode.app";
     const auto away = tools.root() / "Xcode-moved.app";
@@ -176,7 +131,6 @@ TEST(SimulatorCommandRunnerTest, KeepsTheDeveloperDirectoryOnceFound) {
 }
 
 TEST(SimulatorCommandRunnerTest, ReportsFailuresWithTheirErrorOutput) {
-    const DeveloperDirVariable unset;
     FakeSimulatorTools tools;
     const auto simctl = tools.root() / "Applications/Xcode.app/Contents/Developer/usr/bin/simctl";
     SimulatorCommandRunner runner(tools.settings());
@@ -231,7 +185,6 @@ TEST(SimulatorCommandRunnerTest, ReportsFailuresWithTheirErrorOutput) {
 }
 
 TEST(SimulatorCommandRunnerTest, StopsCommandsThatRunTooLong) {
-    const DeveloperDirVariable unset;
     FakeSimulatorTools tools;
     const auto simctl = tools.root() / "Applications/Xcode.app/Contents/Developer/usr/bin/simctl";
     const auto pidFile = tools.root() / "fake/pid";

@@ -1,15 +1,12 @@
 #include "FakeSimulatorTools.h"
 
 #include "simulator/SimulatorTimeController.h"
+#include "support/CoreApplication.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
-#include <condition_variable>
-#include <cstdlib>
+#include <algorithm>
 #include <mutex>
-#include <thread>
 
 namespace cadrelle::test {
 namespace {
@@ -23,58 +20,32 @@ public:
         return [this](const SimulatorTimeStatus& status) {
             std::lock_guard guard(lock_);
             messages_.push_back(status.message);
-            changed_.notify_all();
         };
     }
-    // Waits (at most ten seconds) until `count` statuses have arrived.
-    std::vector<std::string> waitFor(std::size_t count) {
-        std::unique_lock guard(lock_);
-        changed_.wait_for(guard, 10s, [&] { return messages_.size() >= count; });
+    std::vector<std::string> messages() {
+        std::lock_guard guard(lock_);
         return messages_;
     }
     // Waits for the next status that is `message`; true when it came.
     bool waitForMessage(const std::string& message) {
-        std::unique_lock guard(lock_);
-        const auto from = messages_.size();
-        return changed_.wait_for(guard, 10s, [&] {
-            return std::find(messages_.begin() + static_cast<std::ptrdiff_t>(from), messages_.end(),
-                             message) != messages_.end();
+        const auto from = static_cast<std::ptrdiff_t>(messages().size());
+        return waitUntil([&] {
+            const auto now = messages();
+            return std::find(now.begin() + from, now.end(), message) != now.end();
         });
-    }
-    std::size_t size() {
-        std::lock_guard guard(lock_);
-        return messages_.size();
     }
 
 private:
     std::mutex lock_;
-    std::condition_variable changed_;
     std::vector<std::string> messages_;
 };
-
-// The controller's queue runs a Qt event loop, which needs an application object.
-class QtApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "simulator_tests";
-        static char* argv[] = {name, nullptr};
-        application_ = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { application_.reset(); }
-
-private:
-    std::unique_ptr<QCoreApplication> application_;
-};
-
-[[maybe_unused]] ::testing::Environment* const qtApplication =
-    ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 const SimulatorTimeTiming kQuick{200ms, 20ms};
 
 class SimulatorTimeControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::unsetenv("DEVELOPER_DIR"); }
+    // The controller's queue runs a Qt event loop, which needs an application object.
+    void SetUp() override { ensureCoreApplication(); }
 
     FakeSimulatorTools tools;
     StatusLog statuses;
@@ -87,7 +58,8 @@ TEST_F(SimulatorTimeControllerTest, AppliesOnConfigureAndOnEveryTick) {
     SimulatorTimeController controller(tools.stateFile(), tools.runner(), statuses.handler(),
                                        kQuick);
     controller.configure(581);
-    EXPECT_EQ(statuses.waitFor(1).front(), "9:41 applied to 1 running simulator.");
+    ASSERT_TRUE(statuses.waitForMessage("9:41 applied to 1 running simulator."));
+    EXPECT_EQ(statuses.messages().front(), "9:41 applied to 1 running simulator.");
 
     // A simulator that boots later gets the time on a timer pass.
     tools.setDevices({phone, pad});
@@ -130,7 +102,7 @@ TEST_F(SimulatorTimeControllerTest, StopRestoresQuietlyAndEndsEverything) {
 
     tools.clearLog();
     controller.stop();
-    const auto reported = statuses.size();
+    const auto reported = statuses.messages().size();
     // The final pass ran before stop() returned: it cleared both simulators
     // last (a timer pass may have listed them just before).
     const auto calls = tools.calls();
@@ -146,9 +118,9 @@ TEST_F(SimulatorTimeControllerTest, StopRestoresQuietlyAndEndsEverything) {
     tools.clearLog();
     controller.configure(581);
     controller.stop();
-    std::this_thread::sleep_for(3 * kQuick.interval);
-    EXPECT_TRUE(tools.calls().empty());
-    EXPECT_EQ(statuses.size(), reported);
+    EXPECT_FALSE(
+        waitUntil([&] { return !tools.calls().empty() || statuses.messages().size() != reported; },
+                  3 * kQuick.interval));
 }
 
 TEST_F(SimulatorTimeControllerTest, StopRestoresSimulatorsSavedByAnEarlierRun) {
@@ -163,7 +135,7 @@ TEST_F(SimulatorTimeControllerTest, StopRestoresSimulatorsSavedByAnEarlierRun) {
     EXPECT_EQ(tools.calls(), (std::vector<std::string>{"simctl [list] [devices] [--json]",
                                                        "simctl [status_bar] [AAAA-1] [clear]"}));
     EXPECT_EQ(readText(tools.stateFile()), R"(["BBBB-2"])");
-    EXPECT_EQ(statuses.size(), 0u);
+    EXPECT_TRUE(statuses.messages().empty());
 
     // A controller dropped without stop() ends its queue and runs nothing more.
     tools.clearLog();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace cadrelle::test {
 namespace {
 
@@ -21,8 +19,6 @@ std::string clearCall(const std::string& udid) {
 
 class SimulatorTimeSessionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::unsetenv("DEVELOPER_DIR"); }
-
     // The state file's UDIDs, or "(none)" when there is no file.
     std::string saved() const {
         if (!std::filesystem::exists(tools.stateFile())) {
@@ -42,21 +38,6 @@ protected:
     FakeDevice pad{"BBBB-2", "iPad Air"};
 };
 
-TEST_F(SimulatorTimeSessionTest, OffWithNothingSavedRunsNoCommand) {
-    SimulatorTimeSession session(tools.stateFile(), tools.runner());
-    EXPECT_EQ(session.refresh(), kOff);
-    EXPECT_EQ(session.refresh(), kOff);
-    EXPECT_TRUE(tools.calls().empty());
-    EXPECT_EQ(saved(), "(none)");
-
-    // A time outside the day is refused before anything runs.
-    for (int minutes : {-1, 1440}) {
-        session.minutes = minutes;
-        EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{"Choose a valid time.", true}));
-    }
-    EXPECT_TRUE(tools.calls().empty());
-}
-
 TEST_F(SimulatorTimeSessionTest, AppliesTheTimeToBootedIosSimulatorsOnce) {
     const FakeDevice shutDown{"CCCC-3", "iPhone SE", "Shutdown"};
     const FakeDevice unavailable{"DDDD-4", "iPhone Old", "Booted", false};
@@ -66,6 +47,12 @@ TEST_F(SimulatorTimeSessionTest, AppliesTheTimeToBootedIosSimulatorsOnce) {
     tools.setDevices({phone, shutDown, unavailable, pad, watch});
 
     SimulatorTimeSession session(tools.stateFile(), tools.runner());
+    // A time outside the day is refused before anything runs.
+    for (const int minutes : {-1, 1440}) {
+        session.minutes = minutes;
+        EXPECT_EQ(session.refresh(), (SimulatorTimeStatus{"Choose a valid time.", true}));
+    }
+    EXPECT_TRUE(tools.calls().empty());
     session.minutes = 581;
     EXPECT_EQ(session.refresh(),
               (SimulatorTimeStatus{"9:41 applied to 2 running simulators.", false}));

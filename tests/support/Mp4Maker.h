@@ -19,7 +19,7 @@ struct Mp4Spec {
     int frames = 6;
     int fps = 30;
     // Presentation times in 1/600 s, one per frame; empty gives a constant rate.
-    std::vector<std::int64_t> times;
+    std::vector<std::int64_t> times{};
     // Display-matrix rotation in degrees (FFmpeg's av_display_rotation_set)
     // and a horizontal mirror; 0 and false write no matrix.
     double rotation = 0;

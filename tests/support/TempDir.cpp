@@ -32,6 +32,12 @@ std::vector<std::string> entriesOf(const std::filesystem::path& folder) {
     return names;
 }
 
+bool hasTemporaryItem(const std::filesystem::path& folder, const std::string& except) {
+    return std::ranges::any_of(entriesOf(folder), [&](const std::string& name) {
+        return name.starts_with(".lumivane-") && name != except;
+    });
+}
+
 std::string readText(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
     std::stringstream buffer;

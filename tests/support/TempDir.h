@@ -27,6 +27,9 @@ private:
 // Names of the entries in a folder, sorted, hidden ones included; none when
 // the folder cannot be read.
 std::vector<std::string> entriesOf(const std::filesystem::path& folder);
+// Whether the folder holds a hidden temporary item other than `except`: what
+// a write or an export makes while it runs, or a killed run left behind.
+bool hasTemporaryItem(const std::filesystem::path& folder, const std::string& except = {});
 
 std::string readText(const std::filesystem::path& path);
 void writeText(const std::filesystem::path& path, const std::string& text);

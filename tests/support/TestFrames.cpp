@@ -3,7 +3,7 @@
 namespace cadrelle::test {
 
 RgbaImage drawFrame(const FrameDrawing& d) {
-    RgbaImage image(d.width, d.height, kBezel);
+    RgbaImage image(d.width, d.height, d.bezel);
     image.fill(d.openingX, d.openingY, d.openingWidth, d.openingHeight, 0x00000000);
     if (d.island) {
         image.fill(d.openingX + d.openingWidth / 4, d.openingY + 1, d.openingWidth / 2, 3, kIsland);
@@ -14,6 +14,20 @@ RgbaImage drawFrame(const FrameDrawing& d) {
 std::filesystem::path writeFrame(const std::filesystem::path& path, const FrameDrawing& drawing) {
     writeTestPng(path, drawFrame(drawing));
     return path;
+}
+
+FrameAsset frameRecord(const std::string& id, const std::string& model, const std::string& color,
+                       std::int64_t width, std::int64_t height) {
+    FrameAsset asset;
+    asset.id = asset.digest = id;
+    asset.model = model;
+    asset.color = color;
+    asset.name = model + " \u2014 " + color;
+    asset.file = id + ".png";
+    asset.screen = {10, 10, width, height};
+    asset.pixelWidth = width + 20;
+    asset.pixelHeight = height + 20;
+    return asset;
 }
 
 RgbaImage drawScreenshot(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {

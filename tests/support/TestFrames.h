@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frames/FrameAsset.h"
 #include "frames/Raster.h"
 #include "support/Messages.h"
 #include "support/PngWriter.h"
@@ -9,6 +10,9 @@
 #include <string>
 
 namespace cadrelle::test {
+
+inline constexpr std::uint32_t kBezel = 0x202428FF;
+inline constexpr std::uint32_t kIsland = 0x010203FF;
 
 // A phone-like frame: an opaque body with a transparent rectangular opening
 // and, optionally, an opaque island at the top of the opening.
@@ -20,14 +24,18 @@ struct FrameDrawing {
     std::uint32_t openingWidth = 32;
     std::uint32_t openingHeight = 48;
     bool island = false;
+    // Frames that differ only in this colour are different files.
+    std::uint32_t bezel = kBezel;
 };
-
-inline constexpr std::uint32_t kBezel = 0x202428FF;
-inline constexpr std::uint32_t kIsland = 0x010203FF;
 
 RgbaImage drawFrame(const FrameDrawing& drawing);
 std::filesystem::path writeFrame(const std::filesystem::path& path,
                                  const FrameDrawing& drawing = {});
+
+// A frame record without a file: `model` in `color`, with an opening of
+// width × height 10 pixels in from every edge.
+FrameAsset frameRecord(const std::string& id, const std::string& model, const std::string& color,
+                       std::int64_t width, std::int64_t height);
 
 // An opaque picture whose every pixel differs from its neighbours; its
 // pixels change with `seed`.

@@ -5,8 +5,10 @@
 #include "video/RenderVideo.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 
 extern "C" {
@@ -54,6 +56,20 @@ LoadedFrame makeTestFrame(int openingX, int openingY) {
     }
     return LoadedFrame(asset, std::move(raster), std::move(mask));
 }
+
+namespace {
+
+// How a framed picture of `width` × `height` should look, composited in RGB
+// from the frame and the recording's colour at each recording pixel: colour
+// premultiplied by alpha, 0…255 per channel. Without transparency the device
+// stands on black and alpha is 255 throughout; with subsampled chroma each
+// 2 × 2 block of pixels shares the mean of its Cb and Cr (BT.709), as a 4:2:0
+// picture carries it.
+struct ReferencePicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::array<double, 4>> pixels;
+};
 
 ReferencePicture referenceComposite(const LoadedFrame& frame, int width, int height,
                                     const std::function<Rgba(int x, int y)>& recording,
@@ -122,6 +138,9 @@ ReferencePicture referenceComposite(const LoadedFrame& frame, int width, int hei
     return reference;
 }
 
+// The largest difference in any channel between a decoded picture and the
+// reference (both premultiplied); pixels for which `skip` answers true are
+// left out.
 PictureDifference compareWithReference(const DecodedPicture& picture,
                                        const ReferencePicture& reference,
                                        const std::function<bool(int x, int y)>& skip) {
@@ -150,6 +169,8 @@ PictureDifference compareWithReference(const DecodedPicture& picture,
     }
     return difference;
 }
+
+} // namespace
 
 Rgba DecodedPicture::at(int x, int y) const {
     const std::uint8_t* p = rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
@@ -257,8 +278,7 @@ DecodedMovie decodeMovie(const std::filesystem::path& path) {
 
 std::vector<OpeningDifference> frameAtEvenAndOddOpenings(const std::filesystem::path& folder,
                                                          VideoExportFormat format) {
-    Mp4Spec spec;
-    spec.frames = 2;
+    const Mp4Spec spec{.frames = 2};
     const auto recording = folder / "quadrants.mp4";
     if (!std::filesystem::exists(recording)) {
         makeMp4(recording, spec);

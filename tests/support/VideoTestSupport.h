@@ -3,10 +3,8 @@
 #include "frames/LoadedFrame.h"
 #include "video/VideoExportFormat.h"
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,32 +57,13 @@ DecodedMovie decodeMovie(const std::filesystem::path& path);
 // True when two colours differ by at most `tolerance` in every channel.
 bool near(const Rgba& a, const Rgba& b, int tolerance = 12);
 
-// How a framed picture of `width` × `height` should look, composited in RGB
-// from the frame and the recording's colour at each recording pixel: colour
-// premultiplied by alpha, 0…255 per channel. Without transparency the device
-// stands on black and alpha is 255 throughout; with subsampled chroma each
-// 2 × 2 block of pixels shares the mean of its Cb and Cr (BT.709), as a 4:2:0
-// picture carries it.
-struct ReferencePicture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::array<double, 4>> pixels;
-};
-ReferencePicture referenceComposite(const LoadedFrame& frame, int width, int height,
-                                    const std::function<Rgba(int x, int y)>& recording,
-                                    bool transparent, bool subsampledChroma);
-
-// The largest difference in any channel between a decoded picture and the
-// reference (both premultiplied), and the pixel where it is; pixels for which
-// `skip` answers true are left out.
+// The largest difference in any channel between a decoded picture and how it
+// should look, and the pixel where it is.
 struct PictureDifference {
     double worst = 0;
     int x = -1;
     int y = -1;
 };
-PictureDifference compareWithReference(const DecodedPicture& picture,
-                                       const ReferencePicture& reference,
-                                       const std::function<bool(int x, int y)>& skip = {});
 
 // Frames a recording whose four flat quadrants meet in sharp vertical and
 // horizontal colour edges into the test frame with its opening at even and

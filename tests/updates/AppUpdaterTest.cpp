@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QThread>
-
 #include <chrono>
 
 namespace cadrelle {
@@ -114,7 +111,17 @@ TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
     AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend, 20ms);
     updater.start();
     bool working = false;
-    updater.workIsInProgress = [&] { return working; };
+    int polls = 0;
+    updater.workIsInProgress = [&] {
+        ++polls;
+        return working;
+    };
+    // Runs the event loop until the updater has asked about the work `count`
+    // more times (or `limit` passes: false).
+    const auto pollsLater = [&](int count, std::chrono::milliseconds limit = 10s) {
+        const int until = polls + count;
+        return test::waitUntil([&] { return polls >= until; }, limit);
+    };
     int resumed = 0;
     EXPECT_FALSE(backend->events.shouldPostponeRelaunch([&] { ++resumed; }));
     EXPECT_FALSE(updater.statusMessage().has_value());
@@ -124,26 +131,20 @@ TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
     EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { ++resumed; }));
     EXPECT_EQ(updater.statusMessage(),
               "The update will restart Cadrelle after the current export finishes.");
-    const auto spin = [](std::chrono::milliseconds time) {
-        const auto end = std::chrono::steady_clock::now() + time;
-        while (std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(2);
-        }
-    };
-    spin(100ms);
+    ASSERT_TRUE(pollsLater(3));
     EXPECT_EQ(resumed, 0) << "still held while the export runs";
     working = false;
-    spin(100ms);
-    EXPECT_EQ(resumed, 1) << "the newest continuation only, once";
+    ASSERT_TRUE(test::waitUntil([&] { return resumed != 0; }));
+    EXPECT_EQ(resumed, 1) << "the newest continuation only";
     EXPECT_FALSE(updater.statusMessage().has_value());
+    EXPECT_FALSE(pollsLater(1, 200ms)) << "no further polls once resumed";
 
     working = true;
     EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { resumed += 100; }));
     backend->events.didAbort("Signature mismatch.");
     EXPECT_FALSE(updater.statusMessage().has_value());
     working = false;
-    spin(100ms);
+    EXPECT_FALSE(pollsLater(1, 200ms)) << "an aborted update is not polled";
     EXPECT_EQ(resumed, 1) << "an aborted update never restarts";
 }
 

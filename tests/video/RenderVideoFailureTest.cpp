@@ -42,11 +42,6 @@ Outcome runExport(const std::filesystem::path& input, const std::filesystem::pat
     return outcome;
 }
 
-void appendByte(const std::filesystem::path& path) {
-    std::ofstream stream(path, std::ios::binary | std::ios::app);
-    stream << 'x';
-}
-
 } // namespace
 
 TEST(RenderVideoFailure, ChecksBeforeAnyWorkInTheirOrder) {
@@ -67,10 +62,7 @@ TEST(RenderVideoFailure, ChecksBeforeAnyWorkInTheirOrder) {
     EXPECT_EQ(runExport(dir / "missing.mp4", dir / "taken.mp4").message,
               "The output already exists. Choose a different filename.");
 
-    test::Mp4Spec landscape;
-    landscape.width = 96;
-    landscape.height = 64;
-    test::makeMp4(dir / "wide.mp4", landscape);
+    test::makeMp4(dir / "wide.mp4", {.width = 96, .height = 64});
     EXPECT_EQ(runExport(dir / "wide.mp4", dir / "out.mp4").message,
               "This frame needs a 64 \u00D7 96 recording; this video is 96 \u00D7 64. Choose a "
               "matching frame or orientation.");
@@ -80,12 +72,8 @@ TEST(RenderVideoFailure, ChecksBeforeAnyWorkInTheirOrder) {
 
 TEST(RenderVideoFailure, BadRecordingsLeaveNothingBehind) {
     test::TempDir dir;
-    test::Mp4Spec surround;
-    surround.audioChannels = 6;
-    test::makeMp4(dir / "surround.mp4", surround);
-    test::Mp4Spec two;
-    two.secondVideoTrack = true;
-    test::makeMp4(dir / "two.mp4", two);
+    test::makeMp4(dir / "surround.mp4", {.audioChannels = 6});
+    test::makeMp4(dir / "two.mp4", {.secondVideoTrack = true});
     test::makeMp4(dir / "good.mp4", {});
     const auto bytes = test::readText(dir / "good.mp4");
     test::writeText(dir / "cut.mp4", bytes.substr(0, bytes.size() - 100));
@@ -111,8 +99,7 @@ TEST(RenderVideoFailure, BadRecordingsLeaveNothingBehind) {
 
 TEST(RenderVideoFailure, ChangesDuringTheExportCancelOrFailIt) {
     test::TempDir dir;
-    test::Mp4Spec spec;
-    spec.frames = 10;
+    const test::Mp4Spec spec{.frames = 10};
     test::makeMp4(dir / "in.mp4", spec);
 
     // The producer rewrites the recording while it is exported.
@@ -121,7 +108,7 @@ TEST(RenderVideoFailure, ChangesDuringTheExportCancelOrFailIt) {
                                  if (value > 0) {
                                      return;
                                  }
-                                 appendByte(dir / "in.mp4");
+                                 std::ofstream(dir / "in.mp4", std::ios::app) << 'x';
                              });
     EXPECT_EQ(outcome.message, "The recording changed during export. Wait until it finishes "
                                "saving and try again.");
@@ -158,9 +145,7 @@ TEST(RenderVideoFailure, ChangesDuringTheExportCancelOrFailIt) {
 
 TEST(RenderVideoFailure, AFailedWriteNamesTheOutputAndLeavesNothing) {
     test::TempDir dir;
-    test::Mp4Spec spec;
-    spec.frames = 30;
-    test::makeMp4(dir / "in.mp4", spec);
+    test::makeMp4(dir / "in.mp4", {.frames = 30});
     for (const auto format : {VideoExportFormat::mp4, VideoExportFormat::proRes4444}) {
         const auto output = dir / ("out." + extension(format));
         Outcome outcome;

@@ -2,7 +2,6 @@
 
 #include "video/hevc/BitReader.h"
 
-#include <map>
 #include <stdexcept>
 
 namespace cadrelle::test {

@@ -19,10 +19,7 @@ const NalBytes capturedVps = {0x40, 0x01, 0x0c, 0x11, 0xff, 0xff, 0x01, 0x60, 0x
 const NalBytes capturedSei = {0x4e, 0x01, 0xa5, 0x04, 0x10, 0x00, 0x7f, 0x90, 0x80};
 
 SequenceParameterSet encoderSps(int width, int height) {
-    X265Settings settings;
-    settings.width = width;
-    settings.height = height;
-    X265Encoder encoder(settings);
+    X265Encoder encoder({.width = width, .height = height});
     for (const auto& unit : encoder.headers()) {
         if (unit.type() == nal::sps) {
             return SequenceParameterSet::parse(unit);

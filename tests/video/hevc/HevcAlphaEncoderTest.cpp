@@ -1,17 +1,15 @@
 #include "HevcTestMedia.h"
+#include "support/Messages.h"
 #include "support/TempDir.h"
 
 #include "video/hevc/AlphaModeBox.h"
 #include "video/hevc/HevcAlphaEncoder.h"
-#include "video/hevc/HevcStreamError.h"
 #include "video/hevc/QuickTimeBox.h"
 #include "video/hevc/SliceHeader.h"
 
 #include "core/FileIO.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace cadrelle {
 namespace {
@@ -30,14 +28,9 @@ struct Encoded {
 };
 
 Encoded encodeRecording() {
-    X265Settings settings;
-    settings.width = width;
-    settings.height = height;
-    settings.bitRate = 4'000'000;
-    settings.keyframeInterval = keyframeInterval;
     Encoded result;
     HevcAlphaEncoder encoder(
-        settings,
+        {.width = width, .height = height, .keyframeInterval = keyframeInterval},
         [&](EncodedAccessUnit&& unit) {
             result.samples.push_back({std::move(unit.data), unit.pts, unit.keyframe});
         },
@@ -52,70 +45,12 @@ Encoded encodeRecording() {
     return result;
 }
 
-// Annex B packets of one single-layer stream: the headers go with the first picture.
-std::vector<std::vector<std::uint8_t>>
-annexBPackets(const std::vector<NalUnit>& headers,
-              const std::vector<std::vector<NalUnit>>& pictures) {
-    std::vector<std::vector<std::uint8_t>> packets;
-    for (const auto& picture : pictures) {
-        std::vector<NalUnit> units = packets.empty() ? headers : std::vector<NalUnit>{};
-        units.insert(units.end(), picture.begin(), picture.end());
-        packets.push_back(joinAnnexB(units));
-    }
-    return packets;
-}
-
-struct HvcC {
-    std::vector<std::uint8_t> profileTierLevel;
-    int lengthSizeMinusOne = 0;
-    std::map<int, std::vector<NalUnit>> arrays;
-};
-
-HvcC parseHvcC(const std::vector<std::uint8_t>& record) {
-    HvcC parsed;
-    EXPECT_EQ(record.at(0), 1); // configurationVersion
-    parsed.profileTierLevel.assign(record.begin() + 1, record.begin() + 13);
-    parsed.lengthSizeMinusOne = record.at(21) & 3;
-    std::size_t at = 23;
-    for (int array = 0; array < record.at(22); ++array) {
-        const int type = record.at(at) & 0x3f;
-        const int count = (record.at(at + 1) << 8) | record.at(at + 2);
-        at += 3;
-        for (int i = 0; i < count; ++i) {
-            const std::size_t size = (std::size_t{record.at(at)} << 8) | record.at(at + 1);
-            at += 2;
-            parsed.arrays[type].push_back(
-                {NalBytes(record.begin() + static_cast<long>(at),
-                          record.begin() + static_cast<long>(at + size))});
-            at += size;
-        }
-    }
-    EXPECT_EQ(at, record.size());
-    return parsed;
-}
-
 std::vector<std::vector<std::uint8_t>> samplePackets(const test::MovieVideo& video) {
     std::vector<std::vector<std::uint8_t>> packets;
     for (const auto& sample : video.samples) {
         packets.push_back(sample.data);
     }
     return packets;
-}
-
-QuickTimeBox readMoov(const std::filesystem::path& path) {
-    const Bytes file = readFile(path, kMaxPngFileBytes);
-    std::size_t at = 0;
-    while (at + 8 <= file.size()) {
-        const std::size_t size = (std::size_t{file[at]} << 24) | (std::size_t{file[at + 1]} << 16) |
-                                 (std::size_t{file[at + 2]} << 8) | file[at + 3];
-        const auto type = static_cast<std::uint32_t>((file[at + 4] << 24) | (file[at + 5] << 16) |
-                                                     (file[at + 6] << 8) | file[at + 7]);
-        if (type == fourCC("moov")) {
-            return QuickTimeBox::parse(type, std::span(file).subspan(at + 8, size - 8));
-        }
-        at += size;
-    }
-    throw std::runtime_error("no moov");
 }
 
 TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
@@ -136,10 +71,15 @@ TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
         const test::MovieVideo video = test::readMovieVideo(movie);
         EXPECT_EQ(video.codecTag, fourCC("1cvh")); // little-endian tag "hvc1"
         EXPECT_EQ(video.extradata, encoded.hvcC);
-        QuickTimeBox moov = readMoov(movie);
-        QuickTimeBox* entry =
-            moov.child("trak")->child("mdia")->child("minf")->child("stbl")->child("stsd")->child(
-                "hvc1");
+        // The file's top-level boxes, read as the children of one container.
+        QuickTimeBox file = QuickTimeBox::parse(fourCC("moov"), readFile(movie, kMaxPngFileBytes));
+        QuickTimeBox* entry = file.child("moov")
+                                  ->child("trak")
+                                  ->child("mdia")
+                                  ->child("minf")
+                                  ->child("stbl")
+                                  ->child("stsd")
+                                  ->child("hvc1");
         ASSERT_NE(entry, nullptr);
         ASSERT_NE(entry->child("almo"), nullptr);
         EXPECT_EQ(entry->child("almo")->payload, (std::vector<std::uint8_t>{0, 0, 1, 2}));
@@ -147,34 +87,15 @@ TEST(HevcAlphaMovie, JoinedLayersDecodeLikeTheirSingleLayerEncodes) {
 
         // Layer 0 of the movie decodes bit-identically to the colour-only encode.
         const auto colourOnly = test::decodeHevc(
-            annexBPackets(encoded.layers.colourHeaders, encoded.layers.colourPictures));
+            test::annexBPackets(encoded.layers.colourHeaders, encoded.layers.colourPictures));
         const auto layer0 = test::decodeHevc(samplePackets(video), video.extradata);
         ASSERT_EQ(colourOnly.size(), std::size_t{frameCount});
         EXPECT_TRUE(layer0 == colourOnly);
 
         // Layer 1, relabelled to layer 0, decodes bit-identically to the alpha-only encode.
-        const HvcC hvcC = parseHvcC(video.extradata);
-        std::vector<NalUnit> layer1Headers = {hvcC.arrays.at(nal::vps).at(0)};
-        for (const int type : {nal::sps, nal::pps}) {
-            for (const auto& unit : hvcC.arrays.at(type)) {
-                if (unit.layerId() == 1) {
-                    layer1Headers.push_back(unit.relabelled(0));
-                }
-            }
-        }
-        std::vector<std::vector<NalUnit>> layer1Pictures;
-        for (const auto& sample : video.samples) {
-            std::vector<NalUnit> units;
-            for (const auto& unit : test::splitLengthPrefixed(sample.data)) {
-                if (unit.layerId() == 1) {
-                    units.push_back(unit.relabelled(0));
-                }
-            }
-            layer1Pictures.push_back(units);
-        }
         const auto alphaOnly = test::decodeHevc(
-            annexBPackets(encoded.layers.alphaHeaders, encoded.layers.alphaPictures));
-        const auto layer1 = test::decodeHevc(annexBPackets(layer1Headers, layer1Pictures));
+            test::annexBPackets(encoded.layers.alphaHeaders, encoded.layers.alphaPictures));
+        const auto layer1 = test::decodeAlphaLayer(video);
         ASSERT_EQ(alphaOnly.size(), std::size_t{frameCount});
         EXPECT_TRUE(layer1 == alphaOnly);
 
@@ -195,7 +116,7 @@ TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
     const Encoded encoded = encodeRecording();
 
     // hvcC: colour profile and level, four-byte lengths, both layers' parameter sets and the SEI.
-    const HvcC hvcC = parseHvcC(encoded.hvcC);
+    const test::HvcC hvcC = test::parseHvcC(encoded.hvcC);
     EXPECT_EQ(hvcC.lengthSizeMinusOne, 3);
     const auto colourSps = SequenceParameterSet::parse(hvcC.arrays.at(nal::sps).at(0));
     EXPECT_EQ(hvcC.profileTierLevel, std::vector<std::uint8_t>(colourSps.profileTierLevel.begin(),
@@ -257,23 +178,14 @@ TEST(HevcAlphaMovie, AccessUnitsPairEqualPicturesAndTheHvcCHoldsBothLayers) {
 }
 
 TEST(HevcAlphaMovie, APictureWhoseAlphaDiffersIsRefused) {
-    X265Settings settings;
-    settings.width = width;
-    settings.height = height;
-    HevcAlphaEncoder encoder(settings, [](EncodedAccessUnit&&) {});
+    HevcAlphaEncoder encoder({.width = width, .height = height}, [](EncodedAccessUnit&&) {});
     auto picture = test::framedPicture(width, height, 0, sceneChange);
     const PlanarPicture colour = test::colourPlanes(picture, width);
     encoder.encode(colour, picture.a.data(), width, 0);
     encoder.encode(colour, picture.a.data(), width, 1);
     picture.a[width * height / 2] ^= 1;
-    try {
-        encoder.encode(colour, picture.a.data(), width, 2);
-        FAIL() << "a changed alpha was encoded";
-    } catch (const HevcStreamError& error) {
-        EXPECT_STREQ(error.what(),
-                     "Cannot build the transparent HEVC stream: the alpha changes between "
-                     "pictures.");
-    }
+    EXPECT_EQ(test::messageOf([&] { encoder.encode(colour, picture.a.data(), width, 2); }),
+              "Cannot build the transparent HEVC stream: the alpha changes between pictures.");
 }
 
 } // namespace

@@ -43,10 +43,7 @@ TEST(HevcAlphaMemory, TheAlphaLayerAddsLittleToTheColourEncodersMemory) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's allocator holds freed memory back";
 #endif
-    X265Settings settings;
-    settings.width = width;
-    settings.height = height;
-    settings.keyframeInterval = 60;
+    const X265Settings settings{.width = width, .height = height};
     const test::FramedPicture pictures[2] = {test::framedPicture(width, height, 0, 1),
                                              test::framedPicture(width, height, 1, 1)};
     const long idle = childPeakKiB([] {});

@@ -10,7 +10,6 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -236,6 +235,64 @@ std::vector<NalUnit> splitLengthPrefixed(const std::vector<std::uint8_t>& sample
         throw std::runtime_error("trailing bytes in a sample");
     }
     return units;
+}
+
+HvcC parseHvcC(const std::vector<std::uint8_t>& record) {
+    HvcC parsed;
+    EXPECT_EQ(record.at(0), 1); // configurationVersion
+    parsed.profileTierLevel.assign(record.begin() + 1, record.begin() + 13);
+    parsed.lengthSizeMinusOne = record.at(21) & 3;
+    std::size_t at = 23;
+    for (int array = 0; array < record.at(22); ++array) {
+        const int type = record.at(at) & 0x3f;
+        const int count = (record.at(at + 1) << 8) | record.at(at + 2);
+        at += 3;
+        for (int i = 0; i < count; ++i) {
+            const std::size_t size = (std::size_t{record.at(at)} << 8) | record.at(at + 1);
+            at += 2;
+            parsed.arrays[type].push_back(
+                {NalBytes(record.begin() + static_cast<long>(at),
+                          record.begin() + static_cast<long>(at + size))});
+            at += size;
+        }
+    }
+    EXPECT_EQ(at, record.size());
+    return parsed;
+}
+
+std::vector<std::vector<std::uint8_t>>
+annexBPackets(const std::vector<NalUnit>& headers,
+              const std::vector<std::vector<NalUnit>>& pictures) {
+    std::vector<std::vector<std::uint8_t>> packets;
+    for (const auto& picture : pictures) {
+        std::vector<NalUnit> units = packets.empty() ? headers : std::vector<NalUnit>{};
+        units.insert(units.end(), picture.begin(), picture.end());
+        packets.push_back(joinAnnexB(units));
+    }
+    return packets;
+}
+
+std::vector<DecodedYuv> decodeAlphaLayer(const MovieVideo& video) {
+    const HvcC hvcC = parseHvcC(video.extradata);
+    std::vector<NalUnit> headers = {hvcC.arrays.at(nal::vps).at(0)};
+    for (const int type : {nal::sps, nal::pps}) {
+        for (const auto& unit : hvcC.arrays.at(type)) {
+            if (unit.layerId() == 1) {
+                headers.push_back(unit.relabelled(0));
+            }
+        }
+    }
+    std::vector<std::vector<NalUnit>> pictures;
+    for (const auto& sample : video.samples) {
+        std::vector<NalUnit> units;
+        for (const auto& unit : splitLengthPrefixed(sample.data)) {
+            if (unit.layerId() == 1) {
+                units.push_back(unit.relabelled(0));
+            }
+        }
+        pictures.push_back(units);
+    }
+    return decodeHevc(annexBPackets(headers, pictures));
 }
 
 } // namespace cadrelle::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace cadrelle::test {
@@ -58,5 +59,23 @@ MovieVideo readMovieVideo(const std::filesystem::path& path);
 
 // Splits a sample into its NAL units (four-byte lengths).
 std::vector<NalUnit> splitLengthPrefixed(const std::vector<std::uint8_t>& sample);
+
+// An hvcC record: its profile, tier and level bytes, the size of its NAL
+// unit lengths, and its parameter sets and SEI by NAL unit type.
+struct HvcC {
+    std::vector<std::uint8_t> profileTierLevel;
+    int lengthSizeMinusOne = 0;
+    std::map<int, std::vector<NalUnit>> arrays;
+};
+HvcC parseHvcC(const std::vector<std::uint8_t>& record);
+
+// Annex B packets of one single-layer stream: the headers go with the first picture.
+std::vector<std::vector<std::uint8_t>>
+annexBPackets(const std::vector<NalUnit>& headers,
+              const std::vector<std::vector<NalUnit>>& pictures);
+
+// The alpha layer of a movie's video decoded on its own: layer 1 of every
+// sample, relabelled to layer 0, after the VPS and the layer-1 parameter sets.
+std::vector<DecodedYuv> decodeAlphaLayer(const MovieVideo& video);
 
 } // namespace cadrelle::test
