@@ -5,7 +5,7 @@
                                     (or of its window titled WINDOW), one a line:
                                     role<TAB>name<TAB>description<TAB>states
                                     (editable fields add <TAB>their text)
-  atspi.py press NAME               presses the button or menu item NAME
+  atspi.py press NAME               presses the button, row or menu item NAME
   atspi.py toggle NAME              toggles the check box or switch NAME
   atspi.py settext ROLE NAME VALUE  replaces the text of the field of role ROLE
                                     and name NAME (may be "") with VALUE
@@ -96,17 +96,31 @@ def every(title=None):
         yield from walk(window)
 
 
-def matching(name, roles=None):
-    """The shown accessibles named NAME, else those described NAME."""
+def actionable(accessible):
+    try:
+        return accessible.queryAction().nActions > 0
+    except NotImplementedError:
+        return False
+
+
+def matching(name, roles=None, acting=False):
+    """The shown accessibles named NAME, else those described NAME; only
+    those of the given roles, and only those offering an action if acting."""
     candidates = [a for a in every() if roles is None or a.getRoleName() in roles]
-    return [a for a in candidates if a.name == name] or \
-        [a for a in candidates if a.description == name]
+    for match in ([a for a in candidates if a.name == name],
+                  [a for a in candidates if a.description == name]):
+        if acting:
+            match = [a for a in match if actionable(a)]
+        if match:
+            return match
+    return []
 
 
-def one(name, roles=None):
-    matches = matching(name, roles)
+def one(name, roles=None, acting=False):
+    matches = matching(name, roles, acting)
     if not matches:
         kinds = " or ".join(roles) if roles else "accessible"
+        kinds += " that can be pressed" if acting else ""
         raise NotFound(f'no shown {kinds} named "{name}" in {APP_NAME}')
     if len(matches) > 1:
         raise NotFound(f'{len(matches)} shown accessibles are named "{name}" in {APP_NAME}; '
@@ -200,10 +214,10 @@ def main(argv):
     if command == "dump" and len(arguments) <= 1:
         dump(arguments[0] if arguments else None)
     elif command == "press" and len(arguments) == 1:
-        act(one(arguments[0]), ["press", "click", "activate", "Press"])
+        act(one(arguments[0], acting=True), ["press", "click", "activate", "Press"])
     elif command == "toggle" and len(arguments) == 1:
-        act(one(arguments[0], ["check box", "toggle button", "radio button", "check menu item"]),
-            ["toggle", "press", "click"])
+        act(one(arguments[0], ["check box", "toggle button", "radio button", "check menu item"],
+                acting=True), ["toggle", "press", "click"])
     elif command == "settext" and len(arguments) == 3:
         role, name, value = arguments
         field = one(name, [role])

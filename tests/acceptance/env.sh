@@ -95,9 +95,10 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
         [[ -n $session ]] && kill -TERM "$session" 2>/dev/null
         kill_session_processes "$CADRELLE_X_RUN"
         # An X server that had to be killed leaves its lock and socket behind.
-        if [[ -f $CADRELLE_X_RUN/display ]]; then
-            local display
-            display="$(<"$CADRELLE_X_RUN/display")"
+        local display="" owner=""
+        [[ -f $CADRELLE_X_RUN/display ]] && display="$(<"$CADRELLE_X_RUN/display")"
+        [[ -n $display && -f /tmp/.X$display-lock ]] && owner="$(tr -d ' \n' < "/tmp/.X$display-lock")"
+        if [[ -n $owner && $owner == "$(<"$CADRELLE_X_RUN/xvfb.pid")" ]]; then
             rm -f "/tmp/.X$display-lock" "/tmp/.X11-unix/X$display"
         fi
         rm -rf "$CADRELLE_X_RUN"
@@ -117,7 +118,8 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
     exit "$status"
 fi
 
-# Inside the session.
+# Inside the session. CADRELLE_X_TRACE=1 traces the scenario's commands.
+[[ -n ${CADRELLE_X_TRACE:-} ]] && set -x
 export T="$CADRELLE_X_RUN"
 CADRELLE="$(realpath "${CADRELLE:-${1:?usage: $(basename "$CADRELLE_SCRIPT") PATH_TO_CADRELLE}}")"
 [[ -x $CADRELLE ]] || { echo "error: $CADRELLE is not an executable program" >&2; exit 1; }
@@ -132,6 +134,14 @@ step() {
 # of what the program printed ($T/app.log, where the scenarios send it).
 fail() {
     echo "FAILED $STEP: $*" >&2
+    local log
+    [[ $STEP == "setting up" ]] && echo "display: ${DISPLAY:-none}" >&2
+    for log in "$T"/{xvfb,openbox,tint2,at-spi}.log; do
+        if [[ $STEP == "setting up" && -s $log ]]; then
+            echo "$(basename "$log"):" >&2
+            tail -n 5 "$log" | sed 's/^/    /' >&2
+        fi
+    done
     if [[ -s $T/app.log ]]; then
         echo "last lines the program printed:" >&2
         tail -n 15 "$T/app.log" | sed 's/^/    /' >&2
@@ -145,7 +155,7 @@ now_ms() { echo $((${EPOCHREALTIME/[.,]/} / 1000)); }
 wait_until() {
     local deadline=$(($(now_ms) + $1 * 1000)) seconds="$1" what="$2"
     shift 2
-    until "$@"; do
+    until "$@" >/dev/null; do
         (($(now_ms) < deadline)) || fail "timed out after ${seconds} s waiting for $what"
         sleep 0.05
     done
@@ -182,16 +192,18 @@ xdg-mime default fake-open.desktop video/mp4 video/quicktime inode/directory x-s
 
 # The X server on a free display number, which it writes to the descriptor.
 exec {display_fd}> "$T/display.fd"
-Xvfb -displayfd "$display_fd" -screen 0 1440x900x24 -nolisten tcp >"$T/xvfb.log" 2>&1 &
+# -noreset: the server would otherwise restart whenever its last client
+# leaves, refusing connections meanwhile.
+Xvfb -displayfd "$display_fd" -screen 0 1440x900x24 -nolisten tcp -noreset >"$T/xvfb.log" 2>&1 &
 SESSION_SERVICES=("$!")
+echo "$!" > "$T/xvfb.pid"
 exec {display_fd}>&-
-deadline=$((SECONDS + 10))
-until [[ -s $T/display.fd ]]; do
-    ((SECONDS < deadline)) || fail "the X server did not start: $(tail -3 "$T/xvfb.log")"
-    sleep 0.05
-done
+display_written() { [[ $(<"$T/display.fd") =~ ^[0-9]+$ && $(tail -c1 "$T/display.fd") == "" ]]; }
+wait_until 10 "the X server to choose a display" display_written
 tr -d '\n' < "$T/display.fd" > "$T/display"
-export DISPLAY=":$(<"$T/display")"
+DISPLAY=":$(<"$T/display")"
+export DISPLAY
+wait_until 10 "the X server on $DISPLAY to accept connections" xprop -root _NET_WORKAREA
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$T/at-spi.log" 2>&1 &
 SESSION_SERVICES+=("$!")
@@ -223,9 +235,16 @@ finish_session() {
 }
 trap finish_session EXIT
 
-# run ARGS...: starts the program as the user would, seeing only the fake
+# run ARGS...: runs the program as the user would, seeing only the fake
 # applications.
 run() { XDG_DATA_DIRS="$T/sysdata" "$CADRELLE" "$@"; }
+# start_app ARGS...: `cadrelle app ARGS` in the background, as run does;
+# APP is its process id (not that of a subshell) and its output goes to
+# $T/app.log.
+start_app() {
+    XDG_DATA_DIRS="$T/sysdata" "$CADRELLE" app "$@" >>"$T/app.log" 2>&1 &
+    APP=$!
+}
 
 # win TITLE [SECONDS]: the id of the first mapped window titled exactly
 # TITLE, waiting up to SECONDS (10) for it; gives up early when the program
@@ -233,7 +252,7 @@ run() { XDG_DATA_DIRS="$T/sysdata" "$CADRELLE" "$@"; }
 win() {
     local deadline=$(($(now_ms) + ${2:-10} * 1000)) id
     while :; do
-        id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
+        id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)" || true
         [[ -n $id ]] && break
         if [[ -n ${APP:-} ]] && ! alive "$APP"; then
             fail "the program ended before showing a window titled \"$1\""
@@ -257,11 +276,12 @@ shot() {
     convert -size 750x1334 xc:skyblue -fill navy -draw 'rectangle 100,100 650,400' "PNG24:$T/stage/s.png"
     mv "$T/stage/s.png" "$W/Simulator Screenshot - iPhone SE (3rd generation) - $1.png"
 }
-# rec TIME [SECONDS]: a 750 x 1334 H.264 + AAC simulator recording.
+# rec TIME [SECONDS [FOLDER]]: a 750 x 1334 H.264 + AAC simulator recording
+# of SECONDS (2) moved in one step into FOLDER (the capture folder).
 rec() {
     ffmpeg -loglevel error -f lavfi -i testsrc2=size=750x1334:rate=30 -f lavfi -i sine=f=440 \
         -t "${2:-2}" -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest -y "$T/stage/r.mp4"
-    mv "$T/stage/r.mp4" "$W/Simulator Screen Recording - iPhone SE (3rd generation) - $1.mp4"
+    mv "$T/stage/r.mp4" "${3:-$W}/Simulator Screen Recording - iPhone SE (3rd generation) - $1.mp4"
 }
 
 # expect_exit PID SECONDS STATUS WHAT: waits for the background job PID (a
@@ -292,7 +312,7 @@ program_pids() {
 # tray_icons: the ids of the icons embedded in tint2's system tray.
 tray_icons() {
     local panel
-    panel="$(xdotool search --class tint2 2>/dev/null | head -1)"
+    panel="$(xdotool search --class tint2 2>/dev/null | head -1)" || true
     [[ -n $panel ]] || return 0
     # The panel holds the tray's window; the icons are that window's children.
     xwininfo -tree -id "$panel" | awk '/^        0x/{print $1}'

@@ -18,10 +18,6 @@ OUTPUT_TITLE="Choose where Cadrelle saves framed captures."
 SHOT_BASE="Simulator Screenshot - iPhone SE (3rd generation)"
 REC_BASE="Simulator Screen Recording - iPhone SE (3rd generation)"
 
-start_app() {
-    run app >>"$T/app.log" 2>&1 &
-    APP=$!
-}
 # expect_names [WINDOW] -- TEXT...: each TEXT names something shown.
 expect_names() {
     local window=() dump text
@@ -222,8 +218,11 @@ done
     fail "the framed movie's video is not HEVC"
 
 step 20 "two recordings, two prompts"
-rec 12.00.00 1
-rec 12.00.01 1
+# Both arrive together, so both questions are queued before either export.
+mkdir "$T/stage/pair"
+rec 12.00.00 1 "$T/stage/pair"
+rec 12.00.01 1 "$T/stage/pair"
+mv "$T/stage/pair"/* "$W/"
 # prompt_file: the time in the name of the recording the prompt asks about.
 prompt_file() {
     local dump time
@@ -241,15 +240,18 @@ atspi press "MOV · Transparent (ProRes 4444)"
 [[ $(described "$(atspi dump "$PROMPT")" "MOV · Transparent (ProRes 4444)") == Selected ]] ||
     fail "the ProRes row is not described \"Selected\" once pressed"
 atspi press "Export Video"
-wait_until 10 "the prompt for the second recording" second_prompt
+wait_until 60 "the prompt for the second recording" second_prompt
 second="$(prompt_file)"
 [[ $(described "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
     fail "the second prompt does not start with the HEVC row selected"
 xdotool windowactivate --sync "$(win "$PROMPT")" key Escape
 wait_until 60 "the ProRes movie of $first" movie "$first"
-read -r codec format < <(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name,pix_fmt \
-    -of csv=p=0 "$(movie "$first")" | tr , ' ')
-[[ "$codec $format" == "prores yuva444p10le" ]] || fail "the ProRes movie's video is $codec $format"
+# FFmpeg's decoder reports ProRes 4444 with alpha as 12 bits a sample
+# whatever the encoder was given, so the alpha planes are what is checked.
+read -r codec tag format < <(ffprobe -v error -select_streams v:0 \
+    -show_entries stream=codec_name,codec_tag_string,pix_fmt -of csv=p=0 "$(movie "$first")" | tr , ' ')
+[[ "$codec $tag ${format%p1?le}" == "prores ap4h yuva444" ]] ||
+    fail "the ProRes movie's video is $codec ($tag) $format, not ProRes 4444 with alpha"
 # The declined recording is not asked about again and gets no output; the
 # watcher would have asked within its settling time of 3 s.
 deadline=$(($(now_ms) + 6000))
@@ -269,6 +271,8 @@ second_launch
 S="$(win "$SETTINGS" 5)"
 read -r x y _ < <(geom "$S")
 [[ "$x,$y" == "$saved_x,$saved_y" ]] || fail "the settings window came back at $x,$y, not at $saved_x,$saved_y"
+settings_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$S" ]]; }
+wait_until 5 "the settings window to become the active window" settings_active
 close_window "$S"
 second_launch --background
 deadline=$(($(now_ms) + 1500))
@@ -287,7 +291,11 @@ kill -TERM "$APP"
 expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 "$CADRELLE" watch --input "$W" --output "$T/stage" >>"$T/watch.log" 2>&1 &
 watcher=$!
-wait_until 5 "cadrelle watch to lock $W" locked "$W"
+watching() {
+    alive "$watcher" || fail "cadrelle watch ended: $(tail -n 3 "$T/watch.log")"
+    locked "$W"
+}
+wait_until 15 "cadrelle watch to lock $W" watching
 start_app
 S="$(win "$SETTINGS" 20)"
 read -r x y _ < <(geom "$S")
