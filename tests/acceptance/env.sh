@@ -125,15 +125,15 @@ CADRELLE="$(realpath "${CADRELLE:-${1:?usage: $(basename "$CADRELLE_SCRIPT") PAT
 [[ -x $CADRELLE ]] || { echo "error: $CADRELLE is not an executable program" >&2; exit 1; }
 
 STEP="setting up"
-# step NUMBER TEXT: names the runbook step the following checks belong to.
+# step TEXT: names the step of the scenario the following checks belong to.
 step() {
-    STEP="step $1 ($2)"
-    echo "-- $STEP"
+    STEP="\"$1\""
+    echo "-- $1"
 }
 # fail MESSAGE: ends the scenario, naming the step that failed, with the end
 # of what the program printed ($T/app.log, where the scenarios send it).
 fail() {
-    echo "FAILED $STEP: $*" >&2
+    echo "FAILED at $STEP: $*" >&2
     local log
     [[ $STEP == "setting up" ]] && echo "display: ${DISPLAY:-none}" >&2
     for log in "$T"/{xvfb,openbox,tint2,at-spi}.log; do
@@ -158,6 +158,16 @@ wait_until() {
     until "$@" >/dev/null; do
         (($(now_ms) < deadline)) || fail "timed out after ${seconds} s waiting for $what"
         sleep 0.05
+    done
+}
+# never SECONDS WHAT COMMAND...: runs COMMAND every 100 ms for SECONDS and
+# fails the step with WHAT as soon as it succeeds.
+never() {
+    local deadline=$(($(now_ms) + $1 * 1000)) what="$2"
+    shift 2
+    while (($(now_ms) < deadline)); do
+        ! "$@" >/dev/null || fail "$what"
+        sleep 0.1
     done
 }
 
@@ -323,10 +333,11 @@ tray_icons() {
 has_name() {
     awk -F'\t' -v text="$2" '$2 == text || $3 == text {found = 1} END {exit !found}' <<<"$1"
 }
-# states_of DUMP NAME: the states of the first accessible named NAME.
-states_of() {
-    awk -F'\t' -v text="$2" '$2 == text {print $4; exit}' <<<"$1"
-}
+# description_of / states_of DUMP NAME: that column of the first accessible
+# named NAME in an `atspi dump`.
+dump_column() { awk -F'\t' -v text="$2" -v column="$3" '$2 == text {print $column; exit}' <<<"$1"; }
+description_of() { dump_column "$1" "$2" 3; }
+states_of() { dump_column "$1" "$2" 4; }
 
 # atspi COMMAND...: the accessibility helper, with Debian's own Python.
 atspi() { /usr/bin/python3 "$CADRELLE_ACCEPTANCE_DIR/atspi.py" "$@"; }

@@ -67,11 +67,9 @@ choose_folder() {
     wait_until 5 "the folder dialog to close" not mapped "$1"
 }
 settings_value() { json_get "$DATA/settings.json" "$1"; }
-# described DUMP NAME: the description of the first accessible named NAME.
-described() { awk -F'\t' -v name="$2" '$2 == name {print $3; exit}' <<<"$1"; }
 
-# --- B. First launch and single instance -------------------------------------
-step 1 "first launch shows the onboarding"
+# --- First launch and a single instance ---------------------------------------
+step "first launch shows the onboarding"
 [[ -z $(tray_icons) ]] || fail "tint2's tray holds an icon before the program runs"
 start_app
 S="$(win "$SETTINGS" 20)"
@@ -92,11 +90,11 @@ others="$(xdotool search --onlyvisible --name Cadrelle | grep -vx "$S" || true)"
 [[ -z $others ]] || fail "windows other than the settings window are shown: $(xargs -n1 xdotool getwindowname <<<"$others" | paste -sd,)"
 [[ -z $(tray_icons) ]] || fail "a tray icon is shown although showMenuBarIcon is false"
 
-step 2 "a second launch with a file hands over"
+step "a second launch with a file hands over"
 second_launch "$T/stage/none.png"
 atspi wait "Finish setup first, then use Open Captures to frame existing screenshots and recordings." 5
 
-step 3 "lock held without a running program"
+step "a lock held by another process: the launch alert"
 kill -TERM "$APP"
 expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 (exec 9>>"$DATA/instance.lock" && flock 9 && exec sleep 60) &
@@ -111,7 +109,7 @@ expect_exit "$APP" 5 1 "the program after its launch alert"
 kill "$holder"
 wait "$holder" || true
 
-step 4 "damaged settings"
+step "a damaged settings file: the launch alert"
 echo '{"automaticallyMatch":"yes"}' > "$DATA/settings.json"
 start_app
 A="$(win "$ALERT")"
@@ -121,8 +119,8 @@ xdotool windowactivate --sync "$A" key Return
 expect_exit "$APP" 5 1 "the program after its launch alert"
 echo '{}' > "$DATA/settings.json"
 
-# --- C. Setup ----------------------------------------------------------------
-step 5 "choosing the capture folder"
+# --- Setup --------------------------------------------------------------------
+step "choosing the capture folder"
 start_app
 S="$(win "$SETTINGS" 20)"
 atspi wait "Choose Folder…" 10
@@ -136,7 +134,7 @@ expect_names -- "Captures" "~/Captures" "Change…"
 atspi dump | grep -qF "Choose a screenshot folder to continue." && fail "the hint is still shown"
 expect_state "Finish Setup" enabled yes
 
-step 6 "choosing the export folder and finishing setup"
+step "choosing the export folder and finishing setup"
 atspi press "Choose export folder"
 win "$OUTPUT_TITLE" >/dev/null
 atspi wait "Choose Folder"
@@ -155,8 +153,8 @@ expect_names -- General Capture "Quick Access" "Device Frames" Recordings "Simul
 [[ -z $(find "$E" -name '.lumivane-access-*') ]] || fail "a folder access probe was left in $E"
 [[ $(find "$DATA/Journals" -type f 2>/dev/null | wc -l) == 1 ]] || fail "$DATA/Journals does not hold one journal"
 
-# --- D. Direct export --------------------------------------------------------
-step 18 "a screenshot goes straight to the export folder"
+# --- Quick Access off: direct export ------------------------------------------
+step "a screenshot goes straight to the export folder"
 kill -TERM "$APP"
 expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 json_set "$DATA/settings.json" screenshotPreviewEnabled false showMenuBarIcon true
@@ -169,8 +167,8 @@ wait_until 10 "the framed screenshot in $E" framed_shot
 grep -qF "$(basename "$(framed_shot)")" "$DATA/history.json" || fail "history.json lacks the framed screenshot"
 mapped "Screenshot Preview" && fail "the Quick Access panel is shown although it is turned off"
 
-# --- F. The tray icon ----------------------------------------------------------
-step 24 "the tray icon and its menu"
+# --- The tray icon ------------------------------------------------------------
+step "the tray icon and its menu"
 has_tray_icon() { [[ -n $(tray_icons) ]]; }
 wait_until 10 "an icon in tint2's tray" has_tray_icon
 read -r x y width height < <(geom "$(tray_icons | head -1)")
@@ -182,8 +180,8 @@ names="$(cut -f2 <<<"$menu" | paste -sd'|')"
     fail "\"Check for Updates…\" is enabled in a build without an update feed"
 xdotool key Escape
 
-# --- E. The video format prompt -----------------------------------------------
-step 19 "a recording asks for its format"
+# --- The video format prompt --------------------------------------------------
+step "a recording asks for its format"
 rec 11.00.00 3
 V="$(win "$PROMPT" 15)"
 read -r x y width height < <(geom "$V")
@@ -198,7 +196,7 @@ expect_names "$PROMPT" -- "Choose a video format" "$REC_BASE - 11.00.00.mp4" \
     "MOV · Transparent (ProRes 4444)" "Transparent files for video editing. Much larger file sizes." \
     "Transparent MOVs keep the area outside the device clear. The app you use them in must support video transparency." \
     Cancel "Export Video"
-[[ $(described "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
+[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
     fail "the HEVC row is not described \"Selected\""
 xdotool windowactivate --sync "$V" key Return
 movie() { compgen -G "$E/$REC_BASE - $1-framed-$(printf '[0-9a-f]%.0s' {1..16}).mov"; }
@@ -207,7 +205,7 @@ deadline=$(($(now_ms) + 90000))
 progress=""
 until movie 11.00.00 >/dev/null; do
     (($(now_ms) < deadline)) || fail "no framed movie was written within 90 s"
-    kill -0 "$APP" 2>/dev/null || fail "the program ended while exporting"
+    alive "$APP" || fail "the program ended while exporting"
     if [[ -z $progress ]] && atspi dump "$SETTINGS" | cut -f2 | grep -q '^Framing recording · [0-9]*%$'; then
         progress=shown
     fi
@@ -217,7 +215,7 @@ done
 [[ $(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$(movie 11.00.00)") == hevc ]] ||
     fail "the framed movie's video is not HEVC"
 
-step 20 "two recordings, two prompts"
+step "two recordings, two prompts"
 # Both arrive together, so both questions are queued before either export.
 mkdir "$T/stage/pair"
 rec 12.00.00 1 "$T/stage/pair"
@@ -237,12 +235,12 @@ V="$(win "$PROMPT" 15)"
 atspi wait "Export Video" 5
 first="$(prompt_file)" || fail "the prompt names neither recording"
 atspi press "MOV · Transparent (ProRes 4444)"
-[[ $(described "$(atspi dump "$PROMPT")" "MOV · Transparent (ProRes 4444)") == Selected ]] ||
+[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (ProRes 4444)") == Selected ]] ||
     fail "the ProRes row is not described \"Selected\" once pressed"
 atspi press "Export Video"
 wait_until 60 "the prompt for the second recording" second_prompt
 second="$(prompt_file)"
-[[ $(described "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
+[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
     fail "the second prompt does not start with the HEVC row selected"
 xdotool windowactivate --sync "$(win "$PROMPT")" key Escape
 wait_until 60 "the ProRes movie of $first" movie "$first"
@@ -254,15 +252,11 @@ read -r codec tag format < <(ffprobe -v error -select_streams v:0 \
     fail "the ProRes movie's video is $codec ($tag) $format, not ProRes 4444 with alpha"
 # The declined recording is not asked about again and gets no output; the
 # watcher would have asked within its settling time of 3 s.
-deadline=$(($(now_ms) + 6000))
-while (($(now_ms) < deadline)); do
-    mapped "$PROMPT" && fail "the declined recording $second was asked about again"
-    sleep 0.2
-done
+never 6 "the declined recording $second was asked about again" mapped "$PROMPT"
 movie "$second" >/dev/null && fail "the declined recording $second was exported"
 
-# --- F. Second launch, folder lock, quitting -----------------------------------
-step 28 "second launches while the program runs"
+# --- Second launch, folder lock, quitting -------------------------------------
+step "second launches while the program runs"
 S="$(win "$SETTINGS")"
 xdotool windowmove --sync "$S" 200 100
 read -r saved_x saved_y _ < <(geom "$S")
@@ -275,18 +269,14 @@ settings_active() { [[ $(xdotool getactivewindow 2>/dev/null) == "$S" ]]; }
 wait_until 5 "the settings window to become the active window" settings_active
 close_window "$S"
 second_launch --background
-deadline=$(($(now_ms) + 1500))
-while (($(now_ms) < deadline)); do
-    mapped "$SETTINGS" && fail "\"cadrelle app --background\" showed the settings window"
-    sleep 0.1
-done
+never 2 "\"cadrelle app --background\" showed the settings window" mapped "$SETTINGS"
 convert -size 750x1334 xc:orange "PNG24:$T/stage/x.png"
 second_launch "$T/stage/x.png"
 win "$SETTINGS" 5 >/dev/null
 manual() { compgen -G "$E/x-framed-$(printf '[0-9A-F]%.0s' {1..8}).png"; }
 wait_until 20 "$E/x-framed-<8 hex digits>.png" manual
 
-step 29 "the capture folder is watched by another copy"
+step "the capture folder is watched by another copy"
 kill -TERM "$APP"
 expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 "$CADRELLE" watch --input "$W" --output "$T/stage" >>"$T/watch.log" 2>&1 &
@@ -304,7 +294,7 @@ atspi wait "Another copy of Cadrelle is already watching this folder. Quit the o
 kill -TERM "$watcher"
 wait "$watcher" || true
 
-step 30 "Ctrl+Q quits"
+step "Ctrl+Q quits"
 xdotool windowactivate --sync "$S" key --clearmodifiers ctrl+q
 expect_exit "$APP" 10 0 "the program quit with Ctrl+Q"
 locked "$DATA/instance.lock" && fail "instance.lock is still locked after quitting"
