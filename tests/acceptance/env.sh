@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scenario scripts of this folder (and bench/app-start.sh):
 #
 #   source "$(dirname "$0")/env.sh"      # with the script's own arguments in "$@"
@@ -278,6 +279,19 @@ mapped() { [[ -n $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null) ]]; 
 # geom ID: "x y width height" of a window's client area.
 geom() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width/{w=$2}/Height/{h=$2}END{print x,y,w,h}'
+}
+
+# expect_centred ID WHAT WIDTH HEIGHT: the window's client area has exactly
+# that size and lies in the middle of the work area above tint2's panel
+# (1440 x 868), give or take 40 pixels for the title bar.
+expect_centred() {
+    local x y width height
+    read -r x y width height < <(geom "$1")
+    [[ "$width x $height" == "$3 x $4" ]] || fail "$2 is $width x $height, not $3 x $4"
+    local centre_x=$(((1440 - width) / 2)) centre_y=$(((868 - height) / 2))
+    if ((x - centre_x > 40 || centre_x - x > 40 || y - centre_y > 40 || centre_y - y > 40)); then
+        fail "$2 at $x,$y is not centred in the work area ($centre_x,$centre_y)"
+    fi
 }
 
 # shot TIME: a 750 x 1334 simulator screenshot (iPhone SE (3rd generation))

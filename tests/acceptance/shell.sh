@@ -36,8 +36,6 @@ expect_state() {
     if [[ $3 == yes && ,$states, != *",$2,"* ]]; then fail "\"$1\" is not $2 (states: $states)"; fi
     if [[ $3 == no && ,$states, == *",$2,"* ]]; then fail "\"$1\" is $2"; fi
 }
-# near VALUE EXPECTED: within 40 pixels (window decorations, rounding).
-near() { (($1 - $2 <= 40 && $2 - $1 <= 40)); }
 # second_launch ARGS...: runs `cadrelle app ARGS` while the first one runs;
 # it must hand over and end with 0 within 2 s.
 second_launch() {
@@ -67,17 +65,24 @@ choose_folder() {
     wait_until 5 "the folder dialog to close" not mapped "$1"
 }
 settings_value() { json_get "$DATA/settings.json" "$1"; }
+# expect_launch_alert TEXT: a launch shows only the alert "Cadrelle couldn't
+# start" with TEXT; Return dismisses it and the program ends with status 1.
+expect_launch_alert() {
+    start_app
+    local alert
+    alert="$(win "$ALERT")"
+    atspi wait "$1" 5
+    mapped "$SETTINGS" && fail "the settings window is shown beside the alert"
+    xdotool windowactivate --sync "$alert" key Return
+    expect_exit "$APP" 5 1 "the program after its launch alert"
+}
 
 # --- First launch and a single instance ---------------------------------------
 step "first launch shows the onboarding"
 [[ -z $(tray_icons) ]] || fail "tint2's tray holds an icon before the program runs"
 start_app
 S="$(win "$SETTINGS" 20)"
-read -r x y width height < <(geom "$S")
-[[ "$width x $height" == "900 x 740" ]] || fail "the settings window is $width x $height, not 900 x 740"
-if ! near "$x" 270 || ! near "$y" 64; then
-    fail "the settings window at $x,$y is not centred in the work area (270,64)"
-fi
+expect_centred "$S" "the settings window" 900 740
 atspi wait "Welcome to Cadrelle" 10
 expect_names -- "Welcome to Cadrelle" "No folder selected" "Choose Folder…" \
     "Choose a screenshot folder to continue." "Finish Setup"
@@ -100,23 +105,13 @@ expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 (exec 9>>"$DATA/instance.lock" && flock 9 && exec sleep 60) &
 holder=$!
 wait_until 5 "the lock to be taken" locked "$DATA/instance.lock"
-start_app
-A="$(win "$ALERT")"
-atspi wait "Cadrelle is already running. Open it from your applications menu or its tray icon." 5
-mapped "$SETTINGS" && fail "the settings window is shown beside the alert"
-xdotool windowactivate --sync "$A" key Return
-expect_exit "$APP" 5 1 "the program after its launch alert"
+expect_launch_alert "Cadrelle is already running. Open it from your applications menu or its tray icon."
 kill "$holder"
 wait "$holder" || true
 
 step "a damaged settings file: the launch alert"
 echo '{"automaticallyMatch":"yes"}' > "$DATA/settings.json"
-start_app
-A="$(win "$ALERT")"
-atspi wait "$DATA/settings.json: The setting \"automaticallyMatch\" has a value of the wrong type." 5
-mapped "$SETTINGS" && fail "the settings window is shown beside the alert"
-xdotool windowactivate --sync "$A" key Return
-expect_exit "$APP" 5 1 "the program after its launch alert"
+expect_launch_alert "$DATA/settings.json: The setting \"automaticallyMatch\" has a value of the wrong type."
 echo '{}' > "$DATA/settings.json"
 
 # --- Setup --------------------------------------------------------------------
@@ -184,11 +179,7 @@ xdotool key Escape
 step "a recording asks for its format"
 rec 11.00.00 3
 V="$(win "$PROMPT" 15)"
-read -r x y width height < <(geom "$V")
-[[ "$width x $height" == "540 x 435" ]] || fail "the format prompt is $width x $height, not 540 x 435"
-if ! near "$x" 450 || ! near "$y" 216; then
-    fail "the format prompt at $x,$y is not centred in the work area (450,216)"
-fi
+expect_centred "$V" "the format prompt" 540 435
 atspi wait "Choose a video format" 5
 expect_names "$PROMPT" -- "Choose a video format" "$REC_BASE - 11.00.00.mp4" \
     "MP4 · Black background" "Works in most apps and players. No transparency." \
