@@ -3,9 +3,9 @@
 #
 #   source "$(dirname "$0")/env.sh"      # with the script's own arguments in "$@"
 #
-# The first argument of the script is the `cadrelle` program to test (unless
-# the script sets $CADRELLE before sourcing this file). Sourcing
-# this file gives the script a private session of its own:
+# The first argument of the script is the `cadrelle` program to test, unless
+# the script sets $CADRELLE before sourcing this file. Sourcing it gives the
+# script a private session of its own:
 #   - a temporary folder $T with a fresh home ($HOME, the XDG folders, a 0700
 #     $XDG_RUNTIME_DIR), the capture folder $W and the export folder $E;
 #   - fake default applications (fake-open for videos, folders and web links,
@@ -19,8 +19,11 @@
 # when the script ends, however it ends. Where Xvfb is not installed the
 # script prints "skipped: <reason>" and exits 77.
 #
-# Helpers for the scenarios: step, fail, wait_until, run, win, geom, shot,
-# rec, atspi, json_get.
+# Helpers for the scenarios, described where they are defined: step, fail,
+# wait_until, never, run, start_app, win, mapped, geom, expect_centred, shot,
+# rec, expect_exit, alive, locked, program_pids, tray_icons, has_name,
+# description_of, states_of, atspi, json_get, json_set.
+# CADRELLE_X_TRACE=1 traces a scenario's commands.
 
 CADRELLE_ACCEPTANCE_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 CADRELLE_SCRIPT="$(cd "$(dirname "${BASH_SOURCE[-1]}")" && pwd)/$(basename "${BASH_SOURCE[-1]}")"
@@ -31,18 +34,11 @@ CADRELLE_SCRIPT="$(cd "$(dirname "${BASH_SOURCE[-1]}")" && pwd)/$(basename "${BA
 # SPARED_PIDS and those in SPARED_TREES with their descendants: SIGTERM first,
 # SIGKILL to what is left after 3 s.
 kill_session_processes() {
-    local marker="CADRELLE_X_RUN=$1" spared=" ${2:-} $$ $BASHPID " trees=" ${3:-} " pids=()
-    local entry pid variable
-    local -a environ
+    local spared=" ${2:-} $$ $BASHPID " trees=" ${3:-} " pids=() entry pid
     for entry in /proc/[0-9]*; do
         pid="${entry#/proc/}"
-        mapfile -d '' environ 2>/dev/null < "$entry/environ" || continue
-        for variable in "${environ[@]}"; do
-            if [[ $variable == "$marker" ]]; then
-                [[ $spared == *" $pid "* ]] || descends_from "$pid" "$trees" || pids+=("$pid")
-                break
-            fi
-        done
+        in_session "$pid" "$1" || continue
+        [[ $spared == *" $pid "* ]] || descends_from "$pid" "$trees" || pids+=("$pid")
     done
     [[ ${#pids[@]} -eq 0 ]] && return 0
     kill -TERM "${pids[@]}" 2>/dev/null || true
@@ -56,6 +52,18 @@ kill_session_processes() {
         sleep 0.05
     done
     kill -KILL "${alive[@]}" 2>/dev/null || true
+}
+
+# in_session PID MARKER: whether the process's environment carries
+# CADRELLE_X_RUN=MARKER.
+in_session() {
+    local variable
+    local -a environ
+    mapfile -d '' environ 2>/dev/null < "/proc/$1/environ" || return 1
+    for variable in "${environ[@]}"; do
+        [[ $variable == "CADRELLE_X_RUN=$2" ]] && return 0
+    done
+    return 1
 }
 
 # descends_from PID " PID... ": whether PID is one of the listed processes or
@@ -99,7 +107,7 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
         local display="" owner=""
         [[ -f $CADRELLE_X_RUN/display ]] && display="$(<"$CADRELLE_X_RUN/display")"
         [[ -n $display && -f /tmp/.X$display-lock ]] && owner="$(tr -d ' \n' < "/tmp/.X$display-lock")"
-        if [[ -n $owner && $owner == "$(<"$CADRELLE_X_RUN/xvfb.pid")" ]]; then
+        if [[ -n $owner && -f $CADRELLE_X_RUN/xvfb.pid && $owner == "$(<"$CADRELLE_X_RUN/xvfb.pid")" ]]; then
             rm -f "/tmp/.X$display-lock" "/tmp/.X11-unix/X$display"
         fi
         rm -rf "$CADRELLE_X_RUN"
@@ -119,7 +127,7 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
     exit "$status"
 fi
 
-# Inside the session. CADRELLE_X_TRACE=1 traces the scenario's commands.
+# Inside the session.
 [[ -n ${CADRELLE_X_TRACE:-} ]] && set -x
 export T="$CADRELLE_X_RUN"
 CADRELLE="$(realpath "${CADRELLE:-${1:?usage: $(basename "$CADRELLE_SCRIPT") PATH_TO_CADRELLE}}")"
@@ -132,17 +140,19 @@ step() {
     echo "-- $1"
 }
 # fail MESSAGE: ends the scenario, naming the step that failed, with the end
-# of what the program printed ($T/app.log, where the scenarios send it).
+# of what the program printed ($T/app.log, where start_app sends it) or, while
+# setting up, of what the session's services printed.
 fail() {
     echo "FAILED at $STEP: $*" >&2
     local log
-    [[ $STEP == "setting up" ]] && echo "display: ${DISPLAY:-none}" >&2
-    for log in "$T"/{xvfb,openbox,tint2,at-spi}.log; do
-        if [[ $STEP == "setting up" && -s $log ]]; then
+    if [[ $STEP == "setting up" ]]; then
+        echo "display: ${DISPLAY:-none}" >&2
+        for log in "$T"/{xvfb,openbox,tint2,at-spi}.log; do
+            [[ -s $log ]] || continue
             echo "$(basename "$log"):" >&2
             tail -n 5 "$log" | sed 's/^/    /' >&2
-        fi
-    done
+        done
+    fi
     if [[ -s $T/app.log ]]; then
         echo "last lines the program printed:" >&2
         tail -n 15 "$T/app.log" | sed 's/^/    /' >&2
@@ -172,7 +182,7 @@ never() {
     done
 }
 
-# The private home and the folders of the runbook.
+# The private home, the capture folder and the export folder.
 mkdir -p "$T/home/Desktop" "$T/run" "$T/bin" "$T/stage" "$T/sysdata"
 chmod 700 "$T/run"
 export HOME="$T/home" XDG_RUNTIME_DIR="$T/run" XDG_CONFIG_HOME="$T/home/.config" \
@@ -324,11 +334,14 @@ alive() { kill -0 "$1" 2>/dev/null; }
 # locked FILE: whether another process holds an exclusive flock on FILE.
 locked() { ! flock -n "$1" true; }
 
-# program_pids: the running processes of the program under test.
+# program_pids: the running processes of the program under test in this
+# session (other tests may run the same program meanwhile).
 program_pids() {
     local entry
     for entry in /proc/[0-9]*; do
-        [[ $entry/exe -ef $CADRELLE ]] && echo "${entry#/proc/}"
+        if [[ $entry/exe -ef $CADRELLE ]] && in_session "${entry#/proc/}" "$T"; then
+            echo "${entry#/proc/}"
+        fi
     done
     return 0
 }

@@ -65,6 +65,12 @@ choose_folder() {
     wait_until 5 "the folder dialog to close" not mapped "$1"
 }
 settings_value() { json_get "$DATA/settings.json" "$1"; }
+# expect_selected ROW: the format prompt's row ROW is the selected one.
+expect_selected() {
+    local description
+    description="$(description_of "$(atspi dump "$PROMPT")" "$1")"
+    [[ $description == Selected ]] || fail "the row \"$1\" of the format prompt is described \"$description\", not \"Selected\""
+}
 # expect_launch_alert TEXT: a launch shows only the alert "Cadrelle couldn't
 # start" with TEXT; Return dismisses it and the program ends with status 1.
 expect_launch_alert() {
@@ -126,7 +132,8 @@ expect_state "Create New Folder" enabled no
 choose_folder "$INPUT_TITLE" "$W"
 atspi wait "~/Captures" 5
 expect_names -- "Captures" "~/Captures" "Change…"
-atspi dump | grep -qF "Choose a screenshot folder to continue." && fail "the hint is still shown"
+dump="$(atspi dump)" || fail "the accessibility tree could not be read"
+has_name "$dump" "Choose a screenshot folder to continue." && fail "the hint is still shown"
 expect_state "Finish Setup" enabled yes
 
 step "choosing the export folder and finishing setup"
@@ -187,8 +194,7 @@ expect_names "$PROMPT" -- "Choose a video format" "$REC_BASE - 11.00.00.mp4" \
     "MOV · Transparent (ProRes 4444)" "Transparent files for video editing. Much larger file sizes." \
     "Transparent MOVs keep the area outside the device clear. The app you use them in must support video transparency." \
     Cancel "Export Video"
-[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
-    fail "the HEVC row is not described \"Selected\""
+expect_selected "MOV · Transparent (HEVC)"
 xdotool windowactivate --sync "$V" key Return
 movie() { compgen -G "$E/$REC_BASE - $1-framed-$(printf '[0-9a-f]%.0s' {1..16}).mov"; }
 # While it exports, the settings window shows the progress.
@@ -226,13 +232,11 @@ V="$(win "$PROMPT" 15)"
 atspi wait "Export Video" 5
 first="$(prompt_file)" || fail "the prompt names neither recording"
 atspi press "MOV · Transparent (ProRes 4444)"
-[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (ProRes 4444)") == Selected ]] ||
-    fail "the ProRes row is not described \"Selected\" once pressed"
+expect_selected "MOV · Transparent (ProRes 4444)"
 atspi press "Export Video"
 wait_until 60 "the prompt for the second recording" second_prompt
 second="$(prompt_file)"
-[[ $(description_of "$(atspi dump "$PROMPT")" "MOV · Transparent (HEVC)") == Selected ]] ||
-    fail "the second prompt does not start with the HEVC row selected"
+expect_selected "MOV · Transparent (HEVC)"
 xdotool windowactivate --sync "$(win "$PROMPT")" key Escape
 wait_until 60 "the ProRes movie of $first" movie "$first"
 # FFmpeg's decoder reports ProRes 4444 with alpha as 12 bits a sample
