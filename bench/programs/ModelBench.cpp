@@ -10,7 +10,7 @@
 #include "model/AppModel.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -33,17 +33,25 @@ double cpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Runs the event loop until `done` holds; false after 30 s.
-template <typename Done> bool runUntil(Done done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 30'000) {
-            return false;
+// Runs the event loop until the model publishes a change of its pending
+// screenshots for which `done` holds; false after 30 s. The loop sleeps
+// between events, so the framing threads have the cores to themselves.
+template <typename Done> bool runUntil(AppModel& model, Done done) {
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&model, &AppModel::pendingScreenshotsChanged, &loop, [&] {
+        if (done()) {
+            loop.quit();
         }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    });
+    if (done()) {
+        return true;
     }
-    return true;
+    limit.start(30'000);
+    loop.exec();
+    return done();
 }
 
 void runFor(int milliseconds) {
@@ -96,7 +104,7 @@ int main(int argc, char** argv) {
         const auto written = std::chrono::steady_clock::now();
         fs::rename(staged, input / ("Simulator Screenshot - " + model + " - " + std::to_string(n) +
                                     ".png"));
-        if (!runUntil([&] { return app.pendingScreenshots().size() > before; })) {
+        if (!runUntil(app, [&] { return app.pendingScreenshots().size() > before; })) {
             std::fprintf(stderr, "screenshot %d was not framed: %s\n", n,
                          app.errorMessage().value_or("").c_str());
             return 1;
