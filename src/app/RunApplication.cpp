@@ -14,6 +14,10 @@
 
 #include <optional>
 
+#ifdef CADRELLE_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 namespace cadrelle {
 
 namespace {
@@ -29,6 +33,18 @@ std::optional<std::string> chooseWindowingPlatform() {
     }
     if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
+#ifdef CADRELLE_HAVE_XCB
+        // Qt ends the process with its own message when the display can't be
+        // reached; a plain sentence is more use to someone starting us.
+        xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+        const bool unreachable = xcb_connection_has_error(connection) != 0;
+        xcb_disconnect(connection);
+        if (unreachable) {
+            return "The X display \"" + qEnvironmentVariable("DISPLAY").toStdString() +
+                   "\" can't be reached. Run cadrelle app inside an X11 or Wayland desktop "
+                   "session.";
+        }
+#endif
         return std::nullopt;
     }
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {

@@ -57,6 +57,16 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
         EXPECT_EQ(outcome.err, "The background application is not part of this build yet.\n");
 #endif
     }
+#if CADRELLE_WITH_APP
+    // A display that can't be reached is said in a sentence too.
+    const auto outcome = runCadrelle({"app"}, dir.path(), [] {
+        ::setenv("DISPLAY", ":4987", 1);
+        ::unsetenv("QT_QPA_PLATFORM");
+    });
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "Error: The X display \":4987\" can't be reached. Run cadrelle app "
+                           "inside an X11 or Wayland desktop session.\n");
+#endif
 }
 
 TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
