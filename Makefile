@@ -6,7 +6,7 @@ TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build demo test test-asan test-tsan bench fuzz format clean
+.PHONY: deps build package demo test test-asan test-tsan bench fuzz format clean
 
 deps:
 	@scripts/install-deps
@@ -14,6 +14,12 @@ deps:
 build: deps
 	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The Debian package cadrelle_<version>_<arch>.deb, made from the Release build
+# and moved here from the build folder. The umask keeps its folders 0755.
+package: build
+	@cd $(BUILD_DIR) && umask 022 && cpack -G DEB
+	@mv $(BUILD_DIR)/cadrelle_*.deb .
 
 demo: build
 	@scripts/demo $(BUILD_DIR)
@@ -58,4 +64,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz demo-output
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz demo-output cadrelle_*.deb
