@@ -175,6 +175,11 @@ QWidget* ScreenshotCard::makeHintRow() {
     indigo.setColor(QPalette::ButtonText, QColor(88, 86, 214));
     saveButton_->setPalette(indigo);
     saveButton_->setCursor(Qt::PointingHandCursor);
+    // As wide as its word: the style's minimum width for push buttons would
+    // take the room the hint needs.
+    constexpr int kSavePadding = 16;
+    saveButton_->setFixedWidth(saveButton_->fontMetrics().horizontalAdvance(saveButton_->text()) +
+                               kSavePadding);
     connect(saveButton_, &QPushButton::clicked, this, &ScreenshotCard::save);
     layout->addWidget(saveButton_);
     return hintRow_;

@@ -77,7 +77,10 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     card->setHovering(true, false);
     EXPECT_TRUE(button(*card, u"Save screenshot"_s)->isVisible());
     EXPECT_TRUE(button(*card, u"Change bezel finish"_s)->isEnabled());
-    EXPECT_NE(labelWithText(*card, u"Drag to share \u00B7 Swipe right to save"_s), nullptr);
+    const QLabel* hint = labelWithText(*card, u"Drag to share \u00B7 Swipe right to save"_s);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_GE(hint->width(), hint->fontMetrics().horizontalAdvance(hint->text()))
+        << "the whole hint fits beside Save";
     EXPECT_EQ(test::findButton(*card, u"Save"_s)->toolTip(),
               u"Save to "_s + QString::fromStdString(item.destination));
 
