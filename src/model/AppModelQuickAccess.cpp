@@ -139,6 +139,8 @@ void AppModel::editScreenshot(const PendingScreenshot& item) {
         }
     }
     setPending(std::move(pending));
+    // The card shows the editing hint and locks the finish from now on.
+    notifyQuickAccess();
     try {
         services_.launcher->editImage(item.record.output);
     } catch (const std::exception& error) {

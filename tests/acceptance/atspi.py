@@ -5,14 +5,19 @@
                                     (or of its window titled WINDOW), one a line:
                                     role<TAB>name<TAB>description<TAB>states
                                     (editable fields add <TAB>their text)
-  atspi.py press NAME               presses the button, row or menu item NAME
+  atspi.py press NAME [N]           presses the button, row or menu item NAME
+                                    (the Nth of several so named, from 1)
   atspi.py toggle NAME              toggles the check box or switch NAME
   atspi.py settext ROLE NAME VALUE  replaces the text of the field of role ROLE
                                     and name NAME (may be "") with VALUE
   atspi.py wait NAME [SECONDS]      waits (10 s by default) until NAME is shown
-  atspi.py menu X Y [ITEM]          clicks at the screen point X,Y, prints the
+  atspi.py where NAME [N]           prints "x y width height" of NAME on the
+                                    screen (the Nth of several so named)
+  atspi.py menu X Y [ITEM [SUB]]    clicks at the screen point X,Y, prints the
                                     popup menu that opens (as dump does) and
-                                    presses its item ITEM when one is given
+                                    clicks its item ITEM when one is given;
+                                    with SUB, ITEM opens a submenu, which is
+                                    printed too, and its item SUB is clicked
 
 NAME is an accessible's name or, when no name matches, its description (Qt
 gives a widget's tool tip as its description). Only shown accessibles count.
@@ -116,12 +121,17 @@ def matching(name, roles=None, acting=False):
     return []
 
 
-def one(name, roles=None, acting=False):
+def one(name, roles=None, acting=False, nth=None):
     matches = matching(name, roles, acting)
     if not matches:
         kinds = " or ".join(roles) if roles else "accessible"
         kinds += " that can be pressed" if acting else ""
         raise NotFound(f'no shown {kinds} named "{name}" in {APP_NAME}')
+    if nth is not None:
+        if not 1 <= nth <= len(matches):
+            raise NotFound(f'{len(matches)} shown accessibles are named "{name}" in {APP_NAME}, '
+                           f"not {nth}")
+        return matches[nth - 1]
     if len(matches) > 1:
         raise NotFound(f'{len(matches)} shown accessibles are named "{name}" in {APP_NAME}; '
                        "use the description (tool tip) of the one meant")
@@ -142,6 +152,14 @@ def act(accessible, wanted):
 
 def popup_after_click(x, y, seconds=5.0):
     """Clicks at x,y and returns the popup menu that the click shows."""
+    def click():
+        subprocess.Popen(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+
+    return popup_after(click, f"a click at {x},{y}", seconds)
+
+
+def popup_after(trigger, what, seconds=5.0):
+    """Runs trigger() and returns the popup menu that it shows."""
     found = []
 
     def shown_event(event):
@@ -150,8 +168,8 @@ def popup_after_click(x, y, seconds=5.0):
             found.append(event.source)
             pyatspi.Registry.stop()
 
-    def click():
-        subprocess.Popen(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+    def start():
+        trigger()
         return False
 
     def give_up():
@@ -159,24 +177,50 @@ def popup_after_click(x, y, seconds=5.0):
         return False
 
     pyatspi.Registry.registerEventListener(shown_event, "object:state-changed:showing")
-    GLib.timeout_add(100, click)
+    GLib.timeout_add(100, start)
     GLib.timeout_add(int(seconds * 1000), give_up)
     pyatspi.Registry.start()
+    pyatspi.Registry.deregisterEventListener(shown_event, "object:state-changed:showing")
     if not found:
-        raise NotFound(f"no popup menu of {APP_NAME} opened within {seconds:g} s of a click at {x},{y}")
+        raise NotFound(f"no popup menu of {APP_NAME} opened within {seconds:g} s of {what}")
     return found[0]
 
 
-def menu(x, y, item=None):
-    popup = popup_after_click(x, y)
+def menu_entry(popup, item):
+    """Prints the popup's entries and returns the one named item (if any)."""
     entries = [popup.getChildAtIndex(i) for i in range(popup.childCount)]
     for entry in entries:
         print(line(entry))
-    if item is not None:
-        chosen = [entry for entry in entries if entry.name == item]
-        if not chosen:
-            raise NotFound(f'the popup menu has no item "{item}"')
-        act(chosen[0], ["press", "click"])
+    if item is None:
+        return None
+    chosen = [entry for entry in entries if entry.name == item]
+    if not chosen:
+        raise NotFound(f'the popup menu has no item "{item}"')
+    return chosen[0]
+
+
+def click_on(accessible):
+    """Clicks the middle of accessible, as the user would (pressing a menu
+    item through its accessible action would leave the menu open)."""
+    extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(extents.x + extents.width // 2),
+                    str(extents.y + extents.height // 2), "click", "1"], check=True)
+
+
+def menu(x, y, item=None, sub=None):
+    entry = menu_entry(popup_after_click(x, y), item)
+    if entry is None:
+        return
+    if sub is None:
+        click_on(entry)
+        return
+    submenu = popup_after(lambda: click_on(entry), f'clicking "{item}"')
+    click_on(menu_entry(submenu, sub))
+
+
+def where(accessible):
+    extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    print(extents.x, extents.y, extents.width, extents.height)
 
 
 def one_line(text):
@@ -213,8 +257,11 @@ def main(argv):
     command, arguments = (argv[1], argv[2:]) if len(argv) > 1 else ("", [])
     if command == "dump" and len(arguments) <= 1:
         dump(arguments[0] if arguments else None)
-    elif command == "press" and len(arguments) == 1:
-        act(one(arguments[0], acting=True), ["press", "click", "activate", "Press"])
+    elif command == "press" and len(arguments) in (1, 2):
+        nth = int(arguments[1]) if len(arguments) == 2 else None
+        act(one(arguments[0], acting=True, nth=nth), ["press", "click", "activate", "Press"])
+    elif command == "where" and len(arguments) in (1, 2):
+        where(one(arguments[0], nth=int(arguments[1]) if len(arguments) == 2 else None))
     elif command == "toggle" and len(arguments) == 1:
         act(one(arguments[0], ["check box", "toggle button", "radio button", "check menu item"],
                 acting=True), ["toggle", "press", "click"])
@@ -225,8 +272,8 @@ def main(argv):
             raise NotFound(f'the {role} "{name}" refused the text')
     elif command == "wait" and len(arguments) in (1, 2):
         wait(arguments[0], float(arguments[1]) if len(arguments) == 2 else 10.0)
-    elif command == "menu" and len(arguments) in (2, 3):
-        menu(int(arguments[0]), int(arguments[1]), arguments[2] if len(arguments) == 3 else None)
+    elif command == "menu" and 2 <= len(arguments) <= 4:
+        menu(int(arguments[0]), int(arguments[1]), *arguments[2:])
     else:
         sys.exit(__doc__)
 

@@ -304,10 +304,11 @@ expect_centred() {
     fi
 }
 
-# shot TIME: a 750 x 1334 simulator screenshot (iPhone SE (3rd generation))
-# moved into the capture folder in one step.
+# shot TIME [COLOUR]: a 750 x 1334 simulator screenshot (iPhone SE (3rd
+# generation)) filled with COLOUR (skyblue) moved into the capture folder in
+# one step.
 shot() {
-    convert -size 750x1334 xc:skyblue -fill navy -draw 'rectangle 100,100 650,400' "PNG24:$T/stage/s.png"
+    convert -size 750x1334 "xc:${2:-skyblue}" -fill navy -draw 'rectangle 100,100 650,400' "PNG24:$T/stage/s.png"
     mv "$T/stage/s.png" "$W/Simulator Screenshot - iPhone SE (3rd generation) - $1.png"
 }
 # rec TIME [SECONDS [FOLDER]]: a 750 x 1334 H.264 + AAC simulator recording

@@ -96,8 +96,11 @@ TEST_F(QuickAccess, CopyAndEditReportTheirProblemsOnTheCard) {
     launcher->editorExists = true;
     bool storedFirst = false;
     launcher->onEdit = [&] { storedFirst = stored()->editorOpened; };
+    int panelRefreshes = 0;
+    model->screenshotPreviewChanged = [&] { ++panelRefreshes; };
     model->editScreenshot(item);
     EXPECT_TRUE(storedFirst) << "the item is marked before the editor opens it";
+    EXPECT_EQ(panelRefreshes, 1) << "the card learns that the editor has it";
     EXPECT_EQ(launcher->edited, std::vector<std::filesystem::path>{item.record.output});
     EXPECT_TRUE(model->pendingScreenshots().front().editorOpened);
 }

@@ -175,6 +175,11 @@ QWidget* ScreenshotCard::makeHintRow() {
     indigo.setColor(QPalette::ButtonText, QColor(88, 86, 214));
     saveButton_->setPalette(indigo);
     saveButton_->setCursor(Qt::PointingHandCursor);
+    // As wide as its word: the style's minimum width for push buttons would
+    // take the room the hint needs.
+    constexpr int kSavePadding = 16;
+    saveButton_->setFixedWidth(saveButton_->fontMetrics().horizontalAdvance(saveButton_->text()) +
+                               kSavePadding);
     connect(saveButton_, &QPushButton::clicked, this, &ScreenshotCard::save);
     layout->addWidget(saveButton_);
     return hintRow_;
@@ -333,18 +338,20 @@ void ScreenshotCard::paintBody() {
 }
 
 // A mouse drag to the right on the hint row moves the card with the pointer
-// and saves when released far enough to the right.
+// and saves when released far enough to the right. Distances are measured on
+// the screen: the row moves with the card, so positions within it would
+// shrink by the distance the card has already followed.
 bool ScreenshotCard::handleStripDrag(QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        stripPress_ = static_cast<QMouseEvent*>(event)->position();
+        stripPress_ = static_cast<QMouseEvent*>(event)->globalPosition();
         stripDragging_ = false;
         return true;
     case QEvent::MouseMove: {
         if (!stripPress_) {
             return false;
         }
-        const QPointF moved = static_cast<QMouseEvent*>(event)->position() - *stripPress_;
+        const QPointF moved = static_cast<QMouseEvent*>(event)->globalPosition() - *stripPress_;
         stripDragging_ = stripDragging_ || startsStripDrag(moved);
         if (stripDragging_ && !busy()) {
             setSwipeOffset(std::max(0.0, moved.x()));
@@ -355,7 +362,7 @@ bool ScreenshotCard::handleStripDrag(QEvent* event) {
         if (!stripPress_) {
             return false;
         }
-        const QPointF moved = static_cast<QMouseEvent*>(event)->position() - *stripPress_;
+        const QPointF moved = static_cast<QMouseEvent*>(event)->globalPosition() - *stripPress_;
         const bool saves = stripDragging_ && stripDragSaves(moved);
         stripPress_.reset();
         stripDragging_ = false;

@@ -77,7 +77,10 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     card->setHovering(true, false);
     EXPECT_TRUE(button(*card, u"Save screenshot"_s)->isVisible());
     EXPECT_TRUE(button(*card, u"Change bezel finish"_s)->isEnabled());
-    EXPECT_NE(labelWithText(*card, u"Drag to share \u00B7 Swipe right to save"_s), nullptr);
+    const QLabel* hint = labelWithText(*card, u"Drag to share \u00B7 Swipe right to save"_s);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_GE(hint->width(), hint->fontMetrics().horizontalAdvance(hint->text()))
+        << "the whole hint fits beside Save";
     EXPECT_EQ(test::findButton(*card, u"Save"_s)->toolTip(),
               u"Save to "_s + QString::fromStdString(item.destination));
 
@@ -110,14 +113,19 @@ TEST_F(ScreenshotCardTest, GesturesSaveOrShareOnlyPastTheirThresholds) {
     auto card = makeCard(first);
     QWidget* hintRow =
         labelWithText(*card, u"Drag to share \u00B7 Swipe right to save"_s)->parentWidget();
-    const QPoint start(20, 16);
-    QTest::mousePress(hintRow, Qt::LeftButton, {}, start);
-    QTest::mouseMove(hintRow, start + QPoint(70, 75));
-    QTest::mouseRelease(hintRow, Qt::LeftButton, {}, start + QPoint(70, 75));
+    // A pointer dragged in three steps: the row follows it, so each event
+    // is given where the pointer is on the screen, not where it was pressed.
+    const QPoint start = hintRow->mapToGlobal(QPoint(20, 16));
+    const auto stripDrag = [&](QPoint by) {
+        QTest::mousePress(hintRow, Qt::LeftButton, {}, hintRow->mapFromGlobal(start));
+        for (int step = 1; step <= 3; ++step) {
+            QTest::mouseMove(hintRow, hintRow->mapFromGlobal(start + by * step / 3));
+        }
+        QTest::mouseRelease(hintRow, Qt::LeftButton, {}, hintRow->mapFromGlobal(start + by));
+    };
+    stripDrag({70, 75});
     EXPECT_TRUE(isPending(first)) << "70 right, 75 down";
-    QTest::mousePress(hintRow, Qt::LeftButton, {}, start);
-    QTest::mouseMove(hintRow, start + QPoint(70, 20));
-    QTest::mouseRelease(hintRow, Qt::LeftButton, {}, start + QPoint(70, 20));
+    stripDrag({70, 20});
     EXPECT_FALSE(isPending(first)) << "70 right, 20 down";
 
     const PendingScreenshot second = addItem();
