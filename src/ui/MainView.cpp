@@ -135,7 +135,15 @@ MainView::MainView(AppModel& model, QWidget* parent)
         return true;
     });
 
-    connect(sidebar_, &QListWidget::currentRowChanged, this, &MainView::showPage);
+    // The page follows the selected row rather than the current one: a click
+    // or an arrow key moves both, but assistive tools choose a page by
+    // selecting its row alone.
+    connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = sidebar_->selectedItems();
+        if (!selected.isEmpty()) {
+            showPage(sidebar_->row(selected.first()));
+        }
+    });
     connect(openCaptures, &QPushButton::clicked, &model, &AppModel::chooseScreenshots);
     sidebar_->setCurrentRow(0);
 }
