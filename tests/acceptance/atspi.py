@@ -4,12 +4,15 @@
   atspi.py dump [WINDOW]            prints every shown accessible of the program
                                     (or of its window titled WINDOW), one a line:
                                     role<TAB>name<TAB>description<TAB>states
-                                    (editable fields add <TAB>their text)
+                                    (editable fields and spin buttons add
+                                    <TAB>their text)
   atspi.py press NAME               presses the button, row or menu item NAME
   atspi.py toggle NAME              toggles the check box or switch NAME
   atspi.py settext ROLE NAME VALUE  replaces the text of the field of role ROLE
                                     and name NAME (may be "") with VALUE
   atspi.py wait NAME [SECONDS]      waits (10 s by default) until NAME is shown
+  atspi.py extents NAME             prints "x y width height" of the shown
+                                    accessible NAME on the screen
   atspi.py menu X Y [ITEM]          clicks at the screen point X,Y, prints the
                                     popup menu that opens (as dump does) and
                                     presses its item ITEM when one is given
@@ -186,7 +189,7 @@ def one_line(text):
 def line(accessible):
     fields = [accessible.getRoleName(), one_line(accessible.name),
               one_line(accessible.description), ",".join(states(accessible))]
-    if "editable" in fields[3]:
+    if "editable" in fields[3] or fields[0] == "spin button":
         fields.append(one_line(accessible.queryText().getText(0, -1)))
     return "\t".join(fields)
 
@@ -225,6 +228,9 @@ def main(argv):
             raise NotFound(f'the {role} "{name}" refused the text')
     elif command == "wait" and len(arguments) in (1, 2):
         wait(arguments[0], float(arguments[1]) if len(arguments) == 2 else 10.0)
+    elif command == "extents" and len(arguments) == 1:
+        box = one(arguments[0]).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        print(box.x, box.y, box.width, box.height)
     elif command == "menu" and len(arguments) in (2, 3):
         menu(int(arguments[0]), int(arguments[1]), arguments[2] if len(arguments) == 3 else None)
     else:
