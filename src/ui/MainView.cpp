@@ -141,7 +141,9 @@ MainView::MainView(AppModel& model, QWidget* parent)
     connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = sidebar_->selectedItems();
         if (!selected.isEmpty()) {
-            showPage(sidebar_->row(selected.first()));
+            const int row = sidebar_->row(selected.first());
+            sidebar_->setCurrentRow(row);
+            showPage(row);
         }
     });
     connect(openCaptures, &QPushButton::clicked, &model, &AppModel::chooseScreenshots);
