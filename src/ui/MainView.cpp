@@ -135,7 +135,17 @@ MainView::MainView(AppModel& model, QWidget* parent)
         return true;
     });
 
-    connect(sidebar_, &QListWidget::currentRowChanged, this, &MainView::showPage);
+    // The page follows the selected row rather than the current one: a click
+    // or an arrow key moves both, but assistive tools choose a page by
+    // selecting its row alone.
+    connect(sidebar_, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = sidebar_->selectedItems();
+        if (!selected.isEmpty()) {
+            const int row = sidebar_->row(selected.first());
+            sidebar_->setCurrentRow(row);
+            showPage(row);
+        }
+    });
     connect(openCaptures, &QPushButton::clicked, &model, &AppModel::chooseScreenshots);
     sidebar_->setCurrentRow(0);
 }

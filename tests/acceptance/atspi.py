@@ -4,7 +4,8 @@
   atspi.py dump [WINDOW]            prints every shown accessible of the program
                                     (or of its window titled WINDOW), one a line:
                                     role<TAB>name<TAB>description<TAB>states
-                                    (editable fields add <TAB>their text)
+                                    (editable fields and spin buttons add
+                                    <TAB>their text)
   atspi.py press NAME [N]           presses the button, row or menu item NAME
                                     (the Nth of several so named, from 1)
   atspi.py toggle NAME              toggles the check box or switch NAME
@@ -230,7 +231,7 @@ def one_line(text):
 def line(accessible):
     fields = [accessible.getRoleName(), one_line(accessible.name),
               one_line(accessible.description), ",".join(states(accessible))]
-    if "editable" in fields[3]:
+    if "editable" in fields[3] or fields[0] == "spin button":
         fields.append(one_line(accessible.queryText().getText(0, -1)))
     return "\t".join(fields)
 

@@ -23,7 +23,10 @@ DeviceFramesPage::DeviceFramesPage(AppModel& model, QWidget* parent)
     frame->addRow(preferenceToggle(model, QStringLiteral("Match device and orientation"),
                                    &Preferences::automaticallyMatch, true));
     // The picker shows no label of its own; assistive tools still name it.
+    // On Linux Qt gives a combo box's current entry as its accessible name,
+    // so the name is also its description there.
     picker_->setAccessibleName(QStringLiteral("Preferred frame"));
+    picker_->setAccessibleDescription(picker_->accessibleName());
     picker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     frame->addRow(picker_);
     connect(picker_, &QComboBox::activated, this, [this](int index) {

@@ -41,8 +41,12 @@ QPixmap tile(const QIcon& symbol, const QColor& colour, qreal scale) {
 
 QIcon sidebarTile(const QIcon& symbol, const QColor& colour) {
     QIcon icon;
+    // The selected row shows the tile as it is: left to itself the style
+    // would tint it with the selection colour.
     for (const qreal scale : {1.0, 2.0}) {
-        icon.addPixmap(tile(symbol, colour, scale));
+        const QPixmap pixmap = tile(symbol, colour, scale);
+        icon.addPixmap(pixmap, QIcon::Normal);
+        icon.addPixmap(pixmap, QIcon::Selected);
     }
     return icon;
 }

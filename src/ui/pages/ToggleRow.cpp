@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace cadrelle {
@@ -20,11 +21,13 @@ ToggleRow::ToggleRow(const QString& title, const QString& note, QWidget* parent)
         setSecondary(*explanation);
         layout->addWidget(explanation);
     }
-    // clicked() comes from the user (or click()), not from setChecked().
-    connect(box_, &QCheckBox::clicked, this, &ToggleRow::changed);
+    // Every flip is the user's but those of setOn(), which are kept quiet:
+    // assistive tools flip the box with toggle(), which sends no clicked().
+    connect(box_, &QCheckBox::toggled, this, &ToggleRow::changed);
 }
 
 void ToggleRow::setOn(bool on) {
+    const QSignalBlocker quiet(box_);
     box_->setChecked(on);
 }
 

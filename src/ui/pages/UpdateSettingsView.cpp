@@ -38,7 +38,8 @@ UpdateSettingsView::UpdateSettingsView(AppUpdater& updater, QWidget* parent)
     setSecondary(*message_);
     auto* heading = new QHBoxLayout;
     heading->addWidget(lastChecked_, 1);
-    heading->addWidget(check_);
+    // Kept at its own width on the right, also while no date is shown.
+    heading->addWidget(check_, 0, Qt::AlignRight);
     group->addRow(heading);
     checksDivider_ = group->addDivider(kDividerOpacity);
     group->addRow(checks_);
