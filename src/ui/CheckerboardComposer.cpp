@@ -22,16 +22,14 @@ QImage drawBoard(QSize size, double square) {
 
 } // namespace
 
-QImage CheckerboardComposer::compose(const QImage& frame, QSize size) {
-    if (board_.size() != size || boardFrameSize_ != frame.size()) {
-        const double scale = frame.width() > 0 ? double(size.width()) / frame.width() : 1.0;
-        board_ = drawBoard(size, kSquare * scale);
-        boardFrameSize_ = frame.size();
+QImage CheckerboardComposer::compose(const QImage& picture, double scale) {
+    if (board_.size() != picture.size() || boardScale_ != scale) {
+        board_ = drawBoard(picture.size(), kSquare * scale);
+        boardScale_ = scale;
     }
     QImage composed = board_;
     QPainter painter(&composed);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(QPoint(0, 0), size), frame);
+    painter.drawImage(0, 0, picture);
     return composed;
 }
 

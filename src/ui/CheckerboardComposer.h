@@ -15,13 +15,14 @@ public:
     static constexpr int kGrey = 191;      // 0.75
     static constexpr int kLightGrey = 230; // 0.9
 
-    // `frame` scaled to `size`, over the board cropped to it: opaque, with the
-    // squares scaled like the frame and a grey square in the top-left corner.
-    QImage compose(const QImage& frame, QSize size);
+    // `picture`, a movie's picture shown at `scale` screen pixels per movie
+    // pixel, over the board cropped to it: opaque, with a grey square in the
+    // top-left corner.
+    QImage compose(const QImage& picture, double scale);
 
 private:
     QImage board_;
-    QSize boardFrameSize_;
+    double boardScale_ = 0;
 };
 
 } // namespace cadrelle

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -27,9 +28,14 @@ public:
     virtual qint64 duration() const = 0;
     virtual bool isPlaying() const = 0;
 
+    // The size of the picture to show now; empty before the first one.
+    virtual QSize frameSize() const = 0;
+    // That picture scaled to `size`. Pictures are converted only when asked
+    // for, so those that come faster than they are drawn cost nothing.
+    virtual QImage frame(QSize size) const = 0;
+
 signals:
-    // The picture to show now, in straight or premultiplied alpha.
-    void frameChanged(const QImage& frame);
+    void frameChanged();
     void positionChanged(qint64 position);
     void durationChanged(qint64 duration);
     void playingChanged(bool playing);

@@ -1,5 +1,7 @@
 #include "QtMediaPlayer.h"
 
+#include "ScaledAyuvImage.h"
+
 #include <QAudioDevice>
 #include <QAudioOutput>
 #include <QMediaDevices>
@@ -32,7 +34,8 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent)
     // brings the pictures to the main thread.
     connect(sink_, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
         if (frame.isValid()) {
-            emit frameChanged(frame.toImage());
+            frame_ = frame;
+            emit frameChanged();
         }
     });
     connect(player_, &QMediaPlayer::positionChanged, this, &MediaPlayer::positionChanged);
@@ -71,6 +74,27 @@ qint64 QtMediaPlayer::duration() const {
 
 bool QtMediaPlayer::isPlaying() const {
     return player_->playbackState() == QMediaPlayer::PlayingState;
+}
+
+QSize QtMediaPlayer::frameSize() const {
+    return frame_.size();
+}
+
+QImage QtMediaPlayer::frame(QSize size) const {
+    QVideoFrame mapped = frame_;
+    const auto format = mapped.surfaceFormat();
+    // Transparent movies arrive as packed AYUV: converted straight to the
+    // shown size. Other layouts go through Qt's converter at full size.
+    if (format.pixelFormat() != QVideoFrameFormat::Format_AYUV ||
+        !mapped.map(QVideoFrame::ReadOnly)) {
+        return mapped.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const YuvMatrix matrix{format.colorSpace() == QVideoFrameFormat::ColorSpace_BT601,
+                           format.colorRange() == QVideoFrameFormat::ColorRange_Full};
+    QImage image =
+        scaledAyuvImage(mapped.bits(0), mapped.bytesPerLine(0), mapped.size(), size, matrix);
+    mapped.unmap();
+    return image;
 }
 
 } // namespace cadrelle

@@ -2,6 +2,8 @@
 
 #include "MediaPlayer.h"
 
+#include <QVideoFrame>
+
 class QMediaPlayer;
 class QVideoSink;
 
@@ -24,10 +26,13 @@ public:
     qint64 position() const override;
     qint64 duration() const override;
     bool isPlaying() const override;
+    QSize frameSize() const override;
+    QImage frame(QSize size) const override;
 
 private:
     QMediaPlayer* player_;
     QVideoSink* sink_;
+    QVideoFrame frame_;
 };
 
 } // namespace cadrelle

@@ -32,7 +32,7 @@ QString playbackTimeText(qint64 position, qint64 duration) {
 RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPlayer> player,
                                    QWidget* parent)
     : QWidget(parent), path_(path), player_(std::move(player)),
-      view_(new VideoView(mayBeTransparent(path))), playPause_(new QToolButton),
+      view_(new VideoView(*player_, mayBeTransparent(path))), playPause_(new QToolButton),
       slider_(new QSlider(Qt::Horizontal)), time_(new QLabel) {
     playPause_->setAutoRaise(true);
     time_->setTextFormat(Qt::PlainText);
@@ -46,7 +46,6 @@ RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPla
     layout->addWidget(view_, 1);
     layout->addLayout(controls);
 
-    connect(player_.get(), &MediaPlayer::frameChanged, view_, &VideoView::setFrame);
     connect(player_.get(), &MediaPlayer::playingChanged, this, &RecordingPreview::showPlaying);
     connect(player_.get(), &MediaPlayer::positionChanged, this, &RecordingPreview::showTime);
     connect(player_.get(), &MediaPlayer::durationChanged, this, &RecordingPreview::showTime);

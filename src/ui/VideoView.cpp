@@ -1,27 +1,26 @@
 #include "VideoView.h"
 
+#include "MediaPlayer.h"
+
 #include <QPainter>
 #include <QStyle>
 
 namespace cadrelle {
 
-VideoView::VideoView(bool checkerboard, QWidget* parent)
-    : QWidget(parent), checkerboard_(checkerboard) {
+VideoView::VideoView(const MediaPlayer& player, bool checkerboard, QWidget* parent)
+    : QWidget(parent), player_(player), checkerboard_(checkerboard) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumSize(64, 64);
-}
-
-void VideoView::setFrame(const QImage& frame) {
-    frame_ = frame;
-    update();
+    connect(&player, &MediaPlayer::frameChanged, this, qOverload<>(&QWidget::update));
 }
 
 QRect VideoView::pictureRect() const {
-    if (frame_.isNull()) {
+    const QSize size = player_.frameSize();
+    if (size.isEmpty()) {
         return {};
     }
     return QStyle::alignedRect(layoutDirection(), Qt::AlignCenter,
-                               frame_.size().scaled(contentsRect().size(), Qt::KeepAspectRatio),
+                               size.scaled(contentsRect().size(), Qt::KeepAspectRatio),
                                contentsRect());
 }
 
@@ -30,16 +29,14 @@ void VideoView::paintEvent(QPaintEvent*) {
     if (target.isEmpty()) {
         return;
     }
-    QPainter painter(this);
+    // Made at the screen's own pixel size, so that nothing is scaled twice.
+    const double ratio = devicePixelRatioF();
+    QImage picture = player_.frame(target.size() * ratio);
     if (checkerboard_) {
-        // Composed at the screen's own pixel size, so that nothing is scaled twice.
-        QImage composed = composer_.compose(frame_, target.size() * devicePixelRatioF());
-        composed.setDevicePixelRatio(devicePixelRatioF());
-        painter.drawImage(target.topLeft(), composed);
-    } else {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, frame_);
+        picture = composer_.compose(picture, ratio * target.width() / player_.frameSize().width());
     }
+    picture.setDevicePixelRatio(ratio);
+    QPainter(this).drawImage(target.topLeft(), picture);
 }
 
 } // namespace cadrelle
