@@ -5,7 +5,9 @@
 # `cadrelle frame`, played once from the start in a 570 × 720 window.
 #   bench/preview.sh BUILD_FOLDER
 # Prints the time until its first picture is on screen and how many of its
-# pictures reached the screen while it played. Runs offscreen.
+# pictures reached the screen while it played, beside the rate at which the
+# ffmpeg command line only decodes the same movie on this machine (a ceiling
+# for any player). Runs offscreen.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-build}" && pwd)"
@@ -28,9 +30,13 @@ ffmpeg -v error -y -f lavfi -i "testsrc2=size=1320x2868:rate=$rate" -t 10 -pix_f
 
 QT_QPA_PLATFORM=offscreen "$build/bench/programs/preview-bench" "$work/framed.mov" "$rate" \
     2>/dev/null >"$work/result"
+start=$(date +%s.%N)
+ffmpeg -v error -i "$work/framed.mov" -f null -
+decoded=$(python3 -c "print('%.1f' % ($rate * 10 / ($(date +%s.%N) - $start)))")
 value() { awk -v key="$1" '$1 == key { print $2 }' "$work/result"; }
 echo "first picture on screen: $(value first_frame_ms) ms (goal < 300 ms)"
 echo "playback: $(value presented_frames) of $(value movie_frames) pictures shown in" \
     "$(value playback_seconds) s, $(value presented_fps) per second (goal $rate)"
 echo "dropped: $(value dropped_frames) (goal 0); pictures the player delivered:" \
     "$(value delivered_frames)"
+echo "ceiling: ffmpeg decodes the movie alone at $decoded pictures per second"
