@@ -10,6 +10,8 @@ if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Svg)
     # The desktop application hands a later launch's request over a local socket.
     find_package(Qt6 REQUIRED COMPONENTS Network)
+    # Framed recordings play in the previews.
+    find_package(Qt6 REQUIRED COMPONENTS Multimedia)
 endif()
 set(CMAKE_AUTOMOC ON)
 

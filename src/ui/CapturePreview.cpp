@@ -2,6 +2,8 @@
 
 #include "FittedImage.h"
 #include "LabelStyle.h"
+#include "QtMediaPlayer.h"
+#include "RecordingPreview.h"
 #include "core/FileIO.h"
 #include "model/AppModel.h"
 
@@ -24,14 +26,21 @@ QPushButton* button(const QString& text) {
     return made;
 }
 
+MediaPlayerFactory orQtPlayer(MediaPlayerFactory makePlayer) {
+    if (makePlayer) {
+        return makePlayer;
+    }
+    return [] { return std::make_unique<QtMediaPlayer>(); };
+}
+
 } // namespace
 
-CapturePreview::CapturePreview(AppModel& model, bool offersPlay, QWidget* parent)
-    : QWidget(parent), model_(model), offersPlay_(offersPlay), image_(new FittedImage),
-      name_(new QLabel), caption_(new QLabel), play_(button(QStringLiteral("Play"))),
+CapturePreview::CapturePreview(AppModel& model, bool offersPlay, MediaPlayerFactory makePlayer,
+                               QWidget* parent)
+    : QWidget(parent), model_(model), offersPlay_(offersPlay),
+      makePlayer_(orQtPlayer(std::move(makePlayer))), media_(new QVBoxLayout),
+      image_(new FittedImage), caption_(new QLabel), play_(button(QStringLiteral("Play"))),
       copy_(button({})), reveal_(button(QStringLiteral("Show in File Manager"))) {
-    name_->setAlignment(Qt::AlignCenter);
-    name_->setTextFormat(Qt::PlainText);
     caption_->setAlignment(Qt::AlignCenter);
     caption_->setTextFormat(Qt::PlainText);
     setFontPoints(*caption_, 11);
@@ -44,11 +53,12 @@ CapturePreview::CapturePreview(AppModel& model, bool offersPlay, QWidget* parent
     buttons->addWidget(reveal_);
     buttons->addStretch(1);
 
+    media_->setContentsMargins(0, 0, 0, 0);
+    media_->addWidget(image_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
     layout->setSpacing(12);
-    layout->addWidget(image_, 1);
-    layout->addWidget(name_);
+    layout->addLayout(media_, 1);
     layout->addWidget(caption_);
     layout->addLayout(buttons);
 
@@ -64,21 +74,35 @@ void CapturePreview::refresh() {
     const auto capture = model_.selectedCapture();
     const bool recording = capture && isRecording(capture->output);
     image_->setVisible(capture && !recording);
-    name_->setVisible(recording);
     caption_->setVisible(capture.has_value());
     play_->setVisible(recording && offersPlay_);
     copy_->setVisible(capture.has_value());
     reveal_->setVisible(capture.has_value());
+    showRecording(recording ? QString::fromStdString(capture->output) : QString());
     if (!capture) {
         image_->setPicture({});
         return;
     }
-    // Recordings get their own player; until then their file name shows.
-    const auto output = std::filesystem::path(capture->output);
     image_->setPicture(recording ? QPixmap() : QPixmap(QString::fromStdString(capture->output)));
-    name_->setText(QString::fromStdString(output.filename().string()));
     caption_->setText(QString::fromStdString(capture->frame));
     copy_->setText(recording ? QStringLiteral("Copy Video") : QStringLiteral("Copy Image"));
+}
+
+// The same file keeps its player and where it stands; another file, or none,
+// ends the old preview, whose player pauses as it goes.
+void CapturePreview::showRecording(const QString& path) {
+    if (recording_ && recording_->path() == path) {
+        return;
+    }
+    delete recording_;
+    recording_ = nullptr;
+    if (!path.isEmpty()) {
+        recording_ = new RecordingPreview(path, makePlayer_());
+        media_->addWidget(recording_);
+        // Shown now rather than on the layout's next turn, so that hiding the
+        // preview at once still reaches it.
+        recording_->show();
+    }
 }
 
 } // namespace cadrelle

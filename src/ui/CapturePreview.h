@@ -1,32 +1,42 @@
 #pragma once
 
+#include "MediaPlayer.h"
+
 #include <QWidget>
 
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace cadrelle {
 
 class AppModel;
 class FittedImage;
+class RecordingPreview;
 
-// The model's selected capture: the framed screenshot scaled to fit, the
-// frame it was put in, and buttons that copy it and show it in the file
-// manager. Nothing while there is no capture. A recording shows its file name
-// instead of a picture, "Copy Video", and "Play" where `offersPlay`.
+// The model's selected capture: the framed screenshot scaled to fit or the
+// framed recording with its player, the frame it was put in, and buttons
+// that copy it and show it in the file manager. Nothing while there is no
+// capture. A recording offers "Copy Video", and "Play" where `offersPlay`.
+// Each recording file gets a player of its own from `makePlayer` (by
+// default Qt Multimedia's); the previous one is paused and dropped.
 class CapturePreview final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CapturePreview(AppModel& model, bool offersPlay = false, QWidget* parent = nullptr);
+    explicit CapturePreview(AppModel& model, bool offersPlay = false,
+                            MediaPlayerFactory makePlayer = {}, QWidget* parent = nullptr);
 
 private:
     void refresh();
+    void showRecording(const QString& path);
 
     AppModel& model_;
     const bool offersPlay_;
+    const MediaPlayerFactory makePlayer_;
+    QVBoxLayout* media_;
     FittedImage* image_;
-    QLabel* name_;
+    RecordingPreview* recording_ = nullptr;
     QLabel* caption_;
     QPushButton* play_;
     QPushButton* copy_;

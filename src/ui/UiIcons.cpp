@@ -30,4 +30,12 @@ QIcon addIcon() {
     return themedIcon(QStringLiteral("list-add"), QStringLiteral("plus.svg"));
 }
 
+QIcon playIcon() {
+    return themedIcon(QStringLiteral("media-playback-start"), QStringLiteral("play.svg"));
+}
+
+QIcon pauseIcon() {
+    return themedIcon(QStringLiteral("media-playback-pause"), QStringLiteral("pause.svg"));
+}
+
 } // namespace cadrelle

@@ -16,5 +16,7 @@ QIcon shieldIcon();
 QIcon warningIcon();
 QIcon infoIcon();
 QIcon addIcon();
+QIcon playIcon();
+QIcon pauseIcon();
 
 } // namespace cadrelle

@@ -4,7 +4,6 @@
 #include "PageGroup.h"
 #include "PreferenceEditing.h"
 #include "ToggleRow.h"
-#include "core/FileIO.h"
 #include "model/AppModel.h"
 #include "ui/CapturePreview.h"
 #include "ui/LabelStyle.h"
@@ -17,7 +16,7 @@
 namespace cadrelle {
 namespace {
 
-// Tall enough for a framed screenshot to be recognisable inside the page.
+// Tall enough for a framed capture to be recognisable inside the page.
 constexpr int kPreviewHeight = 360;
 
 } // namespace
@@ -54,13 +53,8 @@ CapturePage::CapturePage(AppModel& model, QWidget* parent) : QWidget(parent) {
     auto* latest = new PageGroup(QStringLiteral("Latest Capture"));
     auto* preview = new CapturePreview(model, true);
     latest->addRow(preview);
-    auto follow = [latest, preview, &model] {
-        const auto capture = model.selectedCapture();
-        latest->setVisible(capture.has_value());
-        // A recording shows only its name; a screenshot needs room.
-        const bool picture = capture && lowercaseExtension(capture->output) == "png";
-        preview->setMinimumHeight(picture ? kPreviewHeight : 0);
-    };
+    preview->setMinimumHeight(kPreviewHeight);
+    auto follow = [latest, &model] { latest->setVisible(model.selectedCapture().has_value()); };
     follow();
     connect(&model, &AppModel::capturesChanged, latest, follow);
     connect(&model, &AppModel::selectedCaptureIDChanged, latest, follow);

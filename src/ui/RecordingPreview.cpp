@@ -1,0 +1,94 @@
+#include "RecordingPreview.h"
+
+#include "UiIcons.h"
+#include "VideoView.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace cadrelle {
+namespace {
+
+QString minutesAndSeconds(qint64 milliseconds) {
+    const qint64 seconds = std::max<qint64>(milliseconds, 0) / 1000;
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+// MOV is the container of the transparent formats; MP4 is always opaque.
+bool mayBeTransparent(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("mov"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString playbackTimeText(qint64 position, qint64 duration) {
+    return minutesAndSeconds(position) + QStringLiteral(" / ") + minutesAndSeconds(duration);
+}
+
+RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPlayer> player,
+                                   QWidget* parent)
+    : QWidget(parent), path_(path), player_(std::move(player)),
+      view_(new VideoView(*player_, mayBeTransparent(path))), playPause_(new QToolButton),
+      slider_(new QSlider(Qt::Horizontal)), time_(new QLabel) {
+    playPause_->setAutoRaise(true);
+    time_->setTextFormat(Qt::PlainText);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(playPause_);
+    controls->addWidget(slider_, 1);
+    controls->addWidget(time_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_, 1);
+    layout->addLayout(controls);
+
+    connect(player_.get(), &MediaPlayer::playingChanged, this, &RecordingPreview::showPlaying);
+    connect(player_.get(), &MediaPlayer::positionChanged, this, &RecordingPreview::showTime);
+    connect(player_.get(), &MediaPlayer::durationChanged, this, &RecordingPreview::showTime);
+    connect(playPause_, &QToolButton::clicked, this, [this] {
+        if (player_->isPlaying()) {
+            player_->pause();
+        } else {
+            player_->play();
+        }
+    });
+    // Drags, clicks on the groove and keys all seek.
+    connect(slider_, &QSlider::actionTriggered, this,
+            [this] { player_->setPosition(slider_->sliderPosition()); });
+
+    showPlaying(false);
+    showTime();
+    player_->load(path_);
+}
+
+RecordingPreview::~RecordingPreview() {
+    player_->pause();
+}
+
+void RecordingPreview::hideEvent(QHideEvent* event) {
+    player_->pause();
+    QWidget::hideEvent(event);
+}
+
+void RecordingPreview::showPlaying(bool playing) {
+    const QString action = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
+    playPause_->setIcon(playing ? pauseIcon() : playIcon());
+    playPause_->setToolTip(action);
+    playPause_->setAccessibleName(action);
+}
+
+void RecordingPreview::showTime() {
+    const qint64 duration = player_->duration();
+    slider_->setRange(0, static_cast<int>(duration));
+    // Leave the knob where the user holds it.
+    if (!slider_->isSliderDown()) {
+        slider_->setValue(static_cast<int>(player_->position()));
+    }
+    time_->setText(playbackTimeText(player_->position(), duration));
+}
+
+} // namespace cadrelle
