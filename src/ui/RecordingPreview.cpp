@@ -75,7 +75,10 @@ void RecordingPreview::hideEvent(QHideEvent* event) {
 }
 
 void RecordingPreview::showPlaying(bool playing) {
-    const QString action = playing ? QStringLiteral("Pause") : QStringLiteral("Play");
+    // Named after the recording, so that it is not taken for the "Play"
+    // button beside the latest capture, which opens the file elsewhere.
+    const QString action =
+        playing ? QStringLiteral("Pause Recording") : QStringLiteral("Play Recording");
     playPause_->setIcon(playing ? pauseIcon() : playIcon());
     playPause_->setToolTip(action);
     playPause_->setAccessibleName(action);

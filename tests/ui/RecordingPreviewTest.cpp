@@ -94,7 +94,7 @@ TEST(RecordingPreview, ControlsShowTheTimeAndDriveThePlayer) {
     auto* time = preview.findChild<QLabel*>();
     ASSERT_TRUE(button && slider && time);
     EXPECT_EQ(log->calls, Calls{"1 load clip.MOV"}) << "loaded, never started by itself";
-    EXPECT_EQ(button->accessibleName(), u"Play"_s);
+    EXPECT_EQ(button->accessibleName(), u"Play Recording"_s);
 
     player.setDuration(75'000);
     player.setPosition(12'500);
@@ -106,14 +106,14 @@ TEST(RecordingPreview, ControlsShowTheTimeAndDriveThePlayer) {
 
     button->click();
     EXPECT_TRUE(player.isPlaying());
-    EXPECT_EQ(button->accessibleName(), u"Pause"_s);
+    EXPECT_EQ(button->accessibleName(), u"Pause Recording"_s);
     button->click();
     EXPECT_FALSE(player.isPlaying());
     button->click();
     log->calls.clear();
     preview.hide();
     EXPECT_EQ(log->calls, Calls{"1 pause"}) << "hiding pauses";
-    EXPECT_EQ(button->accessibleName(), u"Play"_s);
+    EXPECT_EQ(button->accessibleName(), u"Play Recording"_s);
 
     // The picture keeps its proportions, centred; a MOV's transparent
     // pixels show the checkerboard, an MP4's do not.
