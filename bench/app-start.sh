@@ -27,12 +27,7 @@ frames="$build/share/cadrelle/Frames"
 unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 
 # A completed setup with the tray icon on.
-mkdir -p "$DATA"
-cat > "$DATA/settings.json" <<JSON
-{"completedSetup": true, "showMenuBarIcon": true,
- "inputPath": "$W", "inputBookmark": "$(printf %s "$W" | base64 -w0)",
- "outputPath": "$E", "outputBookmark": "$(printf %s "$E" | base64 -w0)"}
-JSON
+completed_setup '"showMenuBarIcon": true'
 
 # The smallest shipped portrait frame and a screenshot of its opening's size.
 IFS=$'\t' read -r width height file count < <(python3 - "$frames/catalog.json" <<'PY'

@@ -24,12 +24,7 @@ idle_seconds="${IDLE_SECONDS:-30}"
 # A user without assistive technology: Qt's accessibility bridge stays off.
 unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 
-mkdir -p "$DATA"
-cat > "$DATA/settings.json" <<JSON
-{"completedSetup": true, "screenshotPreviewEnabled": true,
- "inputPath": "$W", "inputBookmark": "$(printf %s "$W" | base64 -w0)",
- "outputPath": "$E", "outputBookmark": "$(printf %s "$E" | base64 -w0)"}
-JSON
+completed_setup '"screenshotPreviewEnabled": true'
 # The screenshots, made before anything is timed.
 for index in $(seq 1 $((runs + 3))); do
     convert -size 750x1334 xc:skyblue -fill navy -draw "rectangle 100,100 650,$((200 + index))" \

@@ -377,6 +377,21 @@ states_of() { dump_column "$1" "$2" 4; }
 atspi() { /usr/bin/python3 "$CADRELLE_ACCEPTANCE_DIR/atspi.py" "$@"; }
 
 # json_get FILE KEY: one top-level value of a JSON file, as JSON text.
+# completed_setup [FIELDS]: writes a settings.json whose setup is done, with
+# $W as the capture folder and $E as the export folder, plus FIELDS (more
+# JSON members, e.g. '"showMenuBarIcon": true'). For use while the program is
+# stopped.
+completed_setup() {
+    mkdir -p "$DATA"
+    cat >"$DATA/settings.json" <<JSON
+{"completedSetup": true, "inputPath": "$W", "outputPath": "$E",
+ "inputBookmark": "$(printf %s "$W" | base64 -w0)",
+ "outputBookmark": "$(printf %s "$E" | base64 -w0)"${1:+, $1}}
+JSON
+}
+# settings_value KEY: the JSON value stored under KEY in settings.json.
+settings_value() { json_get "$DATA/settings.json" "$1"; }
+
 json_get() {
     /usr/bin/python3 -c 'import json,sys; print(json.dumps(json.load(open(sys.argv[1])).get(sys.argv[2])))' "$1" "$2"
 }

@@ -16,7 +16,6 @@ SHOT_BASE="Simulator Screenshot - iPhone SE (3rd generation)"
 REC_BASE="Simulator Screen Recording - iPhone SE (3rd generation)"
 EXPECTED="$CADRELLE_ACCEPTANCE_DIR/pages"
 
-settings_value() { json_get "$DATA/settings.json" "$1"; }
 # expect_setting KEY JSON: settings.json holds JSON under KEY (waiting up to
 # 5 s, as the program saves after the change is shown).
 expect_setting() {
@@ -72,12 +71,7 @@ orange_pixels() {
         -format '%[fx:round(mean*w*h)]' info:
 }
 
-mkdir -p "$DATA"
-b64() { printf %s "$1" | base64 -w0; }
-cat >"$DATA/settings.json" <<JSON
-{"completedSetup": true, "inputPath": "$W", "outputPath": "$E",
- "inputBookmark": "$(b64 "$W")", "outputBookmark": "$(b64 "$E")", "simulatorTimeMinutes": 600}
-JSON
+completed_setup '"simulatorTimeMinutes": 600'
 
 # --- Each page's strings ------------------------------------------------------
 step "each page shows its strings"

@@ -13,12 +13,7 @@ source "$(dirname "$0")/env.sh"
 PREVIEW="Cadrelle Preview"
 PROMPT="Video export"
 
-mkdir -p "$DATA"
-b64() { printf %s "$1" | base64 -w0; }
-cat >"$DATA/settings.json" <<JSON
-{"completedSetup": true, "inputPath": "$W", "outputPath": "$E", "inputBookmark": "$(b64 "$W")",
- "outputBookmark": "$(b64 "$E")", "screenshotPreviewEnabled": false, "previewAfterCapture": true}
-JSON
+completed_setup '"screenshotPreviewEnabled": false, "previewAfterCapture": true'
 
 # export_as TIME FORMAT: records a recording taken at TIME and answers the
 # format prompt with the row FORMAT and "Export Video".

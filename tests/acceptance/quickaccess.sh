@@ -116,12 +116,7 @@ differs() { [[ $(compare -metric AE "$1" "$2" null: 2>&1 || true) != 0 ]]; }
 exported() { find "$E" -maxdepth 1 -name '*.png' | wc -l; }
 unmapped() { ! mapped "$PANEL"; }
 
-mkdir -p "$DATA"
-cat > "$DATA/settings.json" <<JSON
-{"completedSetup": true, "screenshotPreviewEnabled": true,
- "inputPath": "$W", "inputBookmark": "$(printf %s "$W" | base64 -w0)",
- "outputPath": "$E", "outputBookmark": "$(printf %s "$E" | base64 -w0)"}
-JSON
+completed_setup '"screenshotPreviewEnabled": true'
 
 # --- A card appears -----------------------------------------------------------
 step "a screenshot's card appears in the corner without taking the focus"

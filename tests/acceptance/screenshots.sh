@@ -38,13 +38,9 @@ kill -TERM "$APP"
 wait "$APP" || true
 
 step "the settings pages after setup"
-b64() { printf %s "$1" | base64 -w0; }
 # Quick Access off, so that the screenshot below becomes the latest capture
 # at once.
-cat >"$DATA/settings.json" <<JSON
-{"completedSetup": true, "inputPath": "$W", "outputPath": "$E", "inputBookmark": "$(b64 "$W")",
- "outputBookmark": "$(b64 "$E")", "screenshotPreviewEnabled": false}
-JSON
+completed_setup '\"screenshotPreviewEnabled\": false'
 start_app
 S="$(win "$SETTINGS" 20)"
 wait_until 10 "the General page" page_shown General

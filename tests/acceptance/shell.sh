@@ -64,7 +64,6 @@ choose_folder() {
     atspi press "Choose Folder"
     wait_until 5 "the folder dialog to close" not mapped "$1"
 }
-settings_value() { json_get "$DATA/settings.json" "$1"; }
 # expect_selected ROW: the format prompt's row ROW is the selected one.
 expect_selected() {
     local description
