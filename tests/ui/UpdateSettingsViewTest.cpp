@@ -1,6 +1,7 @@
 #include "ui/pages/UpdateSettingsView.h"
 #include "WidgetQueries.h"
 #include "updates/AppUpdater.h"
+#include "updates/FakeUpdateBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +13,12 @@ using namespace Qt::StringLiterals;
 using test::findButton;
 using test::visibleTexts;
 
-// An update backend that only keeps its settings.
-struct SettingsBackend : UpdateBackend {
-    Events events;
-    int checks = 0;
-    bool checksAutomatically = true;
-    bool downloadsAutomatically = false;
-    bool allowsAutomatic = true;
-
-    void prepare(const UpdateConfiguration&, Events given) override { events = std::move(given); }
-    void start() override {}
-    bool canCheckForUpdates() const override { return true; }
-    bool automaticallyChecksForUpdates() const override { return checksAutomatically; }
-    void setAutomaticallyChecksForUpdates(bool on) override {
-        checksAutomatically = on;
-        events.settingsChanged();
-    }
-    bool automaticallyDownloadsUpdates() const override { return downloadsAutomatically; }
-    void setAutomaticallyDownloadsUpdates(bool on) override {
-        downloadsAutomatically = on;
-        events.settingsChanged();
-    }
-    bool allowsAutomaticUpdates() const override { return allowsAutomatic; }
-    std::optional<double> lastUpdateCheckDate() const override { return 43200.0; }
-    void checkForUpdates() override { ++checks; }
-};
+// An update backend whose last check was at noon on the first day.
+std::shared_ptr<test::FakeUpdateBackend> settingsBackend() {
+    auto backend = std::make_shared<test::FakeUpdateBackend>();
+    backend->lastCheck = 43200.0;
+    return backend;
+}
 
 const UpdateConfiguration kSound{"https://updates.example/feed.xml",
                                  "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="};
@@ -44,7 +26,7 @@ const QString kChecks = u"Automatically check for updates"_s;
 const QString kDownloads = u"Download and install updates on quit"_s;
 
 TEST(UpdateSettingsView, AnUnconfiguredBuildOffersNothingButItsMessage) {
-    AppUpdater updater(UpdateConfiguration{}, std::make_shared<SettingsBackend>());
+    AppUpdater updater(UpdateConfiguration{}, settingsBackend());
     updater.start();
     UpdateSettingsView view(updater);
     EXPECT_EQ(visibleTexts(view),
@@ -57,7 +39,7 @@ TEST(UpdateSettingsView, SwitchesFollowTheUpdaterAndItsRules) {
     EXPECT_TRUE(lastCheckedText(43200, QLocale(QLocale::English, QLocale::UnitedStates))
                     .startsWith(u"Last checked 1/1/01 "_s));
 
-    auto backend = std::make_shared<SettingsBackend>();
+    auto backend = settingsBackend();
     AppUpdater updater(kSound, backend);
     updater.start();
     UpdateSettingsView view(updater);
@@ -80,7 +62,7 @@ TEST(UpdateSettingsView, SwitchesFollowTheUpdaterAndItsRules) {
     findButton(view, u"Check for Updates\u2026"_s)->click();
     EXPECT_EQ(backend->checks, 1);
 
-    auto refusing = std::make_shared<SettingsBackend>();
+    auto refusing = settingsBackend();
     refusing->allowsAutomatic = false;
     AppUpdater limited(kSound, refusing);
     limited.start();

@@ -1,6 +1,7 @@
 #include "updates/AppUpdater.h"
 #include "core/AppError.h"
 #include "support/CoreApplication.h"
+#include "updates/FakeUpdateBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -13,44 +14,8 @@ using namespace std::chrono_literals;
 
 const std::string kKey = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="; // 32 bytes
 
-struct FakeBackend : UpdateBackend {
-    Events events;
-    int prepared = 0;
-    int checks = 0;
-    bool failsToStart = false;
-    bool canCheck = true;
-    bool checksAutomatically = true;
-    bool downloadsAutomatically = false;
-    bool allowsAutomatic = true;
-    std::optional<double> lastCheck = 100.0;
-
-    void prepare(const UpdateConfiguration&, Events given) override {
-        ++prepared;
-        events = std::move(given);
-    }
-    void start() override {
-        if (failsToStart) {
-            throw AppError("The feed is unreachable.");
-        }
-    }
-    bool canCheckForUpdates() const override { return canCheck; }
-    bool automaticallyChecksForUpdates() const override { return checksAutomatically; }
-    void setAutomaticallyChecksForUpdates(bool on) override {
-        checksAutomatically = on;
-        events.settingsChanged();
-    }
-    bool automaticallyDownloadsUpdates() const override { return downloadsAutomatically; }
-    void setAutomaticallyDownloadsUpdates(bool on) override {
-        downloadsAutomatically = on;
-        events.settingsChanged();
-    }
-    bool allowsAutomaticUpdates() const override { return allowsAutomatic; }
-    std::optional<double> lastUpdateCheckDate() const override { return lastCheck; }
-    void checkForUpdates() override { ++checks; }
-};
-
 std::optional<std::string> startedMessage(const std::string& feed, const std::string& key) {
-    AppUpdater updater({feed, key}, std::make_shared<FakeBackend>());
+    AppUpdater updater({feed, key}, std::make_shared<test::FakeUpdateBackend>());
     updater.start();
     return updater.isAvailable() ? std::nullopt : updater.statusMessage();
 }
@@ -68,7 +33,7 @@ TEST(AppUpdater, RefusesAnUnsoundConfigurationAndStartsOnce) {
               refused);
     EXPECT_EQ(startedMessage("https://updates.example/feed.xml", kKey), std::nullopt);
 
-    auto backend = std::make_shared<FakeBackend>();
+    auto backend = std::make_shared<test::FakeUpdateBackend>();
     backend->failsToStart = true;
     AppUpdater failing({"https://updates.example/feed.xml", kKey}, backend);
     failing.start();
@@ -81,7 +46,7 @@ TEST(AppUpdater, RefusesAnUnsoundConfigurationAndStartsOnce) {
 }
 
 TEST(AppUpdater, MirrorsTheBackendsSettingsAndChecksOnlyWhenItCan) {
-    auto backend = std::make_shared<FakeBackend>();
+    auto backend = std::make_shared<test::FakeUpdateBackend>();
     AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend);
     updater.start();
     EXPECT_TRUE(updater.isAvailable());
@@ -107,7 +72,7 @@ TEST(AppUpdater, MirrorsTheBackendsSettingsAndChecksOnlyWhenItCan) {
 
 TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
     test::ensureCoreApplication();
-    auto backend = std::make_shared<FakeBackend>();
+    auto backend = std::make_shared<test::FakeUpdateBackend>();
     AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend, 20ms);
     updater.start();
     bool working = false;
