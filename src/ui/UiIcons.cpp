@@ -2,8 +2,12 @@
 
 namespace cadrelle {
 
+QIcon bundledIcon(const QString& file) {
+    return QIcon(QStringLiteral(":/cadrelle/icons/") + file);
+}
+
 QIcon themedIcon(const QString& themeName, const QString& bundledFile) {
-    return QIcon::fromTheme(themeName, QIcon(QStringLiteral(":/cadrelle/icons/") + bundledFile));
+    return QIcon::fromTheme(themeName, bundledIcon(bundledFile));
 }
 
 QIcon folderIcon() {
