@@ -6,7 +6,7 @@
 namespace cadrelle {
 
 UpdateConfiguration UpdateConfiguration::built() {
-    return {CADRELLE_UPDATE_FEED_URL, CADRELLE_UPDATE_PUBLIC_KEY};
+    return {CADRELLE_UPDATE_FEED_URL, CADRELLE_UPDATE_PUBLIC_KEY, CADRELLE_UPDATE_CA_FILE};
 }
 
 bool UpdateConfiguration::isSound() const {

@@ -9,6 +9,10 @@ namespace cadrelle {
 struct UpdateConfiguration {
     std::string feedURL;     // "SUFeedURL"
     std::string publicEDKey; // "SUPublicEDKey": Base64 of an Ed25519 public key
+    // PEM file of certificate authorities trusted for the feed and downloads
+    // besides the system's (empty: the system's only). Test builds point it
+    // at the authority of a local server.
+    std::string extraCertificateAuthorities;
 
     // The values given to the build (empty in a build without updates).
     static UpdateConfiguration built();
