@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 const std::string kKey = "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="; // 32 bytes
 
 std::optional<std::string> startedMessage(const std::string& feed, const std::string& key) {
-    AppUpdater updater({feed, key}, std::make_shared<test::FakeUpdateBackend>());
+    AppUpdater updater({feed, key, {}}, std::make_shared<test::FakeUpdateBackend>());
     updater.start();
     return updater.isAvailable() ? std::nullopt : updater.statusMessage();
 }
@@ -35,7 +35,7 @@ TEST(AppUpdater, RefusesAnUnsoundConfigurationAndStartsOnce) {
 
     auto backend = std::make_shared<test::FakeUpdateBackend>();
     backend->failsToStart = true;
-    AppUpdater failing({"https://updates.example/feed.xml", kKey}, backend);
+    AppUpdater failing({"https://updates.example/feed.xml", kKey, {}}, backend);
     failing.start();
     failing.start();
     EXPECT_EQ(backend->prepared, 1) << "a second start does nothing";
@@ -47,7 +47,7 @@ TEST(AppUpdater, RefusesAnUnsoundConfigurationAndStartsOnce) {
 
 TEST(AppUpdater, MirrorsTheBackendsSettingsAndChecksOnlyWhenItCan) {
     auto backend = std::make_shared<test::FakeUpdateBackend>();
-    AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend);
+    AppUpdater updater({"https://updates.example/feed.xml", kKey, {}}, backend);
     updater.start();
     EXPECT_TRUE(updater.isAvailable());
     EXPECT_TRUE(updater.automaticallyChecksForUpdates());
@@ -73,7 +73,7 @@ TEST(AppUpdater, MirrorsTheBackendsSettingsAndChecksOnlyWhenItCan) {
 TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
     test::ensureCoreApplication();
     auto backend = std::make_shared<test::FakeUpdateBackend>();
-    AppUpdater updater({"https://updates.example/feed.xml", kKey}, backend, 20ms);
+    AppUpdater updater({"https://updates.example/feed.xml", kKey, {}}, backend, 20ms);
     updater.start();
     bool working = false;
     int polls = 0;
