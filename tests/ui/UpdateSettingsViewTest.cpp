@@ -20,8 +20,8 @@ std::shared_ptr<test::FakeUpdateBackend> settingsBackend() {
     return backend;
 }
 
-const UpdateConfiguration kSound{"https://updates.example/feed.xml",
-                                 "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8="};
+const UpdateConfiguration kSound{
+    "https://updates.example/feed.xml", "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=", {}};
 const QString kChecks = u"Automatically check for updates"_s;
 const QString kDownloads = u"Download and install updates on quit"_s;
 
