@@ -6,7 +6,9 @@ TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build package demo test test-asan test-tsan bench fuzz format clean
+RELEASE_URL ?= https://cadrelle.example/releases
+
+.PHONY: deps build package release demo test test-asan test-tsan bench fuzz format clean
 
 deps:
 	@scripts/install-deps
@@ -20,6 +22,15 @@ build: deps
 package: build
 	@cd $(BUILD_DIR) && umask 022 && cpack -G DEB
 	@mv $(BUILD_DIR)/cadrelle_*.deb .
+
+# The per-user archive cadrelle-<version>-linux-<arch>.tar.gz of the Release
+# build, signed with the Ed25519 private key at KEY, and its appcast item for
+# downloads under RELEASE_URL. The key is checked before anything is built.
+#   make release KEY=/path/to/private.pem [RELEASE_URL=https://…]
+release: deps
+	@scripts/make-release --check-key "$(KEY)"
+	@$(MAKE) --no-print-directory build
+	@scripts/make-release --key "$(KEY)" --build $(BUILD_DIR) --url "$(RELEASE_URL)" --output .
 
 demo: build
 	@scripts/demo $(BUILD_DIR)
@@ -64,4 +75,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz demo-output cadrelle_*.deb
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz demo-output cadrelle_*.deb cadrelle-*-linux-*.tar.gz

@@ -21,6 +21,8 @@ pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET
                   libavformat libavcodec libavutil libswscale libswresample)
 pkg_check_modules(X265 IMPORTED_TARGET x265)
+# Downloaded updates are .tar.gz archives.
+pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

@@ -5,6 +5,7 @@
 #include "app/DesktopModelSetup.h"
 #include "app/MessageBoxAlertPresenter.h"
 #include "core/AppError.h"
+#include "core/BuildInformation.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 
@@ -80,7 +81,9 @@ int runApplication(const std::vector<std::string>& arguments) {
     static char name[] = "cadrelle";
     static char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
-    QApplication::setApplicationVersion(QStringLiteral(CADRELLE_VERSION));
+    const std::string_view version = buildInformation().version;
+    QApplication::setApplicationVersion(
+        QString::fromUtf8(version.data(), static_cast<qsizetype>(version.size())));
     QApplication::setDesktopFileName(QStringLiteral("cadrelle"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/cadrelle.svg")));
     // Windows come and go; the application runs until it is told to quit.

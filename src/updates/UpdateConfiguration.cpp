@@ -1,12 +1,16 @@
 #include "UpdateConfiguration.h"
 
+#include "core/BuildInformation.h"
+
 #include <QByteArray>
 #include <QUrl>
 
 namespace cadrelle {
 
 UpdateConfiguration UpdateConfiguration::built() {
-    return {CADRELLE_UPDATE_FEED_URL, CADRELLE_UPDATE_PUBLIC_KEY, CADRELLE_UPDATE_CA_FILE};
+    const BuildInformation& information = buildInformation();
+    return {std::string(information.updateFeedURL), std::string(information.updatePublicKey),
+            std::string(information.updateCertificateAuthorities)};
 }
 
 bool UpdateConfiguration::isSound() const {

@@ -1,0 +1,65 @@
+# The facts fixed when the program is built (its version, its update feed and
+# the key that signs updates) live in one small generated translation unit per
+# executable; everything else is the same static libraries. A test build can
+# so make the same program under another version or feed by linking the
+# libraries again with another unit.
+set(CADRELLE_UPDATE_FEED_URL "" CACHE STRING "SUFeedURL: HTTPS address of the update feed")
+set(CADRELLE_UPDATE_PUBLIC_KEY "" CACHE STRING
+    "SUPublicEDKey: Base64 of the Ed25519 key that signs updates")
+set(CADRELLE_UPDATE_CA_FILE "" CACHE STRING
+    "PEM file of extra certificate authorities trusted for updates (tests only)")
+
+set(CADRELLE_BUILD_INFORMATION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/BuildInformation.cpp.in)
+set(CADRELLE_BUILD_INFORMATION_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/WriteBuildInformation.cmake)
+
+# cadrelle_add_build_information(TARGET STATIC|OBJECT VERSION v [FEED_URL url]
+#     [PUBLIC_KEY base64 | PUBLIC_KEY_FILE file] [CA_FILE pem])
+# A library holding one definition of buildInformation(). The unit is written
+# during the build, so the key may come from a file the build makes.
+function(cadrelle_add_build_information target kind)
+    cmake_parse_arguments(ARG "" "VERSION;FEED_URL;PUBLIC_KEY;PUBLIC_KEY_FILE;CA_FILE" "" ${ARGN})
+    set(source ${CMAKE_CURRENT_BINARY_DIR}/${target}/BuildInformation.cpp)
+    add_custom_command(OUTPUT ${source}
+        COMMAND ${CMAKE_COMMAND} -DTEMPLATE=${CADRELLE_BUILD_INFORMATION_TEMPLATE}
+                -DOUTPUT=${source} -DVERSION=${ARG_VERSION} -DFEED_URL=${ARG_FEED_URL}
+                -DPUBLIC_KEY=${ARG_PUBLIC_KEY} -DPUBLIC_KEY_FILE=${ARG_PUBLIC_KEY_FILE}
+                -DCA_FILE=${ARG_CA_FILE} -P ${CADRELLE_BUILD_INFORMATION_SCRIPT}
+        DEPENDS ${CADRELLE_BUILD_INFORMATION_TEMPLATE} ${CADRELLE_BUILD_INFORMATION_SCRIPT}
+                ${ARG_PUBLIC_KEY_FILE}
+        COMMENT "Writing the build information of ${target}"
+        VERBATIM)
+    add_library(${target} ${kind} ${source})
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+endfunction()
+
+# The program's own entry point linked with the command line and, with the
+# widgets, the desktop application.
+function(cadrelle_link_program target)
+    target_link_libraries(${target} PRIVATE cadrelle_cli)
+    if(CADRELLE_GUI)
+        # "app" starts the desktop application; without widgets it is not built.
+        target_link_libraries(${target} PRIVATE cadrelle_app)
+        target_compile_definitions(${target} PRIVATE CADRELLE_WITH_APP)
+    endif()
+endfunction()
+
+# cadrelle_add_program_variant(NAME VERSION v [FEED_URL url]
+#     [PUBLIC_KEY base64 | PUBLIC_KEY_FILE file] [CA_FILE pem] [OUTPUT_DIRECTORY dir])
+# Another `cadrelle` executable (target NAME, file OUTPUT_DIRECTORY/cadrelle)
+# with its own build information. Its objects come first on the link line, so
+# the default build information in the libraries is never pulled in.
+function(cadrelle_add_program_variant name)
+    cmake_parse_arguments(ARG "" "VERSION;FEED_URL;PUBLIC_KEY;PUBLIC_KEY_FILE;CA_FILE;OUTPUT_DIRECTORY"
+                          "" ${ARGN})
+    cadrelle_add_build_information(${name}_build_information OBJECT VERSION ${ARG_VERSION}
+        FEED_URL ${ARG_FEED_URL} PUBLIC_KEY ${ARG_PUBLIC_KEY} PUBLIC_KEY_FILE ${ARG_PUBLIC_KEY_FILE}
+        CA_FILE ${ARG_CA_FILE})
+    add_executable(${name} ${PROJECT_SOURCE_DIR}/src/main.cpp)
+    target_link_libraries(${name} PRIVATE ${name}_build_information)
+    cadrelle_link_program(${name})
+    if(NOT ARG_OUTPUT_DIRECTORY)
+        set(ARG_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    endif()
+    set_target_properties(${name} PROPERTIES OUTPUT_NAME cadrelle
+                                             RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY})
+endfunction()
