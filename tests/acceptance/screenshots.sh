@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the settings window that the README shows: the
-# onboarding of a first start, then each page after setup, with one framed
-# screenshot as the latest capture. Run by hand (not a test) after building:
+# Takes the screenshots that the README shows: the onboarding of a first
+# start, then each page of the settings window after setup, with one framed
+# screenshot as the latest capture, and the Quick Access panel with three
+# cards. Run by hand (not a test) after building:
 #   tests/acceptance/screenshots.sh PATH_TO_CADRELLE [FOLDER]
-# writes onboarding.png and settings-<page>.png into FOLDER (the
-# repository's docs/ by default), 900 x 740 each.
+# writes onboarding.png and settings-<page>.png (900 x 740 each) and
+# quick-access.png (304 x 776) into FOLDER (the repository's docs/ by
+# default).
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 
@@ -40,7 +42,7 @@ wait "$APP" || true
 step "the settings pages after setup"
 # Quick Access off, so that the screenshot below becomes the latest capture
 # at once.
-completed_setup '\"screenshotPreviewEnabled\": false'
+completed_setup '"screenshotPreviewEnabled": false'
 start_app
 S="$(win "$SETTINGS" 20)"
 wait_until 10 "the General page" page_shown General
@@ -55,5 +57,24 @@ for page in general:General capture:Capture quick-access:"Quick Access" device-f
     [[ ${page#*:} != "Simulator Time" ]] || atspi wait "Off · Simulators use their normal clock." 10
     capture "$S" "settings-${page%%:*}"
 done
+kill -TERM "$APP"
+wait "$APP" || true
+
+step "the Quick Access panel with three screenshots, the pointer over the newest"
+completed_setup '"screenshotPreviewEnabled": true'
+start_app --background
+wait_until 20 "the program to lock the capture folder" locked "$W"
+heights=(272 524 776)
+colours=(gold lightgreen skyblue)
+for index in 0 1 2; do
+    shot "10.3$index.00" "${colours[index]}"
+    P="$(win "Screenshot Preview" 20)"
+    grown() { [[ $(geom "$P") == "1124 $((856 - heights[index])) 304 ${heights[index]}" ]]; }
+    wait_until 10 "the panel with $((index + 1)) cards" grown
+done
+# Over the image of the top card, whose buttons then show.
+xdotool mousemove 1276 200
+atspi wait "Move screenshot to Trash" 5
+capture "$P" quick-access
 kill -TERM "$APP"
 wait "$APP" || true

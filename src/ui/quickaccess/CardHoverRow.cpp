@@ -6,8 +6,8 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QPropertyAnimation>
 #include <QToolButton>
+#include <QVariantAnimation>
 
 namespace cadrelle {
 namespace {
@@ -23,8 +23,7 @@ void setTitle(QToolButton& button, const QString& title) {
 } // namespace
 
 CardHoverRow::CardHoverRow(QMenu* finishMenu, QWidget* parent)
-    : QFrame(parent), opacity_(new QGraphicsOpacityEffect(this)),
-      fade_(new QPropertyAnimation(opacity_, "opacity", this)) {
+    : QFrame(parent), fade_(new QVariantAnimation(this)) {
     setObjectName(QStringLiteral("cardHoverRow"));
     // A capsule on a translucent fill of the window colour.
     const QColor fill = palette().color(QPalette::Window);
@@ -51,15 +50,14 @@ CardHoverRow::CardHoverRow(QMenu* finishMenu, QWidget* parent)
     connect(addButton(saveScreenshotIcon(), kSaveTitle), &QToolButton::clicked, this,
             &CardHoverRow::saveClicked);
 
-    setGraphicsEffect(opacity_);
     fade_->setDuration(150);
     fade_->setEasingCurve(QEasingCurve::OutCubic);
-    connect(fade_, &QPropertyAnimation::finished, this, [this] {
-        if (opacity_->opacity() == 0.0) {
-            hide();
+    connect(fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect())) {
+            effect->setOpacity(value.toDouble());
         }
     });
-    opacity_->setOpacity(0);
+    connect(fade_, &QVariantAnimation::finished, this, &CardHoverRow::finishFade);
     hide();
 }
 
@@ -85,20 +83,39 @@ void CardHoverRow::setFinishMenuState(bool enabled, const QString& toolTip) {
 }
 
 void CardHoverRow::setShown(bool shown, bool animate) {
-    fade_->stop();
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+    const double current = effect != nullptr ? effect->opacity() : isVisible() ? 1.0 : 0.0;
     const double target = shown ? 1.0 : 0.0;
-    if (shown) {
-        show();
-        raise();
-    }
-    if (!animate) {
-        opacity_->setOpacity(target);
-        setVisible(shown);
+    fade_->stop();
+    if (!animate || current == target) {
+        settle(shown);
         return;
     }
-    fade_->setStartValue(opacity_->opacity());
+    if (effect == nullptr) {
+        effect = new QGraphicsOpacityEffect;
+        effect->setOpacity(current);
+        setGraphicsEffect(effect);
+    }
+    show();
+    raise();
+    fade_->setStartValue(current);
     fade_->setEndValue(target);
     fade_->start();
+}
+
+void CardHoverRow::finishFade() {
+    if (graphicsEffect() != nullptr) {
+        settle(fade_->endValue().toDouble() > 0);
+    }
+}
+
+void CardHoverRow::settle(bool shown) {
+    fade_->stop();
+    setGraphicsEffect(nullptr);
+    setVisible(shown);
+    if (shown) {
+        raise();
+    }
 }
 
 } // namespace cadrelle

@@ -2,10 +2,9 @@
 
 #include <QFrame>
 
-class QGraphicsOpacityEffect;
 class QMenu;
-class QPropertyAnimation;
 class QToolButton;
+class QVariantAnimation;
 
 namespace cadrelle {
 
@@ -22,6 +21,8 @@ public:
     void setFinishMenuState(bool enabled, const QString& toolTip);
     // Fades in or out over 0.15 s, or at once.
     void setShown(bool shown, bool animate);
+    // Ends a fade in progress at once, where it was going.
+    void finishFade();
 
 signals:
     void discardClicked();
@@ -31,11 +32,13 @@ signals:
 
 private:
     QToolButton* addButton(const QIcon& icon, const QString& title);
+    void settle(bool shown);
 
     QToolButton* finish_;
     QToolButton* copy_;
-    QGraphicsOpacityEffect* opacity_;
-    QPropertyAnimation* fade_;
+    // Drives an opacity effect that exists only while the row fades, so that
+    // the card may take its own effect at any other time.
+    QVariantAnimation* fade_;
 };
 
 } // namespace cadrelle

@@ -9,7 +9,6 @@
 #include "model/AppModel.h"
 #include "ui/LabelStyle.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,7 +33,6 @@ constexpr int kImageAreaHeight = 176;
 constexpr int kImageInset = 12;
 constexpr int kErrorHeight = 42;
 constexpr int kHoverRowBottom = 10;
-constexpr double kCornerRadius = 12;
 
 QHBoxLayout* rowLayout(QWidget* row) {
     auto* layout = new QHBoxLayout(row);
@@ -49,21 +47,13 @@ QHBoxLayout* rowLayout(QWidget* row) {
 ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
                                CardServices services, QWidget* parent)
     : QWidget(parent), model_(model), item_(item), services_(std::move(services)),
-      body_(new QWidget(this)), bodyOpacity_(new QGraphicsOpacityEffect(body_)),
       moreMenu_(new QMenu(this)), finishMenu_(new QMenu(QStringLiteral("Bezel Finish"), this)) {
     installCardAccessible();
     setFixedSize(kCardWidth, kCardHeight);
-    body_->setFixedSize(size());
-    body_->installEventFilter(this);
-    bodyOpacity_->setOpacity(1);
-    body_->setGraphicsEffect(bodyOpacity_);
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setColor(QColor(0, 0, 0, 51));
-    shadow->setBlurRadius(10);
-    shadow->setOffset(0, 2);
-    setGraphicsEffect(shadow);
 
-    auto* column = new QVBoxLayout(body_);
+    // The shadow is drawn by the column behind the card (CardShadow): the
+    // card keeps its one graphics effect for fading.
+    auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(makeTitleRow());
@@ -220,7 +210,6 @@ void ScreenshotCard::updateFromModel() {
     error_->setText(hasError ? QString::fromStdString(error->second) : QString());
     error_->setToolTip(error_->text());
     setFixedHeight(hasError ? kCardHeightWithError : kCardHeight);
-    body_->setFixedHeight(height());
 
     hint_->setText(hintText(item_.editorOpened));
     saveButton_->setToolTip(saveToolTip(item_.destination));
@@ -256,7 +245,9 @@ void ScreenshotCard::setItem(const PendingScreenshot& item) {
 }
 
 void ScreenshotCard::setHovering(bool hovering, bool animate) {
-    hoverRow_->setShown(hovering, animate);
+    // The row fades with an effect of its own, which may not sit inside the
+    // card's: while the card is faded the row changes at once.
+    hoverRow_->setShown(hovering, animate && graphicsEffect() == nullptr);
     if (hovering) {
         reloadImage();
     }
@@ -280,8 +271,47 @@ void ScreenshotCard::reloadImage() {
 }
 
 void ScreenshotCard::setSwipeOffset(double offset) {
-    body_->move(static_cast<int>(cardSwipeOffset(offset)), 0);
-    bodyOpacity_->setOpacity(cardSwipeOpacity(offset));
+    swipe_ = offset;
+    applyAppearance();
+}
+
+void ScreenshotCard::place(QPoint rest, CardPose pose) {
+    rest_ = rest;
+    pose_ = pose;
+    applyAppearance();
+}
+
+double ScreenshotCard::opacity() const {
+    return pose_.opacity * cardSwipeOpacity(swipe_);
+}
+
+void ScreenshotCard::setLeaving() {
+    leaving_ = true;
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    stripPress_.reset();
+    stripDragging_ = false;
+}
+
+// One opacity effect on the whole card, and only while it is needed: Qt
+// draws nested graphics effects wrongly, so the hover row's own fade is
+// finished first.
+void ScreenshotCard::applyAppearance() {
+    move(rest_ + QPoint(qRound(pose_.offsetX + cardSwipeOffset(swipe_)), qRound(pose_.offsetY)));
+    const double drawn = opacity();
+    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+    if (drawn >= 1) {
+        if (fade != nullptr) {
+            setGraphicsEffect(nullptr);
+        }
+    } else {
+        if (fade == nullptr) {
+            hoverRow_->finishFade();
+            fade = new QGraphicsOpacityEffect;
+            setGraphicsEffect(fade);
+        }
+        fade->setOpacity(drawn);
+    }
+    emit appearanceChanged();
 }
 
 void ScreenshotCard::save() {
@@ -318,23 +348,21 @@ void ScreenshotCard::triggerAction(const QString& name) {
 }
 
 bool ScreenshotCard::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == body_ && event->type() == QEvent::Paint) {
-        paintBody();
-    } else if (watched == hintRow_) {
+    if (watched == hintRow_) {
         return handleStripDrag(event);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void ScreenshotCard::paintBody() {
-    QPainter painter(body_);
+void ScreenshotCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor border = palette().color(QPalette::WindowText);
     border.setAlphaF(0.12f);
     painter.setPen(QPen(border, 1));
     painter.setBrush(palette().color(QPalette::Window));
-    painter.drawRoundedRect(QRectF(body_->rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius,
-                            kCornerRadius);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCardCornerRadius,
+                            kCardCornerRadius);
 }
 
 // A mouse drag to the right on the hint row moves the card with the pointer

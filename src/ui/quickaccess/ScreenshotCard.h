@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CardTransition.h"
 #include "StampedImage.h"
 #include "capture/PendingScreenshot.h"
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-class QGraphicsOpacityEffect;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -51,12 +51,28 @@ public:
     // Once a second: after editing, edits saved by the editor show up.
     void tick();
 
+    // Puts the card at `rest` in its parent, drawn as `pose` says (the
+    // column's transitions); a swipe in progress moves and fades it further.
+    void place(QPoint rest, CardPose pose);
+    const CardPose& pose() const { return pose_; }
+    // How opaque the card is drawn now.
+    double opacity() const;
+    // The card is on its way out of the column: the pointer's clicks, drags
+    // and wheel turns go past it to what lies below.
+    void setLeaving();
+    bool leaving() const { return leaving_; }
+
     // The card's named actions, for assistive technologies.
     static QStringList actionNames();
     void triggerAction(const QString& name);
 
+signals:
+    // The card moved or its opacity changed; its shadow follows.
+    void appearanceChanged();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -67,9 +83,9 @@ private:
     void updateFromModel();
     void reloadImage();
     void setSwipeOffset(double offset);
+    void applyAppearance();
     void save();
     void copy();
-    void paintBody();
     bool busy() const;
     bool handleStripDrag(QEvent* event);
 
@@ -80,9 +96,11 @@ private:
     bool copied_ = false;
     std::optional<QPointF> stripPress_;
     bool stripDragging_ = false;
+    double swipe_ = 0;
+    QPoint rest_;
+    CardPose pose_;
+    bool leaving_ = false;
 
-    QWidget* body_;
-    QGraphicsOpacityEffect* bodyOpacity_;
     QMenu* moreMenu_;
     QMenu* finishMenu_;
     CardImageView* imageView_ = nullptr;

@@ -38,7 +38,8 @@ TrayServices withDefaults(TrayServices services) {
 ScreenshotTrayController::ScreenshotTrayController(AppModel& model, TrayServices services)
     : model_(model), services_(withDefaults(std::move(services))),
       transitions_(services_.durations),
-      column_(new ScreenshotCardColumn(model, {services_.drags, services_.launcher})),
+      column_(new ScreenshotCardColumn(model, {services_.drags, services_.launcher},
+                                       services_.durations.cardsMs)),
       panel_(std::make_unique<ScreenshotTrayPanel>(column_)) {
     constexpr int kHoverSampleMs = 100;
     constexpr int kTickMs = 1000;
@@ -105,9 +106,10 @@ QRect ScreenshotTrayController::targetFrame() const {
 void ScreenshotTrayController::refresh() {
     const auto& pending = model_.pendingScreenshots();
     const bool hasItems = !pending.empty();
+    const bool reduceMotion = services_.motion->reduceMotion();
     if (hasItems) {
         // The column keeps the last cards while the panel fades out empty.
-        column_->setItems(pending);
+        column_->setItems(pending, reduceMotion);
         if (!hoverTimer_.isActive()) {
             hoverTimer_.start();
             tickTimer_.start();
@@ -116,7 +118,6 @@ void ScreenshotTrayController::refresh() {
         hoverTimer_.stop();
         tickTimer_.stop();
     }
-    const bool reduceMotion = services_.motion->reduceMotion();
     apply(transitions_.refresh(hasItems, panel_->isVisible(), panel_->geometry(), targetFrame(),
                                reduceMotion));
 }

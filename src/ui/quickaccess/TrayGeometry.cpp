@@ -18,14 +18,35 @@ QRect trayArea(const std::optional<QRect>& panelScreen, const std::vector<Screen
     return primary.value_or(QRect(0, 0, 1000, 800));
 }
 
-QRect targetFrame(const QRect& area, const std::vector<bool>& cardErrors) {
+int columnContentHeight(const std::vector<int>& cardHeights) {
     int content = 2 * kColumnPadding;
+    for (const int height : cardHeights) {
+        content += height;
+    }
+    if (!cardHeights.empty()) {
+        content += kCardSpacing * static_cast<int>(cardHeights.size() - 1);
+    }
+    return content;
+}
+
+std::vector<QRect> columnCardRects(const std::vector<int>& cardHeights, QSize area) {
+    const int x = (area.width() - kCardWidth) / 2;
+    int y =
+        std::max(kColumnPadding, area.height() - columnContentHeight(cardHeights) + kColumnPadding);
+    std::vector<QRect> rects;
+    for (const int height : cardHeights) {
+        rects.emplace_back(x, y, kCardWidth, height);
+        y += height + kCardSpacing;
+    }
+    return rects;
+}
+
+QRect targetFrame(const QRect& area, const std::vector<bool>& cardErrors) {
+    std::vector<int> heights;
     for (const bool error : cardErrors) {
-        content += error ? kCardHeightWithError : kCardHeight;
+        heights.push_back(error ? kCardHeightWithError : kCardHeight);
     }
-    if (!cardErrors.empty()) {
-        content += kCardSpacing * static_cast<int>(cardErrors.size() - 1);
-    }
+    const int content = columnContentHeight(heights);
     const int height = std::max(1, std::min(content, area.height() - kTrayHeightGap));
     // QRect::right() and bottom() are the last pixel inside; the edges the
     // margins are measured from lie one further.

@@ -21,6 +21,7 @@ inline constexpr int kCardHeight = 240;
 inline constexpr int kCardHeightWithError = 282;
 inline constexpr int kCardSpacing = 12;
 inline constexpr int kColumnPadding = 16;
+inline constexpr double kCardCornerRadius = 12;
 
 // A screen's whole rectangle and the part windows may use (without panels
 // and docks).
@@ -34,6 +35,15 @@ struct ScreenArea {
 // screen, else 0, 0, 1000 × 800.
 QRect trayArea(const std::optional<QRect>& panelScreen, const std::vector<ScreenArea>& screens,
                QPoint pointer, const std::optional<QRect>& primary);
+
+// The height the column of cards needs: the cards (top to bottom) with the
+// spacing between them and the padding around them.
+int columnContentHeight(const std::vector<int>& cardHeights);
+
+// Where the cards sit in a column area of this size while nothing moves:
+// centred across, spaced and padded as above, and at the bottom of the area
+// while they need less than its height. Top to bottom.
+std::vector<QRect> columnCardRects(const std::vector<int>& cardHeights, QSize area);
 
 // The panel's rectangle for cards with these error flags (one per card):
 // 304 wide, as tall as its cards with their spacing and padding but no

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CardTransition.h"
+
 #include <QRect>
 
 namespace cadrelle {
@@ -8,6 +10,8 @@ namespace cadrelle {
 struct TrayDurations {
     int showMs = 250;
     int hideMs = 180;
+    // Cards coming into and going out of the column.
+    int cardsMs = kCardListChangeMs;
 };
 
 // One change of the panel: its rectangle and opacity go from the first

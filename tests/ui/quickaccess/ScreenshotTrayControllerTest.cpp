@@ -4,6 +4,7 @@
 #include "ui/quickaccess/ScreenshotCardColumn.h"
 #include "ui/quickaccess/ScreenshotTrayPanel.h"
 
+#include <QTest>
 #include <QToolButton>
 
 namespace cadrelle {
@@ -30,7 +31,7 @@ protected:
 };
 
 TEST_F(TrayControllerTest, PanelShowsFollowsAndHidesWithThePendingList) {
-    auto controller = makeController({0, 0});
+    auto controller = makeController({0, 0, 0});
     ScreenshotTrayPanel& panel = controller->panel();
     EXPECT_EQ(panel.windowTitle(), u"Screenshot Preview"_s);
     EXPECT_EQ(panel.windowFlags() & ~Qt::Window,
@@ -104,6 +105,65 @@ TEST_F(TrayControllerTest, PanelSlidesUnlessMotionIsReducedAndAFadeCanBeOvertake
     controller->refresh();
     EXPECT_EQ(panel.geometry(), corner);
     EXPECT_EQ(panel.windowOpacity(), 1.0);
+}
+
+QRect inPanel(const QWidget& card, const QWidget& panel) {
+    return {card.mapTo(&panel, QPoint(0, 0)), card.size()};
+}
+
+TEST_F(TrayControllerTest, CardsComeAndGoWithTheirTransitionsAndSettleWhereTheyBelong) {
+    auto controller = makeController({0, 0, 400});
+    ScreenshotTrayPanel& panel = controller->panel();
+    ScreenshotCardColumn& column = controller->column();
+    const PendingScreenshot first = addItem();
+    const PendingScreenshot second = addItem();
+    controller->refresh();
+    EXPECT_FALSE(column.animating()) << "the panel itself slides in";
+    const std::vector<ScreenshotCard*> shown = column.cards();
+    controller->refresh();
+    EXPECT_FALSE(column.animating()) << "the same list again";
+    EXPECT_EQ(column.cards(), shown);
+
+    // A third card slides in from beyond the right edge, transparent.
+    addItem();
+    controller->refresh();
+    ASSERT_TRUE(column.animating());
+    ScreenshotCard* newest = column.cards().front();
+    EXPECT_GE(inPanel(*newest, panel).left(), panel.width());
+    EXPECT_EQ(newest->opacity(), 0.0);
+    EXPECT_EQ(inPanel(*column.cards()[2], panel).topLeft(), QPoint(16, 520)) << "stays";
+
+    // The oldest leaves: it ignores the pointer while the others move down.
+    model->discardScreenshot(first);
+    controller->refresh();
+    ASSERT_EQ(column.cards().size(), 2u);
+    QPointer<ScreenshotCard> leaving = shown[1];
+    ASSERT_TRUE(leaving && leaving->leaving());
+    const QPoint middle = inPanel(*leaving, panel).center();
+    const QWidget* hit = panel.childAt(middle);
+    EXPECT_TRUE(hit == nullptr || (hit != leaving && !leaving->isAncestorOf(hit)))
+        << "clicks and drags go past a leaving card";
+    EXPECT_EQ(controller->column().cardFrames(panel).count(first.record.id), 0u);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column.animating() && !leaving; }, 3000));
+    EXPECT_EQ(panel.geometry(), QRect(1124, 364, 304, 524));
+    EXPECT_EQ(inPanel(*column.cards()[0], panel), QRect(16, 16, 272, 240));
+    EXPECT_EQ(inPanel(*column.cards()[1], panel), QRect(16, 268, 272, 240));
+    EXPECT_EQ(column.cards()[1]->item().record.id, second.record.id);
+    EXPECT_EQ(column.cards()[1]->opacity(), 1.0);
+    EXPECT_EQ(column.cards()[1]->graphicsEffect(), nullptr) << "no effect at rest";
+
+    // With reduced motion a new card only fades in; the others are at once
+    // where they belong.
+    motion->reduce = true;
+    model->discardScreenshot(second);
+    addItem();
+    controller->refresh();
+    EXPECT_EQ(inPanel(*column.cards()[0], panel).topLeft(), QPoint(16, 16));
+    EXPECT_LT(column.cards()[0]->opacity(), 1.0);
+    EXPECT_EQ(inPanel(*column.cards()[1], panel).topLeft(), QPoint(16, 268));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column.animating(); }, 3000));
+    EXPECT_EQ(column.cards()[0]->opacity(), 1.0);
 }
 
 } // namespace

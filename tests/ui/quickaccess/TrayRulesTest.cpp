@@ -1,4 +1,6 @@
+#include "ui/quickaccess/CardListChange.h"
 #include "ui/quickaccess/CardRules.h"
+#include "ui/quickaccess/CardTransition.h"
 #include "ui/quickaccess/DesktopMotionPreference.h"
 #include "ui/quickaccess/SwipeTracker.h"
 #include "ui/quickaccess/TrayGeometry.h"
@@ -29,6 +31,66 @@ TEST(TrayGeometry, PanelSitsInTheCornerOfTheRightScreenAndGrowsUpwards) {
     EXPECT_EQ(trayArea({}, {left, right}, {-50, 10}, left.available), left.available)
         << "pointer on no screen: the primary one";
     EXPECT_EQ(trayArea({}, {}, {0, 0}, {}), QRect(0, 0, 1000, 800));
+}
+
+TEST(TrayGeometry, CardsSitAtTheBottomOfTheColumnUntilItScrolls) {
+    EXPECT_EQ(columnCardRects({240}, {304, 272}), std::vector<QRect>{QRect(16, 16, 272, 240)});
+    EXPECT_EQ(columnCardRects({240, 282}, {304, 700}),
+              (std::vector<QRect>{{16, 150, 272, 240}, {16, 402, 272, 282}}))
+        << "at the bottom of a taller panel, as while it shrinks";
+    EXPECT_EQ(columnCardRects({240, 240}, {294, 100}),
+              (std::vector<QRect>{{11, 16, 272, 240}, {11, 268, 272, 240}}))
+        << "beside a scroll bar, from the top of a scrolling column";
+    EXPECT_EQ(columnContentHeight({240, 282}), 566);
+}
+
+TEST(CardListChange, CardsEnterLeaveAndMoveOnlyWhenTheListChanges) {
+    const std::vector<ColumnEntry> before{{"b", 240}, {"a", 240}};
+    CardListChange change = CardListChange::between(before, {{"c", 240}, {"b", 240}});
+    EXPECT_EQ(change.entering, std::vector<std::string>{"c"});
+    EXPECT_EQ(change.leaving, std::vector<std::string>{"a"});
+    EXPECT_EQ(change.moving, std::vector<std::string>{"b"}) << "the card below it left";
+    EXPECT_TRUE(change.changesCards());
+
+    change = CardListChange::between(before, {{"c", 240}, {"b", 240}, {"a", 240}});
+    EXPECT_EQ(change.entering, std::vector<std::string>{"c"});
+    EXPECT_TRUE(change.moving.empty()) << "a new card comes on top; the others stay";
+
+    change = CardListChange::between(before, before);
+    EXPECT_FALSE(change.changesCards()) << "the same list again";
+    EXPECT_TRUE(change.moving.empty());
+    change = CardListChange::between(before, {{"b", 240}, {"a", 282}});
+    EXPECT_FALSE(change.changesCards()) << "an error line is no change of the list";
+    EXPECT_EQ(change.moving, std::vector<std::string>{"b"});
+}
+
+TEST(CardTransition, CardsSlideFromTheRightWhileFadingOrOnlyFadeWithReducedMotion) {
+    const CardTransition enter = CardTransition::entering(288, false);
+    EXPECT_EQ(enter.at(0), (CardPose{288, 0, 0}));
+    EXPECT_EQ(enter.at(1), (CardPose{0, 0, 1}));
+    EXPECT_EQ(CardTransition::entering(288, true).at(0), (CardPose{0, 0, 0})) << "only a fade";
+    const CardTransition leave = CardTransition::leaving(288, false);
+    EXPECT_EQ(leave.at(0), (CardPose{0, 0, 1}));
+    EXPECT_EQ(leave.at(1), (CardPose{288, 0, 0}));
+    EXPECT_EQ(CardTransition::leaving(288, true).at(1), (CardPose{0, 0, 0}));
+    EXPECT_EQ(CardTransition::leaving(288, false).at(1.003).opacity, 0) << "past the end";
+
+    // A card half-way in when the next change comes goes on from there.
+    const CardTransition stay = CardTransition::staying({144, 0, 0.5}, 252, false);
+    EXPECT_EQ(stay.at(0), (CardPose{144, -252, 0.5}));
+    EXPECT_EQ(stay.at(1), (CardPose{0, 0, 1}));
+    EXPECT_EQ(CardTransition::staying({0, 0, 0.5}, 252, true).at(0), (CardPose{0, 0, 0.5}))
+        << "with reduced motion at its new place at once";
+
+    const QEasingCurve spring = cardListCurve();
+    EXPECT_EQ(spring.valueForProgress(0), 0);
+    EXPECT_DOUBLE_EQ(spring.valueForProgress(1), 1);
+    EXPECT_GT(spring.valueForProgress(0.5), 0.9) << "most of the way after 0.2 s";
+    double highest = 0;
+    for (int step = 0; step <= 100; ++step) {
+        highest = std::max(highest, spring.valueForProgress(step / 100.0));
+    }
+    EXPECT_LT(highest, 1.005) << "a damped spring hardly overshoots";
 }
 
 TEST(TrayGeometry, HoveredCardIsTheOneUnderThePointerAndNoneInGaps) {
