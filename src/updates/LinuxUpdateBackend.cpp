@@ -40,6 +40,7 @@ void LinuxUpdateBackend::start() {
         QByteArray::fromBase64(QByteArray::fromStdString(configuration_->publicEDKey)));
     started_ = true;
     schedule();
+    notify(); // checks can start now
 }
 
 bool LinuxUpdateBackend::canCheckForUpdates() const {
