@@ -3,13 +3,12 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(OpenSSL REQUIRED)
 find_package(nlohmann_json 3.10 REQUIRED)
-find_package(Qt6 REQUIRED COMPONENTS Core DBus)
+# Qt Network also reads the update feed, which needs no widgets.
+find_package(Qt6 REQUIRED COMPONENTS Core DBus Network)
 if(CADRELLE_GUI)
     find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
     # The widgets' bundled icons and the icon theme's symbolic icons are SVG.
     find_package(Qt6 REQUIRED COMPONENTS Svg)
-    # The desktop application hands a later launch's request over a local socket.
-    find_package(Qt6 REQUIRED COMPONENTS Network)
     # Framed recordings play in the previews.
     find_package(Qt6 REQUIRED COMPONENTS Multimedia)
 endif()

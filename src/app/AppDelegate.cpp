@@ -164,6 +164,8 @@ void AppDelegate::updateStatusItem() {
 void AppDelegate::applicationWillTerminate() {
     if (model_) {
         model_->shutdown();
+        // An update fetched on its own is put in place on the way out.
+        model_->updater().applicationWillTerminate();
     }
 }
 

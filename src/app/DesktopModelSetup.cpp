@@ -1,6 +1,5 @@
 #include "DesktopModelSetup.h"
 
-#include "app/UnavailableUpdateBackend.h"
 #include "desktop/AutostartEntry.h"
 #include "desktop/FreedesktopTrash.h"
 #include "desktop/XdgLauncher.h"
@@ -8,12 +7,29 @@
 #include "ui/QtFilePanels.h"
 #include "ui/QtPasteboard.h"
 #include "ui/QtVideoFormatPresenter.h"
+#include "ui/UpdateDialog.h"
+#include "updates/LinuxUpdateBackend.h"
+#include "updates/UserInstallation.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 namespace cadrelle {
 
-AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory) {
+namespace {
+
+std::filesystem::path standardLocation(QStandardPaths::StandardLocation location) {
+    return QStandardPaths::writableLocation(location).toStdString();
+}
+
+} // namespace
+
+std::filesystem::path programSettingsFile() {
+    return standardLocation(QStandardPaths::GenericConfigLocation) / "Lumivane" / "Cadrelle.conf";
+}
+
+AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
+                                std::function<void(const std::filesystem::path&)> relaunch) {
     AppModelSetup setup;
     setup.dataDirectory = dataDirectory;
     setup.shippedFrames = shippedFramesDirectory();
@@ -27,7 +43,14 @@ AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory) {
     setup.formatPresenter = std::make_shared<QtVideoFormatPresenter>();
     // No runner given: the simulator clock runs the real xcrun and xcode-select.
     setup.simulatorRun = {};
-    setup.updateBackend = std::make_shared<UnavailableUpdateBackend>();
+    LinuxUpdateBackend::Options updates;
+    updates.settingsFile = programSettingsFile();
+    updates.downloadFolder =
+        standardLocation(QStandardPaths::GenericCacheLocation) / "Lumivane" / "Updates";
+    updates.runningVersion = QCoreApplication::applicationVersion().toStdString();
+    updates.relaunch = std::move(relaunch);
+    setup.updateBackend = std::make_shared<LinuxUpdateBackend>(
+        std::move(updates), makeUpdateInstaller(), std::make_shared<UpdateDialog>());
     setup.updateConfiguration = UpdateConfiguration::built();
     return setup;
 }

@@ -11,7 +11,7 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QStandardPaths>
+#include <QProcess>
 
 #include <optional>
 
@@ -55,12 +55,6 @@ std::optional<std::string> chooseWindowingPlatform() {
            "session.";
 }
 
-// "$XDG_CONFIG_HOME/Lumivane/Cadrelle.conf": the settings window's place.
-std::filesystem::path geometryFile() {
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return std::filesystem::path(config.toStdString()) / "Lumivane" / "Cadrelle.conf";
-}
-
 } // namespace
 
 int runApplication(const std::vector<std::string>& arguments) {
@@ -91,18 +85,34 @@ int runApplication(const std::vector<std::string>& arguments) {
     // SIGTERM (logout, kill) and SIGINT end the application like "Quit".
     const StopSignals stopSignals([] { QCoreApplication::exit(0); });
 
-    AppDelegate delegate(desktopModelSetup(parsed.dataFolder()),
-                         {parsed.background, parsed.files, geometryFile()},
-                         std::make_shared<MessageBoxAlertPresenter>());
-    switch (delegate.launch()) {
-    case AppDelegate::Launched::handedOver:
-        return 0;
-    case AppDelegate::Launched::failed:
-        return 1;
-    case AppDelegate::Launched::running:
-        break;
+    // The program an installed update asks to start once this one is gone.
+    std::optional<std::filesystem::path> relaunch;
+    int status = 0;
+    {
+        AppDelegate delegate(desktopModelSetup(parsed.dataFolder(),
+                                               [&relaunch](const std::filesystem::path& program) {
+                                                   relaunch = program;
+                                                   QCoreApplication::exit(0);
+                                               }),
+                             {parsed.background, parsed.files, programSettingsFile()},
+                             std::make_shared<MessageBoxAlertPresenter>());
+        switch (delegate.launch()) {
+        case AppDelegate::Launched::handedOver:
+            return 0;
+        case AppDelegate::Launched::failed:
+            return 1;
+        case AppDelegate::Launched::running:
+            break;
+        }
+        status = QApplication::exec();
     }
-    return QApplication::exec();
+    // Started only after the delegate let go of the instance lock: earlier,
+    // the new copy would hand its launch to this one and end.
+    if (relaunch) {
+        QProcess::startDetached(QString::fromStdString(relaunch->string()),
+                                {QStringLiteral("app"), QStringLiteral("--background")});
+    }
+    return status;
 }
 
 } // namespace cadrelle

@@ -28,7 +28,7 @@ void AppUpdater::start() {
     events.shouldPostponeRelaunch = [this](std::function<void()> resume) {
         return postponeRelaunch(std::move(resume));
     };
-    events.didAbort = [this](const std::string&) { abort(); };
+    events.didAbort = [this](const std::string& description) { abort(description); };
     events.willShowUpdate = [this](bool userInitiated) {
         if (!userInitiated) {
             setWantsAttention(true);
@@ -58,7 +58,15 @@ void AppUpdater::mirror() {
 
 void AppUpdater::checkForUpdates() {
     if (canCheckNow()) {
+        // A failure of an earlier check no longer applies.
+        setStatusMessage(std::nullopt);
         backend_->checkForUpdates();
+    }
+}
+
+void AppUpdater::applicationWillTerminate() {
+    if (isAvailable_) {
+        backend_->applicationWillTerminate();
     }
 }
 
@@ -98,10 +106,11 @@ void AppUpdater::pollInstall() {
     }
 }
 
-void AppUpdater::abort() {
+void AppUpdater::abort(const std::string& description) {
     installTimer_.stop();
     deferredInstall_ = nullptr;
-    setStatusMessage(std::nullopt);
+    // The failure stays in the settings group until the next check.
+    setStatusMessage(description.empty() ? std::nullopt : std::optional(description));
 }
 
 void AppUpdater::setStatusMessage(std::optional<std::string> message) {

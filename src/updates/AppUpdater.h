@@ -48,6 +48,9 @@ public:
     void checkForUpdates();
     void setAutomaticallyChecksForUpdates(bool on);
     void setAutomaticallyDownloadsUpdates(bool on);
+    // The application is quitting: lets the backend install an update that
+    // waits for this.
+    void applicationWillTerminate();
 
 signals:
     void changed();
@@ -56,7 +59,7 @@ private:
     void mirror();
     bool postponeRelaunch(std::function<void()> resume);
     void pollInstall();
-    void abort();
+    void abort(const std::string& description);
     void setStatusMessage(std::optional<std::string> message);
     void setWantsAttention(bool wants);
 

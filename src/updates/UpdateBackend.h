@@ -47,6 +47,9 @@ public:
     // Seconds since 2001-01-01 00:00:00 UTC of the last check, if any.
     virtual std::optional<double> lastUpdateCheckDate() const = 0;
     virtual void checkForUpdates() = 0;
+    // The application is quitting: an update fetched on its own is put in
+    // place now, without a restart.
+    virtual void applicationWillTerminate() {}
 };
 
 } // namespace cadrelle

@@ -106,8 +106,9 @@ TEST(AppUpdater, HoldsTheRestartBackWhileAnExportRuns) {
 
     working = true;
     EXPECT_TRUE(backend->events.shouldPostponeRelaunch([&] { resumed += 100; }));
-    backend->events.didAbort("Signature mismatch.");
-    EXPECT_FALSE(updater.statusMessage().has_value());
+    backend->events.didAbort("The downloaded update isn't signed with Cadrelle's key.");
+    EXPECT_EQ(updater.statusMessage(), "The downloaded update isn't signed with Cadrelle's key.")
+        << "the failure replaces the hold-back message";
     working = false;
     EXPECT_FALSE(pollsLater(1, 200ms)) << "an aborted update is not polled";
     EXPECT_EQ(resumed, 1) << "an aborted update never restarts";
