@@ -44,6 +44,8 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent)
             [this](QMediaPlayer::PlaybackState state) {
                 emit playingChanged(state == QMediaPlayer::PlayingState);
             });
+    connect(player_, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString& reason) { emit failed(reason); });
 }
 
 void QtMediaPlayer::load(const QString& path) {
