@@ -1,6 +1,7 @@
 #include "QtMediaPlayer.h"
 
 #include "ScaledAyuvImage.h"
+#include "video/WhyUnplayable.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -49,6 +50,13 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent)
 }
 
 void QtMediaPlayer::load(const QString& path) {
+    // A damaged file is turned away before the backend sees it: its own
+    // report of such a file can be lost when the machine is busy, leaving
+    // the preview waiting for good.
+    if (const auto reason = whyUnplayable(path.toStdString())) {
+        emit failed(QString::fromStdString(*reason));
+        return;
+    }
     player_->setSource(QUrl::fromLocalFile(path));
     // Pausing a stopped player prepares the first picture and shows it.
     player_->pause();
