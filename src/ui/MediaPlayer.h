@@ -39,6 +39,10 @@ signals:
     void positionChanged(qint64 position);
     void durationChanged(qint64 duration);
     void playingChanged(bool playing);
+    // The file can't be played: it is damaged, of a kind no installed
+    // decoder reads, or playback broke off. `reason` is the player's own
+    // description.
+    void failed(const QString& reason);
 };
 
 using MediaPlayerFactory = std::function<std::unique_ptr<MediaPlayer>()>;

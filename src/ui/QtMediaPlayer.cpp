@@ -1,6 +1,7 @@
 #include "QtMediaPlayer.h"
 
 #include "ScaledAyuvImage.h"
+#include "video/WhyUnplayable.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -44,9 +45,18 @@ QtMediaPlayer::QtMediaPlayer(QObject* parent)
             [this](QMediaPlayer::PlaybackState state) {
                 emit playingChanged(state == QMediaPlayer::PlayingState);
             });
+    connect(player_, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error, const QString& reason) { emit failed(reason); });
 }
 
 void QtMediaPlayer::load(const QString& path) {
+    // A damaged file is turned away before the backend sees it: its own
+    // report of such a file can be lost when the machine is busy, leaving
+    // the preview waiting for good.
+    if (const auto reason = whyUnplayable(path.toStdString())) {
+        emit failed(QString::fromStdString(*reason));
+        return;
+    }
     player_->setSource(QUrl::fromLocalFile(path));
     // Pausing a stopped player prepares the first picture and shows it.
     player_->pause();
@@ -83,16 +93,31 @@ QSize QtMediaPlayer::frameSize() const {
 QImage QtMediaPlayer::frame(QSize size) const {
     QVideoFrame mapped = frame_;
     const auto format = mapped.surfaceFormat();
-    // Transparent movies arrive as packed AYUV: converted straight to the
-    // shown size. Other layouts go through Qt's converter at full size.
-    if (format.pixelFormat() != QVideoFrameFormat::Format_AYUV ||
-        !mapped.map(QVideoFrame::ReadOnly)) {
+    const auto layout = format.pixelFormat();
+    // Transparent movies arrive as packed AYUV, MP4s as 4:2:0: both are
+    // converted straight to the shown size. Other layouts go through Qt's
+    // converter at full size.
+    const bool direct = layout == QVideoFrameFormat::Format_AYUV ||
+                        layout == QVideoFrameFormat::Format_YUV420P ||
+                        layout == QVideoFrameFormat::Format_NV12;
+    if (!direct || !mapped.map(QVideoFrame::ReadOnly)) {
         return mapped.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     const YuvMatrix matrix{format.colorSpace() == QVideoFrameFormat::ColorSpace_BT601,
                            format.colorRange() == QVideoFrameFormat::ColorRange_Full};
-    QImage image =
-        scaledAyuvImage(mapped.bits(0), mapped.bytesPerLine(0), mapped.size(), size, matrix);
+    QImage image;
+    if (layout == QVideoFrameFormat::Format_AYUV) {
+        image =
+            scaledAyuvImage(mapped.bits(0), mapped.bytesPerLine(0), mapped.size(), size, matrix);
+    } else {
+        const uchar* planes[3] = {mapped.bits(0), mapped.bits(1), mapped.bits(2)};
+        const int bytesPerLine[3] = {mapped.bytesPerLine(0), mapped.bytesPerLine(1),
+                                     mapped.bytesPerLine(2)};
+        image = scaler_.scale(planes, bytesPerLine,
+                              layout == QVideoFrameFormat::Format_NV12 ? ChromaPlanes::interleaved
+                                                                       : ChromaPlanes::separate,
+                              mapped.size(), size, matrix);
+    }
     mapped.unmap();
     return image;
 }

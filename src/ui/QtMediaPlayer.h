@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaPlayer.h"
+#include "YuvImageScaler.h"
 
 #include <QVideoFrame>
 
@@ -33,6 +34,8 @@ private:
     QMediaPlayer* player_;
     QVideoSink* sink_;
     QVideoFrame frame_;
+    // Kept between pictures, which share their sizes.
+    mutable YuvImageScaler scaler_;
 };
 
 } // namespace cadrelle

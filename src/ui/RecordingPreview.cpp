@@ -1,5 +1,6 @@
 #include "RecordingPreview.h"
 
+#include "LabelStyle.h"
 #include "UiIcons.h"
 #include "VideoView.h"
 
@@ -32,10 +33,24 @@ QString playbackTimeText(qint64 position, qint64 duration) {
 RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPlayer> player,
                                    QWidget* parent)
     : QWidget(parent), path_(path), player_(std::move(player)),
-      view_(new VideoView(*player_, mayBeTransparent(path))), playPause_(new QToolButton),
-      slider_(new QSlider(Qt::Horizontal)), time_(new QLabel) {
+      view_(new VideoView(*player_, mayBeTransparent(path))), failure_(new QWidget),
+      reason_(wrappedLabel({})), playPause_(new QToolButton), slider_(new QSlider(Qt::Horizontal)),
+      time_(new QLabel) {
     playPause_->setAutoRaise(true);
     time_->setTextFormat(Qt::PlainText);
+
+    auto* headline = wrappedLabel(QStringLiteral("This recording can't be played."));
+    headline->setObjectName(QStringLiteral("failure"));
+    reason_->setObjectName(QStringLiteral("failureReason"));
+    setSecondary(*reason_);
+    auto* failureLayout = new QVBoxLayout(failure_);
+    failureLayout->addStretch();
+    for (QLabel* label : {headline, reason_}) {
+        label->setAlignment(Qt::AlignCenter);
+        failureLayout->addWidget(label);
+    }
+    failureLayout->addStretch();
+    failure_->hide();
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(playPause_);
@@ -44,11 +59,13 @@ RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPla
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_, 1);
+    layout->addWidget(failure_, 1);
     layout->addLayout(controls);
 
     connect(player_.get(), &MediaPlayer::playingChanged, this, &RecordingPreview::showPlaying);
     connect(player_.get(), &MediaPlayer::positionChanged, this, &RecordingPreview::showTime);
     connect(player_.get(), &MediaPlayer::durationChanged, this, &RecordingPreview::showTime);
+    connect(player_.get(), &MediaPlayer::failed, this, &RecordingPreview::showFailure);
     connect(playPause_, &QToolButton::clicked, this, [this] {
         if (player_->isPlaying()) {
             player_->pause();
@@ -82,6 +99,16 @@ void RecordingPreview::showPlaying(bool playing) {
     playPause_->setIcon(playing ? pauseIcon() : playIcon());
     playPause_->setToolTip(action);
     playPause_->setAccessibleName(action);
+}
+
+void RecordingPreview::showFailure(const QString& reason) {
+    view_->hide();
+    failure_->show();
+    reason_->setText(reason);
+    reason_->setVisible(!reason.isEmpty());
+    playPause_->setEnabled(false);
+    slider_->setEnabled(false);
+    time_->setEnabled(false);
 }
 
 void RecordingPreview::showTime() {

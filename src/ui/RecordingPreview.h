@@ -20,7 +20,9 @@ QString playbackTimeText(qint64 position, qint64 duration);
 // Plays one framed recording with its own controls: a play/pause button, a
 // position slider and the time. The picture keeps its proportions; a MOV's
 // transparent areas show a checkerboard. It never starts by itself, and it
-// pauses when it is hidden and when it goes away.
+// pauses when it is hidden and when it goes away. A file that can't be played
+// shows a sentence saying so in place of the picture, and the controls are
+// disabled.
 class RecordingPreview final : public QWidget {
     Q_OBJECT
 
@@ -37,10 +39,13 @@ protected:
 private:
     void showPlaying(bool playing);
     void showTime();
+    void showFailure(const QString& reason);
 
     const QString path_;
     std::unique_ptr<MediaPlayer> player_;
     VideoView* view_;
+    QWidget* failure_;
+    QLabel* reason_;
     QToolButton* playPause_;
     QSlider* slider_;
     QLabel* time_;

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <fstream>
+
 namespace cadrelle {
 namespace {
 
@@ -204,6 +206,33 @@ TEST(RecordingPreview, ShowsTheFirstPictureOfATransparentMovieOverTheCheckerboar
     const QImage shown = view->grab().toImage();
     const QColor corner = shown.pixelColor(view->pictureRect().topLeft() + QPoint(1, 1));
     EXPECT_EQ(corner, QColor(191, 191, 191));
+}
+
+// A damaged file with the real player: the preview says it can't be played,
+// with the player's reason below, and nothing can be pressed.
+TEST(RecordingPreview, SaysWhenARecordingCannotBePlayed) {
+    test::TempDir dir;
+    const auto damaged = dir / "damaged.mov";
+    // A QuickTime header, then nothing readable.
+    std::ofstream(damaged, std::ios::binary) << std::string("\0\0\0\x14"
+                                                            "ftypqt  \0\0\0\0qt  ",
+                                                            20)
+                                             << std::string(4096, '\xff');
+
+    RecordingPreview preview(QString::fromStdString(damaged.string()),
+                             std::make_unique<QtMediaPlayer>());
+    preview.resize(200, 300);
+    preview.show();
+    auto* failure = preview.findChild<QLabel*>(u"failure"_s);
+    auto* reason = preview.findChild<QLabel*>(u"failureReason"_s);
+    ASSERT_TRUE(failure && reason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failure->isVisible(); }, 10'000));
+    EXPECT_EQ(failure->text(), u"This recording can't be played."_s);
+    EXPECT_TRUE(reason->isVisible());
+    EXPECT_EQ(reason->text(), u"Invalid data found when processing input."_s);
+    EXPECT_FALSE(preview.findChild<VideoView*>()->isVisible());
+    EXPECT_FALSE(preview.findChild<QToolButton*>()->isEnabled());
+    EXPECT_FALSE(preview.findChild<QSlider*>()->isEnabled());
 }
 
 } // namespace
