@@ -1,7 +1,6 @@
 #include "TestApplication.h"
 #include "app/AppArguments.h"
 #include "app/LaunchBehavior.h"
-#include "support/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +27,6 @@ TEST(LaunchBehavior, OnlyASilentStartAfterSetupKeepsTheSettingsClosed) {
         {login, false, true, false},
         {service, false, true, false},
         {LaunchEvent{"oapp", std::nullopt}, false, true, true},
-        {LaunchEvent{"oapp", "other"}, false, true, true},
         {LaunchEvent{"odoc", "lgit"}, false, true, true},
         {LaunchEvent{"oapp", std::nullopt}, true, true, false},
     };
@@ -54,11 +52,6 @@ TEST(AppArguments, BackgroundFilesAndTheDevelopmentDataFolder) {
     EXPECT_TRUE(all.background);
     EXPECT_EQ(all.files, (std::vector<fs::path>{here / "shot.png", "/rec.mp4", here / "--other"}));
     EXPECT_EQ(all.dataFolder(), here / "dev");
-
-    EXPECT_EQ(test::messageOf([&] {
-                  AppArguments::parse({"app", "--data-dir"}, here);
-              }),
-              "Missing value for --data-dir");
 }
 
 } // namespace

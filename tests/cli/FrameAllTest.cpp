@@ -1,10 +1,10 @@
-#include "RunCadrelle.h"
 #include "capture/CaptureWatcher.h"
 #include "core/FileIO.h"
 #include "frames/FrameLibrary.h"
 #include "frames/Raster.h"
 #include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
+#include "support/RunCadrelle.h"
 #include "support/TempDir.h"
 #include "support/TestFrames.h"
 

@@ -1,8 +1,8 @@
-#include "RunCadrelle.h"
 #include "capture/CaptureJournal.h"
 #include "support/CaptureTestSupport.h"
 #include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
+#include "support/RunCadrelle.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -192,7 +192,6 @@ TEST_F(SimulatorTimeSessionTest, NeverTouchesSimulatorsWithoutItsSavedList) {
                                "be read because it ";
     const std::vector<std::pair<std::string, std::string>> files = {
         {"[\"AAAA-1\"", "isn't in the correct format."},
-        {"{\"udids\":[\"AAAA-1\"]}", "isn't in the correct format."},
         {"[1,2]", "isn't in the correct format."},
         {"", "isn't in the correct format."},
         {"\"AAAA-1\"", "isn't in the correct format."},
@@ -233,12 +232,10 @@ TEST_F(SimulatorTimeSessionTest, ReportsBadListingsWithoutLosingTrack) {
         {R"({"runtimes":[]})", missing},
         {R"({"devices":{"com.apple.CoreSimulator.SimRuntime.iOS-17-0":{}}})", wrongFormat},
         {R"({"devices":{"x.iOS-17":[{"name":"iPhone","state":"Booted"}]}})", missing},
-        {R"({"devices":{"x.iOS-17":[{"udid":"A","name":null,"state":"Booted"}]}})", missing},
         {R"({"devices":{"x.iOS-17":[{"udid":7,"name":"iPhone","state":"Booted"}]}})", wrongFormat},
         {R"({"devices":{"x.iOS-17":[{"udid":"A","name":"i","state":"Booted","isAvailable":"yes"}]}})",
          wrongFormat},
         {R"({"devices":{"x.iOS-17":[null]}})", missing},
-        {R"({"devices":null})", missing},
         // A device of another runtime fails the whole listing too.
         {R"({"devices":{"x.tvOS-17":[{"udid":"A","name":"TV"}]}})", missing},
     };

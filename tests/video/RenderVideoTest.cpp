@@ -118,13 +118,11 @@ TEST(RenderVideo, KeepsVariableFrameTimingAndDuration) {
     // In 1/600 s, as a simulator writes them.
     const test::Mp4Spec spec{.times = {0, 20, 50, 130, 400, 410}, .audioChannels = 1};
     const auto out = framed(dir, spec, "out.mp4", VideoExportFormat::mp4);
-    const auto in = test::decodeMovie(dir / "out.mp4.mp4");
     ASSERT_EQ(out.pictures.size(), spec.times.size());
     for (std::size_t i = 0; i < spec.times.size(); ++i) {
-        EXPECT_NEAR(out.pictures[i].seconds, in.pictures[i].seconds, 0.002) << i;
         EXPECT_NEAR(out.pictures[i].seconds, spec.times[i] / 600.0, 0.002) << i;
     }
-    EXPECT_NEAR(out.duration, in.duration, 0.03);
+    EXPECT_NEAR(out.duration, test::decodeMovie(dir / "out.mp4.mp4").duration, 0.03);
     ASSERT_EQ(out.streams.size(), 2u);
     EXPECT_EQ(out.streams[1].codec, "aac");
     EXPECT_EQ(out.streams[1].channels, 1);

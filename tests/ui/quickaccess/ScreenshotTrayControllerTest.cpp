@@ -78,26 +78,18 @@ TEST_F(TrayControllerTest, PanelShowsFollowsAndHidesWithThePendingList) {
     EXPECT_EQ(controller->column().cards().size(), 2u) << "the last cards fade out with it";
 }
 
-TEST_F(TrayControllerTest, PanelSlidesUnlessMotionIsReducedAndAFadeCanBeOvertaken) {
+// The slide itself is the transitions' business; here only that the panel
+// takes it, or stands still at once with reduced motion.
+TEST_F(TrayControllerTest, PanelSlidesInUnlessMotionIsReduced) {
     const int never = 3600 * 1000;
     auto controller = makeController({never, never});
     ScreenshotTrayPanel& panel = controller->panel();
-    const PendingScreenshot item = addItem();
+    addItem();
     controller->refresh();
     EXPECT_EQ(panel.geometry(), corner.translated(80, 20)) << "starts right and below";
     EXPECT_EQ(panel.windowOpacity(), 0.0);
 
-    model->discardScreenshot(item);
-    controller->refresh();
-    EXPECT_TRUE(panel.isVisible()) << "fading out";
-    // A screenshot arriving during the fade keeps the panel on screen.
     motion->reduce = true;
-    addItem();
-    controller->refresh();
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.geometry(), corner) << "no movement";
-    EXPECT_EQ(panel.windowOpacity(), 1.0);
-
     model->discardScreenshot(model->pendingScreenshots().front());
     controller->refresh();
     EXPECT_FALSE(panel.isVisible()) << "hidden at once";

@@ -203,26 +203,4 @@ FieldDump dumpVps(const NalUnit& vps) {
     return d.out;
 }
 
-FieldDump dumpAlphaSei(const NalUnit& sei) {
-    Dumper d(sei);
-    d.u("last_payload_type_byte", 8);
-    d.u("last_payload_size_byte", 8);
-    if (!d.u("alpha_channel_cancel_flag", 1)) {
-        d.u("alpha_channel_use_idc", 3);
-        const int depth = static_cast<int>(d.u("alpha_channel_bit_depth_minus8", 3)) + 9;
-        d.u("alpha_transparent_value", depth);
-        d.u("alpha_opaque_value", depth);
-        d.u("alpha_channel_incr_flag", 1);
-        if (d.u("alpha_channel_clip_flag", 1)) {
-            d.u("alpha_channel_clip_type_flag", 1);
-        }
-    }
-    d.u("payload_bit_equal_to_one", 1);
-    while (d.position() % 8) {
-        d.u("payload_bit_equal_to_zero", 1);
-    }
-    d.trailing();
-    return d.out;
-}
-
 } // namespace cadrelle::test

@@ -17,7 +17,4 @@ using FieldDump = std::vector<std::pair<std::string, std::uint64_t>>;
 // two check each other.
 FieldDump dumpVps(const NalUnit& vps);
 
-// Every field of an SEI NAL unit holding one alpha_channel_info message.
-FieldDump dumpAlphaSei(const NalUnit& sei);
-
 } // namespace cadrelle::test

@@ -90,15 +90,9 @@ TEST(HeaderFields, WrittenVpsMatchesTheCapturedReference) {
     EXPECT_EQ(field(paddedDump, "conf_win_vps_bottom_offset"), padded.conformanceOffsets[3]);
 }
 
+// Byte for byte: colour premultiplied, transparent at 0 and opaque at 255.
 TEST(HeaderFields, AlphaChannelInfoSeiIsTheCapturedOne) {
-    const NalUnit sei = makeAlphaChannelInfoSei();
-    EXPECT_EQ(sei.bytes, capturedSei);
-    const auto dump = test::dumpAlphaSei(sei);
-    EXPECT_EQ(dump, test::dumpAlphaSei(NalUnit{capturedSei}));
-    EXPECT_EQ(field(dump, "last_payload_type_byte"), 165u);
-    EXPECT_EQ(field(dump, "alpha_channel_use_idc"), 1u); // colour premultiplied
-    EXPECT_EQ(field(dump, "alpha_transparent_value"), 0u);
-    EXPECT_EQ(field(dump, "alpha_opaque_value"), 255u);
+    EXPECT_EQ(makeAlphaChannelInfoSei().bytes, capturedSei);
 }
 
 } // namespace
