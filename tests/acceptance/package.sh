@@ -10,6 +10,7 @@ if [[ ! -x $root/usr/bin/cadrelle ]]; then
     echo "skipped: $root/usr/bin/cadrelle is missing, as the package test didn't unpack the package"
     exit 77
 fi
+# shellcheck disable=SC2034 # the program env.sh sets up the session for
 CADRELLE="$root/usr/bin/cadrelle"
 source "$(dirname "$0")/env.sh"
 

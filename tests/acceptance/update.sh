@@ -20,7 +20,9 @@ if [[ $(id -u) == 0 && -z ${CADRELLE_UPDATE_NAMESPACE:-} ]]; then
         echo "skipped: running as root, and no user namespace is available to install as another user"
         exit 77
     fi
-    # The loopback device of a new network namespace starts down.
+    # The loopback device of a new network namespace starts down. The
+    # inner shell expands its own arguments.
+    # shellcheck disable=SC2016
     exec unshare --net -- sh -c 'ip link set lo up &&
         exec unshare --user --map-user=1000 --map-group=1000 -- "$0" "$@"' "$0" "$releases"
 fi
@@ -117,6 +119,7 @@ offered_update() {
 # start_installed PREFIX: starts PREFIX/bin/cadrelle app with a completed
 # setup and waits for its settings window.
 start_installed() {
+    # shellcheck disable=SC2034 # the program env.sh's start_app starts
     CADRELLE="$1/bin/cadrelle"
     start_app
     about_page
