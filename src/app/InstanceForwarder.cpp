@@ -19,6 +19,7 @@ namespace {
 // A request bigger than this is not one a launch sends.
 constexpr qint64 kMaxRequestBytes = 1 << 20;
 const QByteArray kAnswer = QByteArrayLiteral("ok\n");
+constexpr std::chrono::milliseconds kRetryInterval{50};
 
 QByteArray encode(const LaunchRequest& request) {
     QJsonArray files;
@@ -78,8 +79,20 @@ bool InstanceForwarder::forward(const QString& socket, const LaunchRequest& requ
             finish(client.readLine() == kAnswer);
         }
     });
-    // Refused, gone, or closed without an answer.
-    QObject::connect(&client, &QLocalSocket::errorOccurred, &waiting, [&] { finish(false); });
+    // A running instance that is still starting holds the lock before it
+    // listens: while nobody listens yet, try again until the limit.
+    QObject::connect(&client, &QLocalSocket::errorOccurred, &waiting,
+                     [&](QLocalSocket::LocalSocketError error) {
+                         const bool notListening = error == QLocalSocket::ServerNotFoundError ||
+                                                   error == QLocalSocket::ConnectionRefusedError;
+                         if (notListening) {
+                             QTimer::singleShot(kRetryInterval, &waiting,
+                                                [&] { client.connectToServer(socket); });
+                         } else {
+                             // Gone, or closed without an answer.
+                             finish(false);
+                         }
+                     });
     QTimer::singleShot(limit, &waiting, [&] { finish(false); });
     client.connectToServer(socket);
     if (!finished) {

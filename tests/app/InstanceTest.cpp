@@ -6,6 +6,7 @@
 #include "support/TempDir.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -85,7 +86,14 @@ TEST(InstanceForwarder, HandsALaunchRequestToTheRunningCopy) {
     EXPECT_EQ(received.size(), 3u);
 
     running.close();
-    EXPECT_FALSE(InstanceForwarder::forward(socket, {})) << "nobody listens any more";
+    EXPECT_FALSE(InstanceForwarder::forward(socket, {}, std::chrono::milliseconds(300)))
+        << "nobody listens any more";
+
+    // A copy that is still starting holds its lock before it listens: the
+    // request waits for it instead of failing.
+    QTimer::singleShot(200, [&] { running.listen(socket); });
+    EXPECT_TRUE(InstanceForwarder::forward(socket, {{"/late.png"}, false}));
+    EXPECT_EQ(received.size(), 4u);
 }
 
 } // namespace
