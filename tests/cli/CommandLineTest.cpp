@@ -1,4 +1,5 @@
 #include "RunCadrelle.h"
+#include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 #include "support/TestFrames.h"
 
@@ -127,6 +128,39 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
                     dir.path(), "/dev/full");
     EXPECT_EQ(unprinted.status, 1);
     EXPECT_EQ(unprinted.err, "Error: standard output: No space left on device\n");
+}
+
+TEST(CommandLine, OnlyRecordingsNeedTheVideoModule) {
+    // The program copied without the module beside it: screenshots frame as
+    // before, and a recording is refused with the reason, leaving nothing.
+    TempDir dir;
+    fs::create_directories(dir / "alone/bin");
+    fs::copy_file(CADRELLE_EXECUTABLE, dir / "alone/bin/cadrelle");
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+    makeMp4(dir / "recording.mp4", {.width = 12, .height = 12});
+    const auto run = [&](const std::string& input, const std::string& output) {
+        QStringList arguments;
+        for (const std::string& word :
+             {std::string("frame"), std::string("--frame"), std::string("frame.png"),
+              std::string("--input"), input, std::string("--output"), output}) {
+            arguments.append(QString::fromStdString(word));
+        }
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        process.start(QString::fromStdString((dir / "alone/bin/cadrelle").string()), arguments);
+        process.waitForFinished(60'000);
+        return std::pair(process.exitCode(), process.readAllStandardError().toStdString());
+    };
+    EXPECT_EQ(run("shot.png", "framed.png"), std::pair(0, std::string()));
+    const auto [status, error] = run("recording.mp4", "framed.mp4");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(error, "Error: Recordings can't be framed because Cadrelle's video support couldn't "
+                     "be loaded: " +
+                         (dir / "alone/lib/cadrelle/libcadrelle-video.so").string() +
+                         ": cannot open shared object file: No such file or directory\n");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"alone", "frame.png", "framed.png",
+                                                       "recording.mp4", "shot.png"}));
 }
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {
