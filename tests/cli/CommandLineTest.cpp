@@ -130,20 +130,19 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
     EXPECT_EQ(unprinted.err, "Error: standard output: No space left on device\n");
 }
 
-TEST(CommandLine, OnlyRecordingsNeedTheVideoModule) {
-    // The program copied without the module beside it: screenshots frame as
-    // before, and a recording is refused with the reason, leaving nothing.
+TEST(CommandLine, TheProgramStartsWithoutItsModulesUntilItNeedsThem) {
+    // The program copied without the modules beside it: screenshots frame as
+    // before, while a recording and the desktop application are refused with
+    // the reason, leaving nothing.
     TempDir dir;
     fs::create_directories(dir / "alone/bin");
     fs::copy_file(CADRELLE_EXECUTABLE, dir / "alone/bin/cadrelle");
     writeOpenFrame(dir / "frame.png");
     writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
     makeMp4(dir / "recording.mp4", {.width = 12, .height = 12});
-    const auto run = [&](const std::string& input, const std::string& output) {
+    const auto run = [&](const std::vector<std::string>& words) {
         QStringList arguments;
-        for (const std::string& word :
-             {std::string("frame"), std::string("--frame"), std::string("frame.png"),
-              std::string("--input"), input, std::string("--output"), output}) {
+        for (const std::string& word : words) {
             arguments.append(QString::fromStdString(word));
         }
         QProcess process;
@@ -152,15 +151,23 @@ TEST(CommandLine, OnlyRecordingsNeedTheVideoModule) {
         process.waitForFinished(60'000);
         return std::pair(process.exitCode(), process.readAllStandardError().toStdString());
     };
-    EXPECT_EQ(run("shot.png", "framed.png"), std::pair(0, std::string()));
-    const auto [status, error] = run("recording.mp4", "framed.mp4");
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(error, "Error: Recordings can't be framed because Cadrelle's video support couldn't "
-                     "be loaded: " +
-                         (dir / "alone/lib/cadrelle/libcadrelle-video.so").string() +
-                         ": cannot open shared object file: No such file or directory\n");
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"alone", "frame.png", "framed.png",
-                                                       "recording.mp4", "shot.png"}));
+    const auto missing = [&](const std::string& module) {
+        return (dir / "alone/lib/cadrelle" / module).string() +
+               ": cannot open shared object file: No such file or directory\n";
+    };
+    EXPECT_EQ(run({"frame", "--frame", "frame.png", "--input", "shot.png", "--output", "s.png"}),
+              std::pair(0, std::string()));
+    EXPECT_EQ(
+        run({"frame", "--frame", "frame.png", "--input", "recording.mp4", "--output", "r.mp4"}),
+        std::pair(1, "Error: Recordings can't be framed because Cadrelle's video support "
+                     "couldn't be loaded: " +
+                         missing("libcadrelle-video.so")));
+#if CADRELLE_WITH_APP
+    EXPECT_EQ(run({"app"}), std::pair(1, "Error: The desktop application couldn't be loaded: " +
+                                             missing("libcadrelle-app.so")));
+#endif
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"alone", "frame.png", "recording.mp4",
+                                                       "s.png", "shot.png"}));
 }
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {
