@@ -6,6 +6,7 @@
 #include "capture/ScreenshotInbox.h"
 #include "core/FileError.h"
 #include "core/FileIO.h"
+#include "core/FileStamp.h"
 #include "core/JsonSupport.h"
 #include "frames/Compositor.h"
 #include "frames/FrameSelection.h"
@@ -162,19 +163,30 @@ CaptureFramer::writeOutput(const MatchedCapture& capture, VideoExportFormat form
 }
 
 std::shared_ptr<const LoadedFrame> CaptureFramer::loadedFrame(const FrameAsset& asset) {
+    // A cached frame is used only while its file keeps the stamp it was
+    // loaded with: a frame file changed since is loaded again, and fails the
+    // import's checks unless it is the very same image.
+    const auto path = setup_.library.directory / asset.file;
+    const auto stamp = FileStamp::of(path);
     {
         const std::lock_guard guard(cacheLock_);
-        if (const auto found = cache_.find(asset.id); found != cache_.end()) {
-            return found->second;
+        if (const auto found = cache_.find(asset.id);
+            found != cache_.end() && stamp && found->second.stamp == *stamp) {
+            return found->second.frame;
         }
     }
     // Decoded outside the lock, so other threads keep using the cached frames.
-    auto frame = std::make_shared<const LoadedFrame>(asset, setup_.library.directory / asset.file);
+    auto frame = std::make_shared<const LoadedFrame>(asset, path);
     const std::lock_guard guard(cacheLock_);
-    if (cache_.size() >= kCachedFrames && cache_.count(asset.id) == 0) {
+    cache_.erase(asset.id);
+    if (!stamp) {
+        return frame;
+    }
+    if (cache_.size() >= kCachedFrames) {
         cache_.clear();
     }
-    return cache_.emplace(asset.id, std::move(frame)).first->second;
+    return cache_.insert_or_assign(asset.id, CachedFrame{*stamp, std::move(frame)})
+        .first->second.frame;
 }
 
 CaptureRecord CaptureFramer::recordFor(const MatchedCapture& capture, const std::string& identifier,

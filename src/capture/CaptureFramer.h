@@ -4,6 +4,7 @@
 #include "capture/CaptureRecord.h"
 #include "capture/ScreenshotInbox.h"
 #include "core/CaptureExportControl.h"
+#include "core/FileStamp.h"
 #include "frames/FrameAsset.h"
 #include "frames/FrameLibrary.h"
 #include "frames/LoadedFrame.h"
@@ -112,7 +113,8 @@ public:
                         const CaptureExportControl& control);
     FramingResult publish(StagedCapture& staged, VideoExportFormat format) const;
 
-    // The decoded frame for `asset`; a few stay decoded between captures.
+    // The decoded frame for `asset`; a few stay decoded between captures, each
+    // while its file keeps its stamp.
     // Callers keep their own reference, so emptying the cache never pulls a
     // frame from under a running job.
     std::shared_ptr<const LoadedFrame> loadedFrame(const FrameAsset& asset);
@@ -125,9 +127,14 @@ private:
     CaptureRecord recordFor(const MatchedCapture& capture, const std::string& identifier,
                             const std::filesystem::path& output) const;
 
+    struct CachedFrame {
+        FileStamp stamp; // of the frame file when it was loaded
+        std::shared_ptr<const LoadedFrame> frame;
+    };
+
     const FramingSetup setup_;
     std::mutex cacheLock_;
-    std::map<std::string, std::shared_ptr<const LoadedFrame>> cache_;
+    std::map<std::string, CachedFrame> cache_; // by frame id
 };
 
 } // namespace cadrelle
