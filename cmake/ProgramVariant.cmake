@@ -32,13 +32,17 @@ function(cadrelle_add_build_information target kind)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 
-# The program's own entry point linked with the command line and, with the
-# widgets, the desktop application.
+# The program's own entry point linked with the command line. Libraries it
+# doesn't call directly (FFmpeg and the widget libraries, which the video and
+# application modules bring when needed) are not loaded at its start.
 function(cadrelle_link_program target)
-    target_link_libraries(${target} PRIVATE cadrelle_cli)
+    target_link_libraries(${target} PRIVATE cadrelle_cli ${CMAKE_DL_LIBS})
+    target_link_options(${target} PRIVATE -Wl,--as-needed)
+    add_dependencies(${target} cadrelle_video_module)
     if(CADRELLE_GUI)
-        # "app" starts the desktop application; without widgets it is not built.
-        target_link_libraries(${target} PRIVATE cadrelle_app)
+        # "app" starts the desktop application from its module; without
+        # widgets it is not built.
+        add_dependencies(${target} cadrelle_app_module)
         target_compile_definitions(${target} PRIVATE CADRELLE_WITH_APP)
     endif()
 endfunction()
@@ -62,4 +66,8 @@ function(cadrelle_add_program_variant name)
     endif()
     set_target_properties(${name} PROPERTIES OUTPUT_NAME cadrelle
                                              RUNTIME_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY})
+    # The program opens its modules from lib/cadrelle beside it in a build tree.
+    add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E create_symlink ${CMAKE_BINARY_DIR}/lib ${ARG_OUTPUT_DIRECTORY}/lib
+        VERBATIM)
 endfunction()

@@ -1,10 +1,43 @@
 #include "cli/Cli.h"
 #ifdef CADRELLE_WITH_APP
-#include "app/RunApplication.h"
+#include "core/BuildInformation.h"
+#include "core/ProgramFiles.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
 #endif
 
 #include <string>
 #include <vector>
+
+#ifdef CADRELLE_WITH_APP
+namespace {
+
+// Opens the desktop application's module and runs it. The module is never
+// closed: the application runs until the process ends.
+int runApplicationModule(const std::vector<std::string>& arguments) {
+    const auto path =
+        cadrelle::programFile(cadrelle::runningExecutable(),
+                              std::filesystem::path("lib") / "cadrelle" / "libcadrelle-app.so");
+    using Entry = int (*)(const std::vector<std::string>*, const cadrelle::BuildInformation*);
+    Entry entry = nullptr;
+    if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        entry = reinterpret_cast<Entry>(dlsym(module, "cadrelle_run_application"));
+    }
+    if (entry == nullptr) {
+        const char* reason = dlerror();
+        std::fprintf(stderr, "Error: The desktop application couldn't be loaded: %s\n",
+                     reason != nullptr ? reason : path.c_str());
+        return 1;
+    }
+    // The module reports this program's version and update settings, which
+    // test builds choose per program.
+    return entry(&arguments, &cadrelle::buildInformation());
+}
+
+} // namespace
+#endif
 
 // No arguments, or "app" first, start the desktop application; every other
 // first word is a command of the command line.
@@ -12,7 +45,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef CADRELLE_WITH_APP
     if (arguments.empty() || arguments.front() == "app") {
-        return cadrelle::runApplication(arguments);
+        return runApplicationModule(arguments);
     }
 #endif
     return cadrelle::runProcess(arguments);

@@ -1,23 +1,21 @@
 #include "CaptureDimensions.h"
 
+#include "capture/VideoModule.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "frames/Raster.h"
-#include "video/VideoSource.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace cadrelle {
 
-namespace {} // namespace
-
 MeasuredCapture measureCapture(const std::filesystem::path& capture,
                                const CaptureExportControl& control) {
     const std::string extension = lowercaseExtension(capture);
     if (extension == "mp4") {
-        const VideoSource recording(capture, control);
-        return {{recording.width(), recording.height()}, std::nullopt};
+        const RecordingSize recording = videoEngine().measureRecording(capture, control);
+        return {{recording.width, recording.height}, std::nullopt};
     }
     if (extension == "png") {
         Raster image = Raster::load(capture);

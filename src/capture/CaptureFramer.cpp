@@ -6,6 +6,7 @@
 #include "capture/ScreenshotInbox.h"
 #include "core/FileError.h"
 #include "core/FileIO.h"
+#include "core/FileStamp.h"
 #include "core/JsonSupport.h"
 #include "frames/Compositor.h"
 #include "frames/FrameSelection.h"
@@ -80,61 +81,112 @@ std::optional<CaptureRecord> CaptureFramer::existingOutput(const MatchedCapture&
 FramingResult CaptureFramer::frame(MatchedCapture& capture, VideoExportFormat format,
                                    const CaptureExportControl& control,
                                    const CaptureProgressHandler& progress) {
-    if (!capture.isRecording() && setup_.screenshotInbox) {
-        const auto frame = loadedFrame(capture.asset);
-        capture.screenshot.reset();
-        return {ScreenshotInbox(*setup_.screenshotInbox)
-                    .prepare(capture.capture, capture.identity, *frame, setup_.output, control),
-                true};
+    if (!capture.isRecording()) {
+        StagedCapture staged = stage(capture, format, control);
+        return publish(staged, format);
     }
     if (auto existing = existingOutput(capture, format)) {
         return {std::move(*existing), false};
     }
-    const auto output = outputPath(capture, format);
     const auto frame = loadedFrame(capture.asset);
     control.checkCancelled();
-    try {
-        if (capture.screenshot) {
-            render(*capture.screenshot, output, *frame);
-            capture.screenshot.reset();
-        } else {
-            int lastPercent = -1;
-            renderCapture(capture.capture, output, *frame, control, format, [&](double fraction) {
-                // Whole percents only: finer steps would only flood the caller.
-                const int percent = static_cast<int>(fraction * 100.0);
-                if (percent != lastPercent && progress) {
-                    lastPercent = percent;
-                    progress({capture.capture, CaptureProgress::Phase::framingRecording, fraction});
-                }
-            });
+    return writeOutput(capture, format, [&](const std::filesystem::path& output) {
+        int lastPercent = -1;
+        renderCapture(capture.capture, output, *frame, control, format, [&](double fraction) {
+            // Whole percents only: finer steps would only flood the caller.
+            const int percent = static_cast<int>(fraction * 100.0);
+            if (percent != lastPercent && progress) {
+                lastPercent = percent;
+                progress({capture.capture, CaptureProgress::Phase::framingRecording, fraction});
+            }
+        });
+    });
+}
+
+StagedCapture CaptureFramer::stage(MatchedCapture& capture, VideoExportFormat format,
+                                   const CaptureExportControl& control) {
+    std::optional<Raster> screenshot = std::move(capture.screenshot);
+    capture.screenshot.reset();
+    StagedCapture staged{capture, std::nullopt, {}, std::nullopt};
+    if (setup_.screenshotInbox) {
+        const ScreenshotInbox inbox(*setup_.screenshotInbox);
+        if (const auto item = inbox.item(capture.identity)) {
+            staged.existing = item->record;
+            return staged;
         }
+        const auto frame = loadedFrame(capture.asset);
+        screenshot.reset();
+        staged.inboxItem = inbox.stage(capture.capture, capture.identity, *frame, control);
+        return staged;
+    }
+    if ((staged.existing = existingOutput(capture, format))) {
+        return staged;
+    }
+    const auto frame = loadedFrame(capture.asset);
+    control.checkCancelled();
+    staged.png = renderPng(screenshot ? *screenshot : Raster::load(capture.capture), *frame);
+    return staged;
+}
+
+FramingResult CaptureFramer::publish(StagedCapture& staged, VideoExportFormat format) const {
+    const MatchedCapture& capture = staged.capture;
+    if (staged.inboxItem) {
+        return {ScreenshotInbox(*setup_.screenshotInbox).publish(*staged.inboxItem, setup_.output),
+                true};
+    }
+    if (staged.existing) {
+        // An inbox item found counts as prepared, as ScreenshotInbox::prepare
+        // reports it; an output found in the export folder was left alone.
+        return {*staged.existing, setup_.screenshotInbox.has_value()};
+    }
+    return writeOutput(capture, format, [&](const std::filesystem::path& output) {
+        writeExclusive(staged.png, output);
+    });
+}
+
+FramingResult
+CaptureFramer::writeOutput(const MatchedCapture& capture, VideoExportFormat format,
+                           const std::function<void(const std::filesystem::path&)>& write) const {
+    const auto output = outputPath(capture, format);
+    try {
+        write(output);
     } catch (const FileError& error) {
-        // Another job or run published the output since the check above. The
-        // name comes from the capture's content and frame, so what it holds
-        // is this very result: the capture is framed already.
+        // Another job or run published the output since it was looked for.
+        // The name comes from the capture's content and frame, so what it
+        // holds is this very result: the capture is framed already.
         if (error.path() != output || error.code() != std::errc::file_exists) {
             throw;
         }
-        capture.screenshot.reset();
         return {recordFor(capture, identifier(capture, format), output), false};
     }
     return {recordFor(capture, identifier(capture, format), output), true};
 }
 
 std::shared_ptr<const LoadedFrame> CaptureFramer::loadedFrame(const FrameAsset& asset) {
+    // A cached frame is used only while its file keeps the stamp it was
+    // loaded with: a frame file changed since is loaded again, and fails the
+    // import's checks unless it is the very same image.
+    const auto path = setup_.library.directory / asset.file;
+    const auto stamp = FileStamp::of(path);
     {
         const std::lock_guard guard(cacheLock_);
-        if (const auto found = cache_.find(asset.id); found != cache_.end()) {
-            return found->second;
+        if (const auto found = cache_.find(asset.id);
+            found != cache_.end() && stamp && found->second.stamp == *stamp) {
+            return found->second.frame;
         }
     }
     // Decoded outside the lock, so other threads keep using the cached frames.
-    auto frame = std::make_shared<const LoadedFrame>(asset, setup_.library.directory / asset.file);
+    auto frame = std::make_shared<const LoadedFrame>(asset, path);
     const std::lock_guard guard(cacheLock_);
-    if (cache_.size() >= kCachedFrames && cache_.count(asset.id) == 0) {
+    cache_.erase(asset.id);
+    if (!stamp) {
+        return frame;
+    }
+    if (cache_.size() >= kCachedFrames) {
         cache_.clear();
     }
-    return cache_.emplace(asset.id, std::move(frame)).first->second;
+    return cache_.insert_or_assign(asset.id, CachedFrame{*stamp, std::move(frame)})
+        .first->second.frame;
 }
 
 CaptureRecord CaptureFramer::recordFor(const MatchedCapture& capture, const std::string& identifier,

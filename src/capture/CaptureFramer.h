@@ -2,7 +2,9 @@
 
 #include "capture/CaptureProgress.h"
 #include "capture/CaptureRecord.h"
+#include "capture/ScreenshotInbox.h"
 #include "core/CaptureExportControl.h"
+#include "core/FileStamp.h"
 #include "frames/FrameAsset.h"
 #include "frames/FrameLibrary.h"
 #include "frames/LoadedFrame.h"
@@ -10,6 +12,7 @@
 #include "video/VideoExportFormat.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -44,6 +47,15 @@ struct MatchedCapture {
     bool identifiedByFingerprint = false;
 
     bool isRecording() const;
+};
+
+// A screenshot framed but not yet in place: its PNG in memory (export folder)
+// or its item staged in the inbox. Dropping it leaves nothing behind.
+struct StagedCapture {
+    MatchedCapture capture;                // identified; its decoded screenshot freed
+    std::optional<CaptureRecord> existing; // the output or item that existed already
+    std::vector<std::uint8_t> png;
+    std::optional<StagedScreenshot> inboxItem;
 };
 
 struct FramingResult {
@@ -92,18 +104,37 @@ public:
                         const CaptureExportControl& control,
                         const CaptureProgressHandler& progress = {});
 
-    // The decoded frame for `asset`; a few stay decoded between captures.
+    // The two halves of framing an identified screenshot: stage() does the
+    // work without touching the export folder or the inbox's items (so it
+    // can run before a capture is known to be complete); publish() puts the
+    // result in place, leaving an output or item that appeared meanwhile
+    // alone. frame() is stage() then publish().
+    StagedCapture stage(MatchedCapture& capture, VideoExportFormat format,
+                        const CaptureExportControl& control);
+    FramingResult publish(StagedCapture& staged, VideoExportFormat format) const;
+
+    // The decoded frame for `asset`; a few stay decoded between captures, each
+    // while its file keeps its stamp.
     // Callers keep their own reference, so emptying the cache never pulls a
     // frame from under a running job.
     std::shared_ptr<const LoadedFrame> loadedFrame(const FrameAsset& asset);
 
 private:
+    // Runs `write` on the output's path; an output that appeared meanwhile
+    // (the write fails with "File exists") is taken as this very result.
+    FramingResult writeOutput(const MatchedCapture& capture, VideoExportFormat format,
+                              const std::function<void(const std::filesystem::path&)>& write) const;
     CaptureRecord recordFor(const MatchedCapture& capture, const std::string& identifier,
                             const std::filesystem::path& output) const;
 
+    struct CachedFrame {
+        FileStamp stamp; // of the frame file when it was loaded
+        std::shared_ptr<const LoadedFrame> frame;
+    };
+
     const FramingSetup setup_;
     std::mutex cacheLock_;
-    std::map<std::string, std::shared_ptr<const LoadedFrame>> cache_;
+    std::map<std::string, CachedFrame> cache_; // by frame id
 };
 
 } // namespace cadrelle

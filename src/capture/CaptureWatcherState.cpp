@@ -22,22 +22,6 @@ std::chrono::milliseconds settlingTime(bool recording) {
     return recording ? 3000ms : 1000ms;
 }
 
-// Reports "no current work" on every way out of processing.
-class ProgressReset {
-public:
-    explicit ProgressReset(const CaptureWatcher::OnProgress& progress) : progress_(progress) {}
-    ~ProgressReset() {
-        if (progress_) {
-            progress_(std::nullopt);
-        }
-    }
-    ProgressReset(const ProgressReset&) = delete;
-    ProgressReset& operator=(const ProgressReset&) = delete;
-
-private:
-    const CaptureWatcher::OnProgress& progress_;
-};
-
 } // namespace
 
 CaptureWatcherState::CaptureWatcherState(WatchConfiguration config,
@@ -135,6 +119,7 @@ void CaptureWatcherState::stop() {
         delete events_;
         events_ = nullptr;
         folderLock_.reset();
+        speculations_.clear();
     });
 }
 
@@ -183,6 +168,7 @@ void CaptureWatcherState::scan() {
     const auto gone = [&](const std::string& path) { return present.count(path) == 0; };
     std::erase_if(handled_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(pending_, [&](const auto& entry) { return gone(entry.first); });
+    std::erase_if(speculations_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(videoChoices_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(awaitingVideoChoice_, [&](const auto& entry) {
         return gone(entry.first) || FileStamp::ofEntry(entry.first) != entry.second;
@@ -207,6 +193,7 @@ void CaptureWatcherState::scan() {
         const auto waiting = pending_.find(path);
         if (waiting == pending_.end() || waiting->second.stamp != *stamp) {
             pending_[path] = PendingFile{*stamp, now(), 0, candidate.isRecording};
+            speculations_.erase(path);
             continue;
         }
         if (now() - waiting->second.since < settlingTime(candidate.isRecording)) {
@@ -221,6 +208,7 @@ void CaptureWatcherState::scan() {
             return;
         }
     }
+    speculate();
     followPendingFiles();
     scheduleSettleScan();
 }
@@ -365,106 +353,9 @@ void CaptureWatcherState::followedFileChanged(const std::string& path) {
     }
     // Written again: the settling wait starts over from this write.
     entry->second = PendingFile{*stamp, now(), 0, entry->second.recording};
+    speculations_.erase(path);
+    speculate();
     scheduleSettleScan();
-}
-
-} // namespace cadrelle
-
-namespace cadrelle {
-
-std::optional<CaptureRecord>
-CaptureWatcherState::processCapture(const CaptureCandidate& candidate) {
-    const auto stamp = FileStamp::ofEntry(candidate.path);
-    if (!stamp) {
-        throw AppError("The capture is no longer available.");
-    }
-    const ProgressReset reset(onProgress_);
-    return processWithStamp(candidate, *stamp);
-}
-
-std::optional<CaptureRecord>
-CaptureWatcherState::processWithStamp(const CaptureCandidate& candidate, const FileStamp& stamp) {
-    const CaptureExportControl job = exportControl.child();
-    CaptureProgressHandler progress;
-    if (onProgress_) {
-        progress = [this](const CaptureProgress& step) { onProgress_(step); };
-    }
-    MatchedCapture matched = framer_.match(candidate.path, job, progress);
-    framer_.identify(matched, job);
-    if (FileStamp::ofEntry(candidate.path) != stamp) {
-        throw AppError("The capture is still being saved.");
-    }
-    VideoExportFormat format = config_.videoFormat;
-    if (matched.isRecording() && chooseVideoFormat_) {
-        std::optional<CaptureRecord> existing;
-        const auto chosen = recordingFormat(candidate, stamp, matched, existing);
-        if (!chosen) {
-            return existing;
-        }
-        format = *chosen;
-    }
-    return framer_.frame(matched, format, job, progress).record;
-}
-
-std::optional<VideoExportFormat>
-CaptureWatcherState::recordingFormat(const CaptureCandidate& candidate, const FileStamp& stamp,
-                                     const MatchedCapture& matched,
-                                     std::optional<CaptureRecord>& existing) {
-    const auto chosen = videoChoices_.find(candidate.path.string());
-    if (chosen != videoChoices_.end() && chosen->second.stamp == stamp) {
-        return chosen->second.format;
-    }
-    // A recording framed before in any format is not asked about again.
-    for (const auto option : kAllVideoExportFormats) {
-        if ((existing = framer_.existingOutput(matched, option))) {
-            return std::nullopt;
-        }
-    }
-    askForFormat(candidate, stamp);
-    return std::nullopt;
-}
-
-void CaptureWatcherState::askForFormat(const CaptureCandidate& candidate, const FileStamp& stamp) {
-    const std::string path = candidate.path.string();
-    awaitingVideoChoice_[path] = stamp;
-    const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
-    chooseVideoFormat_(candidate.path,
-                       [weak, path, stamp](std::optional<VideoExportFormat> format) {
-                           const auto self = weak.lock();
-                           if (!self) {
-                               return;
-                           }
-                           self->queue.async([weak, path, stamp, format] {
-                               if (const auto state = weak.lock()) {
-                                   state->answerFormat(path, stamp, format);
-                               }
-                           });
-                       });
-}
-
-void CaptureWatcherState::answerFormat(const std::string& path, const FileStamp& stamp,
-                                       std::optional<VideoExportFormat> format) {
-    if (stopped_) {
-        return;
-    }
-    const auto open = awaitingVideoChoice_.find(path);
-    if (open == awaitingVideoChoice_.end() || open->second != stamp ||
-        FileStamp::ofEntry(path) != stamp) {
-        return; // the file changed; it is settled and asked about again
-    }
-    awaitingVideoChoice_.erase(open);
-    if (format) {
-        videoChoices_[path] = VideoChoice{stamp, *format};
-    } else {
-        handled_[path] = stamp;
-        pending_.erase(path);
-        try {
-            writeJournal();
-        } catch (const std::exception&) {
-            // Declined recordings stay handled for this run either way.
-        }
-    }
-    scan();
 }
 
 } // namespace cadrelle

@@ -33,6 +33,13 @@ public:
         TimePoint since;
         int attempts = 0;
         bool recording = false;
+        bool speculated = false; // framing of this very content was tried during its settling
+    };
+    // A screenshot framed while it settled, published only if it is still
+    // the same when its settling time is over.
+    struct Speculation {
+        FileStamp stamp;
+        StagedCapture staged;
     };
     struct VideoChoice {
         FileStamp stamp;
@@ -69,6 +76,11 @@ private:
     void answerFormat(const std::string& path, const FileStamp& stamp,
                       std::optional<VideoExportFormat> format);
     void processSettled(const CaptureCandidate& candidate, const FileStamp& stamp);
+    // Frames the pending screenshots not tried yet into staged results.
+    void speculate();
+    // The staged result for this very content, taken out of `speculations_`
+    // (a result for other content is dropped, removing what it staged).
+    std::optional<StagedCapture> takeSpeculation(const std::string& path, const FileStamp& stamp);
     void failedAttempt(const CaptureCandidate& candidate, const FileStamp& stamp,
                        const std::string& message);
     void writeJournal();
@@ -90,6 +102,7 @@ private:
     std::map<std::string, VideoChoice> videoChoices_;
     HandledFiles handled_;
     std::map<std::string, PendingFile> pending_;
+    std::map<std::string, Speculation> speculations_;
     CaptureFramer framer_;
     std::optional<std::string> lastError_;
     bool stopped_ = false;

@@ -1,9 +1,9 @@
 #include "RenderCapture.h"
 
+#include "capture/VideoModule.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
 #include "frames/Compositor.h"
-#include "video/RenderVideo.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@ void renderCapture(const std::filesystem::path& input, const std::filesystem::pa
                    VideoExportFormat videoFormat, const ProgressHandler& progress) {
     const std::string kind = lowercaseExtension(input);
     if (kind == "mp4") {
-        renderVideo(input, output, frame, control, videoFormat, progress);
+        videoEngine().renderVideo(input, output, frame, control, videoFormat, progress);
     } else if (kind == "png") {
         render(input, output, frame);
     } else {

@@ -149,36 +149,60 @@ CaptureRecord ScreenshotInbox::prepare(const std::filesystem::path& input, const
     if (const auto existing = item(id)) {
         return existing->record;
     }
-    const ScopedRemoval staging(directory_ / (".preparing-" + newUuidString()));
-    createDirectories(staging.path());
+    StagedScreenshot staged = stage(input, id, frame, control);
+    return publish(staged, destination);
+}
+
+StagedScreenshot ScreenshotInbox::stage(const std::filesystem::path& input, const std::string& id,
+                                        const LoadedFrame& frame,
+                                        const CaptureExportControl& control) const {
+    StagedScreenshot staged{
+        std::make_unique<ScopedRemoval>(directory_ / (".preparing-" + newUuidString())),
+        input,
+        id,
+        framedOutputName(input, id, "png"),
+        frame.asset().id,
+        frameKey(frame.asset())};
+    const auto& folder = staged.staging->path();
+    createDirectories(folder);
     const auto before = FileStamp::of(input);
-    const auto source = staging.path() / "source.png";
+    const auto source = folder / "source.png";
     std::error_code error;
     std::filesystem::copy_file(input, source, error);
     if (error) {
         throw FileError(input, error);
     }
-    const std::string framedName = framedOutputName(input, id, "png");
     control.checkCancelled();
-    render(source, staging.path() / framedName, frame);
+    render(source, folder / staged.framedName, frame);
     control.checkCancelled();
     if (FileStamp::of(input) != before) {
         throw AppError("The screenshot is still being saved.");
     }
-    const auto itemDirectory = directory_ / id;
+    return staged;
+}
+
+CaptureRecord ScreenshotInbox::publish(StagedScreenshot& staged,
+                                       const std::filesystem::path& destination) const {
+    if (const auto existing = item(staged.id)) {
+        return existing->record;
+    }
+    const auto itemDirectory = directory_ / staged.id;
+    std::error_code error;
     if (itemExists(itemDirectory)) {
         std::filesystem::remove_all(itemDirectory, error);
         if (error) {
             throw FileError(itemDirectory, error);
         }
     }
-    std::filesystem::rename(staging.path(), itemDirectory, error);
+    std::filesystem::rename(staged.staging->path(), itemDirectory, error);
     if (error) {
         throw FileError(itemDirectory, error);
     }
-    const CaptureRecord record{id, secondsSinceReferenceDate(Clock::now()), input.string(),
-                               (itemDirectory / framedName).string(), frameKey(frame.asset())};
-    store(PendingScreenshot{record, frame.asset().id, destination.string(),
+    staged.staging->release();
+    const CaptureRecord record{staged.id, secondsSinceReferenceDate(Clock::now()),
+                               staged.input.string(), (itemDirectory / staged.framedName).string(),
+                               staged.frameLabel};
+    store(PendingScreenshot{record, staged.frameID, destination.string(),
                             PendingScreenshot::State::pending, false});
     return record;
 }

@@ -4,14 +4,28 @@
 #include "capture/PendingScreenshot.h"
 #include "core/AppError.h"
 #include "core/CaptureExportControl.h"
+#include "core/FileIO.h"
 #include "frames/LoadedFrame.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace cadrelle {
+
+// A screenshot framed into a staging folder of the inbox, not yet an item.
+// The folder is removed when this is dropped, unless publish() moved it into
+// place.
+struct StagedScreenshot {
+    std::unique_ptr<ScopedRemoval> staging;
+    std::filesystem::path input;
+    std::string id;
+    std::string framedName;
+    std::string frameID;
+    std::string frameLabel;
+};
 
 // The folder where framed screenshots wait while Quick Access is on. It keeps
 // no state of its own: every call reads and writes the folder. For item <id>:
@@ -38,6 +52,12 @@ public:
     CaptureRecord prepare(const std::filesystem::path& input, const std::string& id,
                           const LoadedFrame& frame, const std::filesystem::path& destination,
                           const CaptureExportControl& control) const;
+    // The two halves of prepare(): stage() copies the original and frames it
+    // in a staging folder; publish() moves that folder into place and writes
+    // the item file, unless an item `id` exists by then.
+    StagedScreenshot stage(const std::filesystem::path& input, const std::string& id,
+                           const LoadedFrame& frame, const CaptureExportControl& control) const;
+    CaptureRecord publish(StagedScreenshot& staged, const std::filesystem::path& destination) const;
     // Copies the framed image into `folder` (the item's destination when
     // none) under a free name and marks the item saved. A pending item whose
     // framed image is not a file of its own folder is damaged.

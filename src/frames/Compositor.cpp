@@ -65,6 +65,10 @@ void render(const std::filesystem::path& input, const std::filesystem::path& out
 
 void render(const Raster& screenshot, const std::filesystem::path& output,
             const LoadedFrame& frame) {
+    writeExclusive(renderPng(screenshot, frame), output);
+}
+
+std::vector<std::uint8_t> renderPng(const Raster& screenshot, const LoadedFrame& frame) {
     const PixelRect& s = frame.asset().screen;
     if (screenshot.width != s.width || screenshot.height != s.height) {
         throw AppError("This frame needs a " + std::to_string(s.width) + " \u00D7 " +
@@ -76,10 +80,9 @@ void render(const Raster& screenshot, const std::filesystem::path& output,
 
     // The framed image is composed and encoded row by row, strip by strip on
     // all cores: a few rows per thread instead of a whole canvas.
-    const auto png = encodePng(
+    return encodePng(
         frame.image().width, frame.image().height,
         [&](std::int64_t y, std::uint8_t* row) { composeRow(screenshot, frame, y, row); });
-    writeExclusive(png, output);
 }
 
 } // namespace cadrelle

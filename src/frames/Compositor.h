@@ -23,4 +23,7 @@ void checkSeparateOutput(const std::filesystem::path& input, const std::filesyst
 void render(const Raster& screenshot, const std::filesystem::path& output,
             const LoadedFrame& frame);
 
+// The framed PNG's bytes, for a caller that writes them later.
+std::vector<std::uint8_t> renderPng(const Raster& screenshot, const LoadedFrame& frame);
+
 } // namespace cadrelle

@@ -1,6 +1,6 @@
 #include "ImageDataCheck.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <array>
 #include <cstring>
@@ -32,7 +32,9 @@ std::uint64_t passBytes(std::uint64_t width, std::uint64_t height, const ImageLa
     return height * (1 + (bitsPerRow + 7) / 8);
 }
 
-std::uint64_t expectedBytes(const ImageLayout& layout) {
+} // namespace
+
+std::uint64_t imageDataBytes(const ImageLayout& layout) {
     if (!layout.interlaced) {
         return passBytes(layout.width, layout.height, layout);
     }
@@ -56,68 +58,68 @@ std::uint64_t expectedBytes(const ImageLayout& layout) {
     return total;
 }
 
+namespace {
+
 std::uint32_t readBig32(const std::uint8_t* bytes) {
     return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
            std::uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
-struct Inflater {
-    z_stream stream{};
-    bool ready = inflateInit(&stream) == Z_OK;
-    ~Inflater() {
-        if (ready) {
-            inflateEnd(&stream);
-        }
-    }
+struct Decompressor {
+    libdeflate_decompressor* handle = libdeflate_alloc_decompressor();
+    ~Decompressor() { libdeflate_free_decompressor(handle); }
+    Decompressor() = default;
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
 };
 
 } // namespace
 
-bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayout& layout) {
-    const std::uint64_t expected = expectedBytes(layout);
-    Inflater inflater;
-    if (!inflater.ready) {
+bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayout& layout,
+                             std::span<std::uint8_t> scratch) {
+    const std::uint64_t expected = imageDataBytes(layout);
+    if (scratch.size() <= expected) {
         return false;
     }
-    z_stream& stream = inflater.stream;
-    std::vector<std::uint8_t> scratch(1 << 16);
-    std::uint64_t produced = 0;
-    bool ended = false;
-
+    // The stream is inflated in one call, so IDAT chunks are joined first
+    // unless there is only one (they hold the compressed data: small next to
+    // the image).
+    std::span<const std::uint8_t> stream;
+    std::vector<std::uint8_t> joined;
+    std::size_t chunks = 0;
     std::size_t offset = 8;
     while (offset + 12 <= png.size()) {
         const std::uint32_t length = readBig32(png.data() + offset);
         if (length > png.size() - offset - 12) {
             return false;
         }
-        const std::uint8_t* data = png.data() + offset + 8;
         if (std::memcmp(png.data() + offset + 4, "IDAT", 4) == 0) {
-            if (ended && length > 0) {
-                return false; // data after the end of the stream
-            }
-            stream.next_in = const_cast<std::uint8_t*>(data);
-            stream.avail_in = length;
-            while (stream.avail_in > 0 && !ended) {
-                stream.next_out = scratch.data();
-                stream.avail_out = static_cast<uInt>(scratch.size());
-                const int status = inflate(&stream, Z_NO_FLUSH);
-                produced += scratch.size() - stream.avail_out;
-                if (produced > expected) {
-                    return false;
+            const std::span<const std::uint8_t> data(png.data() + offset + 8, length);
+            if (++chunks == 1) {
+                stream = data;
+            } else {
+                if (chunks == 2) {
+                    joined.assign(stream.begin(), stream.end());
                 }
-                if (status == Z_STREAM_END) {
-                    ended = true;
-                } else if (status != Z_OK && status != Z_BUF_ERROR) {
-                    return false;
-                }
-            }
-            if (ended && stream.avail_in > 0) {
-                return false;
+                joined.insert(joined.end(), data.begin(), data.end());
+                stream = joined;
             }
         }
         offset += 12 + static_cast<std::size_t>(length);
     }
-    return ended && produced == expected;
+    Decompressor decompressor;
+    if (decompressor.handle == nullptr) {
+        return false;
+    }
+    // The buffer is one byte longer than the image data, so a stream that
+    // goes on fails for lack of space instead of ending exactly there.
+    const auto room = static_cast<std::size_t>(expected) + 1;
+    std::size_t consumed = 0;
+    std::size_t produced = 0;
+    const auto result =
+        libdeflate_zlib_decompress_ex(decompressor.handle, stream.data(), stream.size(),
+                                      scratch.data(), room, &consumed, &produced);
+    return result == LIBDEFLATE_SUCCESS && consumed == stream.size() && produced == expected;
 }
 
 } // namespace cadrelle

@@ -15,11 +15,18 @@ struct ImageLayout {
     bool interlaced = false;
 };
 
-// True when the zlib stream in the PNG's IDAT chunks ends exactly where the
-// image's scanlines end: a stream that inflates to more (a decompression
-// bomb) or carries extra data after its end is refused. The PNG must already
-// have passed the decoder's chunk checks. Inflating stops as soon as the
-// stream exceeds the expected size, so the work is bounded by the image.
-bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayout& layout);
+// The number of bytes the image data of `layout` inflates to: the filtered
+// scanlines of every pass, filter type bytes included.
+std::uint64_t imageDataBytes(const ImageLayout& layout);
+
+// True when the zlib stream in the PNG's IDAT chunks is intact (its Adler-32
+// checksum matches) and ends exactly where the image's scanlines end: a stream
+// that inflates to more (a decompression bomb) or carries extra data after its
+// end is refused. The PNG's chunks must be walkable (lengths within the file).
+// The stream is inflated into `scratch`, which must hold at least
+// imageDataBytes(layout) + 1 bytes; inflating stops when it is full, so the
+// work is bounded by the image.
+bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayout& layout,
+                             std::span<std::uint8_t> scratch);
 
 } // namespace cadrelle

@@ -87,7 +87,9 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
         damaged();
     }
     PngChunkStream stream(png); // outlives the decoder that reads it
-    const SpngContext context = makeSpngContext(0, kNoMemory);
+    // The decoder skips the zlib checksum: imageDataHasExactLength verifies it
+    // on the same stream, and the chunk CRCs protect every byte as well.
+    const SpngContext context = makeSpngContext(SPNG_CTX_IGNORE_ADLER32, kNoMemory);
     spng_ctx* ctx = context.get();
     check(spng_set_image_limits(ctx, kMaxSide, kMaxSide));
     check(spng_set_chunk_limits(ctx, kMaxAncillaryChunkBytes, kMaxCachedChunkBytes));
@@ -108,23 +110,32 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     std::size_t length = 0;
     check(spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &length));
 
+    const ImageLayout layout{header.width, header.height, header.bit_depth, header.color_type,
+                             header.interlace_method != 0};
+    const auto scratchBytes = static_cast<std::size_t>(imageDataBytes(layout)) + 1;
+
     Raster raster;
     raster.width = header.width;
     raster.height = header.height;
     try {
-        raster.pixels.resize(length);
+        raster.pixels.resize(std::max(length, scratchBytes));
     } catch (const std::bad_alloc&) {
         throw AppError(kNoMemory);
     }
+    // libspng stops inflating once the image is complete; a stream that goes
+    // on (a decompression bomb or trailing garbage) or whose checksum is wrong
+    // is refused here. The check inflates into the pixel buffer before the
+    // decoder fills it, so its pages are touched once for both.
+    if (!imageDataHasExactLength(png, layout, raster.pixels)) {
+        damaged();
+    }
+    raster.pixels.resize(length);
     check(spng_decode_image(ctx, raster.pixels.data(), length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
     // Read the chunks after the image data up to IEND, so that a damaged tail
     // is noticed too.
     check(spng_decode_chunks(ctx));
-    // libspng stops inflating once the image is complete; a stream that goes
-    // on (a decompression bomb or trailing garbage) is refused here.
-    if (!imageDataHasExactLength(png, {header.width, header.height, header.bit_depth,
-                                       header.color_type, header.interlace_method != 0})) {
-        damaged();
+    if (raster.pixels.capacity() > length + length / 8) {
+        raster.pixels.shrink_to_fit(); // 16-bit images inflate to twice their pixels
     }
 
     spng_iccp profile{};

@@ -1,7 +1,11 @@
 #include "capture/CaptureFramer.h"
 #include "core/AppError.h"
+#include "core/FileIO.h"
+#include "core/ReadLimits.h"
 #include "support/CaptureTestSupport.h"
+#include "support/Messages.h"
 #include "support/Mp4Maker.h"
+#include "support/PngWriter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +54,29 @@ TEST_F(CaptureFramerTest, OneJobCanBeCancelledWhileTheOthersGoOn) {
     EXPECT_TRUE(result.framed);
     EXPECT_EQ(entriesOf(output),
               std::vector<std::string>{std::filesystem::path(result.record.output).filename()});
+}
+
+TEST_F(CaptureFramerTest, TheFrameCacheNoticesAChangedFrameFile) {
+    CaptureFramer framing = framer();
+    const CaptureExportControl control;
+    const auto frameAgain = [&](std::uint32_t seed) {
+        const auto path = dir / ("Screenshot " + std::to_string(seed) + ".png");
+        test::writeScreenshot(path, 20, 30, seed);
+        MatchedCapture capture = framing.match(path, control);
+        framing.identify(capture, control);
+        return framing.frame(capture, VideoExportFormat::mp4, control);
+    };
+    EXPECT_TRUE(frameAgain(1).framed);
+    const auto file = frames.library.directory / frames.assets[0].file;
+    const auto original = readFile(file, kMaxPngFileBytes);
+    std::filesystem::copy_file(frames.library.directory / frames.assets[1].file, file,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(test::messageOf([&] { frameAgain(2); }),
+              "The frame changed since import. Import it again.");
+    EXPECT_EQ(entriesOf(output).size(), 1u);
+    test::writeBytes(file, original);
+    EXPECT_TRUE(frameAgain(3).framed);
+    EXPECT_EQ(entriesOf(output).size(), 2u);
 }
 
 TEST_F(CaptureFramerTest, FingerprintNamesRepeatAndUniqueNamesNeverDo) {

@@ -362,6 +362,64 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     EXPECT_TRUE(reports.errorsNow().empty());
 }
 
+TEST_F(CaptureWatcherTest, FramingDuringTheSettlingWaitIsPublishedOnlyForTheFinalContent) {
+    for (const bool quickAccess : {false, true}) {
+        SCOPED_TRACE(quickAccess ? "Quick Access" : "export folder");
+        const auto inbox = dir / (quickAccess ? "inbox" : "unused inbox");
+        auto config = configuration();
+        if (quickAccess) {
+            config.screenshotInbox = inbox;
+        }
+        auto running = watcher(config);
+        const auto path = screenshot("Screenshot 1.png", 1);
+        running->scanNow();
+        if (quickAccess) {
+            // Framed already, in a staging folder of the inbox only.
+            const auto staged = entriesOf(inbox);
+            ASSERT_EQ(staged.size(), 1u);
+            EXPECT_TRUE(staged[0].starts_with(".preparing-")) << staged[0];
+        }
+        std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
+        screenshot("Screenshot 1.png", 2);
+        scanAfter(*running, 500ms);
+        scanAfter(*running, 999ms);
+        EXPECT_TRUE(reports.capturesNow().empty()) << "the new content has not settled yet";
+        EXPECT_TRUE(entriesOf(output).empty());
+        EXPECT_LE(entriesOf(inbox).size(), 1u) << "the first content's staging is gone";
+        scanAfter(*running, 1ms);
+
+        const CaptureExportControl control;
+        const auto id = captureFingerprint(path, frames.assets[0].id, control);
+        ASSERT_EQ(reports.capturesNow().size(), 1u);
+        EXPECT_EQ(reports.capturesNow()[0].id, id) << "the final content";
+        EXPECT_EQ(reports.preparing(), 1);
+        if (quickAccess) {
+            EXPECT_EQ(entriesOf(inbox), (std::vector<std::string>{id, id + ".json"}));
+            EXPECT_TRUE(entriesOf(output).empty());
+        } else {
+            EXPECT_EQ(entriesOf(output).size(), 1u);
+        }
+        scanAfter(*running, 2s);
+        EXPECT_EQ(reports.capturesNow().size(), 1u) << "exactly once";
+
+        // Stopping while a screenshot settles leaves nothing of its framing.
+        screenshot("Screenshot 2.png", 3);
+        running->scanNow();
+        running->stop();
+        EXPECT_EQ(entriesOf(inbox).size(), quickAccess ? 2u : 0u);
+        EXPECT_EQ(entriesOf(output).size(), quickAccess ? 0u : 1u);
+        EXPECT_TRUE(reports.errorsNow().empty());
+
+        running.reset();
+        std::filesystem::remove_all(input);
+        std::filesystem::remove_all(output);
+        std::filesystem::remove(journal);
+        std::lock_guard guard(reports.lock);
+        reports.captures.clear();
+        reports.progress.clear();
+    }
+}
+
 TEST_F(CaptureWatcherTest, ACaptureRemovedBetweenTheScanAndTheFramingLeavesNothing) {
     for (const bool quickAccess : {false, true}) {
         auto config = configuration();

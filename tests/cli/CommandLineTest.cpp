@@ -1,3 +1,4 @@
+#include "support/Mp4Maker.h"
 #include "support/RunCadrelle.h"
 #include "support/TempDir.h"
 #include "support/TestFrames.h"
@@ -126,6 +127,46 @@ TEST(CommandLine, FramePrintsTheOutputAndNeverReplacesIt) {
                     dir.path(), "/dev/full");
     EXPECT_EQ(unprinted.status, 1);
     EXPECT_EQ(unprinted.err, "Error: standard output: No space left on device\n");
+}
+
+TEST(CommandLine, TheProgramStartsWithoutItsModulesUntilItNeedsThem) {
+    // The program copied without the modules beside it: screenshots frame as
+    // before, while a recording and the desktop application are refused with
+    // the reason, leaving nothing.
+    TempDir dir;
+    fs::create_directories(dir / "alone/bin");
+    fs::copy_file(CADRELLE_EXECUTABLE, dir / "alone/bin/cadrelle");
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+    makeMp4(dir / "recording.mp4", {.width = 12, .height = 12});
+    const auto run = [&](const std::vector<std::string>& words) {
+        QStringList arguments;
+        for (const std::string& word : words) {
+            arguments.append(QString::fromStdString(word));
+        }
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        process.start(QString::fromStdString((dir / "alone/bin/cadrelle").string()), arguments);
+        process.waitForFinished(60'000);
+        return std::pair(process.exitCode(), process.readAllStandardError().toStdString());
+    };
+    const auto missing = [&](const std::string& module) {
+        return (dir / "alone/lib/cadrelle" / module).string() +
+               ": cannot open shared object file: No such file or directory\n";
+    };
+    EXPECT_EQ(run({"frame", "--frame", "frame.png", "--input", "shot.png", "--output", "s.png"}),
+              std::pair(0, std::string()));
+    EXPECT_EQ(
+        run({"frame", "--frame", "frame.png", "--input", "recording.mp4", "--output", "r.mp4"}),
+        std::pair(1, "Error: Recordings can't be framed because Cadrelle's video support "
+                     "couldn't be loaded: " +
+                         missing("libcadrelle-video.so")));
+#if CADRELLE_WITH_APP
+    EXPECT_EQ(run({"app"}), std::pair(1, "Error: The desktop application couldn't be loaded: " +
+                                             missing("libcadrelle-app.so")));
+#endif
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"alone", "frame.png", "recording.mp4",
+                                                       "s.png", "shot.png"}));
 }
 
 TEST(CommandLine, InspectAndImportReportTheFrames) {

@@ -249,6 +249,9 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
     hostile[33] = 0x7F;
     auto trailing = good;
     trailing.push_back(0);
+    // Image data whose zlib checksum does not match what it inflates to.
+    auto wrongChecksum = deflatedZeroRows(17, 4);
+    wrongChecksum.back() ^= 0x01;
     int index = 0;
     for (const auto& png : std::vector<std::vector<std::uint8_t>>{
              trailing,
@@ -261,6 +264,7 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
              // image (hundreds of megabytes of zeros for a single pixel).
              rawRgbaPng(4, 4, deflatedZeroRows(17, 2)),
              rawRgbaPng(1, 1, deflatedZeroRows(1 << 20, 300)),
+             rawRgbaPng(4, 4, wrongChecksum),
              hostile,
              {}}) {
         EXPECT_EQ(decodeMessage(png), kDamaged) << "case " << index++;
