@@ -12,7 +12,7 @@ namespace cadrelle {
 namespace {
 
 // Pictures the worker keeps ready ahead of the one shown.
-constexpr int kPicturesAhead = 4;
+constexpr int kPicturesAhead = 3;
 // How often the clock is looked at while playing: often enough to show a
 // 120-per-second movie's pictures on time.
 constexpr int kTickMilliseconds = 4;
