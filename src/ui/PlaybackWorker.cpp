@@ -1,5 +1,7 @@
 #include "PlaybackWorker.h"
 
+#include <algorithm>
+
 namespace cadrelle {
 
 PlaybackWorker::PlaybackWorker(const PlaybackClock& clock, std::function<void()> afterDecode)
@@ -17,7 +19,16 @@ std::optional<PlaybackPicture> PlaybackWorker::seek(std::int64_t time, QSize siz
 }
 
 std::optional<PlaybackPicture> PlaybackWorker::next(QSize size, std::vector<AudioChunk>& audio) {
-    return read(clock_.running() ? clock_.now() : MovieReader::kNoSkipping, size, audio);
+    if (!clock_.running()) {
+        return read(MovieReader::kNoSkipping, size, audio);
+    }
+    // A picture is ready about as long after it is asked for as the last
+    // ones took: those that will have ended by then are left out.
+    const std::int64_t start = clock_.now();
+    std::optional<PlaybackPicture> picture = read(start + readTime_, size, audio);
+    const std::int64_t took = std::max<std::int64_t>(clock_.now() - start, 0);
+    readTime_ = (3 * readTime_ + took) / 4;
+    return picture;
 }
 
 std::optional<PlaybackPicture> PlaybackWorker::read(std::int64_t skipBefore, QSize size,

@@ -38,7 +38,8 @@ public:
     // The picture showing at `time`.
     std::optional<PlaybackPicture> seek(std::int64_t time, QSize size,
                                         std::vector<AudioChunk>& audio);
-    // The next picture not yet late, or nothing after the last.
+    // The next picture that is not late by the time it is ready, or nothing
+    // after the last.
     std::optional<PlaybackPicture> next(QSize size, std::vector<AudioChunk>& audio);
 
 private:
@@ -49,6 +50,9 @@ private:
     std::function<void()> afterDecode_;
     std::unique_ptr<MovieReader> reader_;
     YuvImageScaler scaler_;
+    // How long reading and converting a picture takes of the clock's time,
+    // averaged over the last few, in microseconds.
+    std::int64_t readTime_ = 0;
 };
 
 } // namespace cadrelle

@@ -32,7 +32,7 @@ void check(int status) {
 }
 
 // A decoder for `stream`, or nothing when no installed decoder reads it.
-CodecContextPtr openDecoder(const AVStream& stream, int threads) {
+CodecContextPtr openDecoder(const AVStream& stream, int threads, int threadType) {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (codec == nullptr) {
         return {};
@@ -44,7 +44,7 @@ CodecContextPtr openDecoder(const AVStream& stream, int threads) {
     check(avcodec_parameters_to_context(context.get(), stream.codecpar));
     context->pkt_timebase = stream.time_base;
     context->thread_count = threads;
-    context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    context->thread_type = threadType;
     check(avcodec_open2(context.get(), codec, nullptr));
     return context;
 }
@@ -66,14 +66,18 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
         throw AppError("It has no video track.");
     }
     const AVStream& video = *raw->streams[videoIndex_];
-    // Frame threads decode as many pictures at once as there are cores: a
-    // ProRes 4444 picture of a phone's screen takes one core tens of ms.
-    video_ = openDecoder(video, int(std::max(1u, std::thread::hardware_concurrency())));
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video.codecpar->codec_id);
+    intraOnly_ = descriptor != nullptr && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
+    // Every core decodes: a ProRes 4444 picture of a phone's screen takes
+    // one core tens of ms. Pictures that stand alone are split into slices
+    // decoded at once, so each comes out as soon as it is sent and whether
+    // it is late is judged when it is sent; others decode several pictures
+    // at once on frame threads, which hand each out a few packets later.
+    video_ = openDecoder(video, int(std::max(1u, std::thread::hardware_concurrency())),
+                         intraOnly_ ? FF_THREAD_SLICE : FF_THREAD_FRAME | FF_THREAD_SLICE);
     if (!video_) {
         throw AppError("No decoder reads its video track.");
     }
-    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video.codecpar->codec_id);
-    intraOnly_ = descriptor != nullptr && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
     startTime_ = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
     duration_ = raw->duration > 0
                     ? raw->duration
@@ -87,7 +91,7 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
         // Sound that can't be decoded is left out; the pictures still play.
         try {
             if (audioIndex_ >= 0) {
-                audioDecoder_ = openDecoder(*raw->streams[audioIndex_], 1);
+                audioDecoder_ = openDecoder(*raw->streams[audioIndex_], 1, 0);
             }
             if (audioDecoder_) {
                 resampler_ = std::make_unique<AudioResampler>(*audioDecoder_, *audio);
@@ -127,6 +131,7 @@ void MovieReader::seek(std::int64_t time) {
     av_frame_unref(fallback_.get());
     flushed_ = false;
     audioFrom_ = time;
+    seekTarget_ = time;
 }
 
 const AVFrame* MovieReader::nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio) {
@@ -138,12 +143,16 @@ const AVFrame* MovieReader::nextPicture(std::int64_t skipBefore, std::vector<Aud
             picture_->pkt_duration = picture_->pkt_duration > 0
                                          ? av_rescale_q(picture_->pkt_duration, base, kMicroseconds)
                                          : frameDuration_;
-            if (late(picture_->pts + picture_->pkt_duration, skipBefore)) {
+            // Only pictures before a seek's target are thrown away once
+            // decoded: a late one that cost its decoding is still handed
+            // out, and the player shows it unless a later one is due.
+            if (late(picture_->pts + picture_->pkt_duration, seekTarget_)) {
                 av_frame_unref(fallback_.get());
                 av_frame_move_ref(fallback_.get(), picture_.get());
                 continue;
             }
             av_frame_unref(fallback_.get());
+            seekTarget_ = kNoSkipping;
             return picture_.get();
         }
         if (status == AVERROR_EOF) {
@@ -156,7 +165,7 @@ const AVFrame* MovieReader::nextPicture(std::int64_t skipBefore, std::vector<Aud
         if (status != AVERROR(EAGAIN)) {
             check(status);
         }
-        if (!feed(skipBefore, audio)) {
+        if (!feed(std::max(skipBefore, seekTarget_), audio)) {
             check(flushed_ ? AVERROR_EOF : avcodec_send_packet(video_.get(), nullptr));
             flushed_ = true;
         }

@@ -52,11 +52,14 @@ public:
     // one showing at `time`, and sound starts there.
     void seek(std::int64_t time);
 
-    // The next picture still showing at `skipBefore` (its pts and duration
-    // in microseconds), or nullptr after the last; sound decoded on the way
-    // is added to `audio`. When every remaining picture ends before
-    // `skipBefore`, the last of them. Valid until the next call. Throws
-    // AppError with FFmpeg's description when the movie can't be read.
+    // The next picture (its pts and duration in microseconds), or nullptr
+    // after the last; sound decoded on the way is added to `audio`. Packets
+    // of pictures that end before `skipBefore` are left undecoded where the
+    // codec allows; a picture decoded anyway is still handed out. After a
+    // seek, the first picture is the one showing at its time, or the last
+    // when every remaining one ends before it. Valid until the next call.
+    // Throws AppError with FFmpeg's description when the movie can't be
+    // read.
     const AVFrame* nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio);
 
 private:
@@ -79,6 +82,8 @@ private:
     std::int64_t frameDuration_ = 0;
     std::int64_t audioFrom_ = 0;
     bool flushed_ = false;
+    // The time the picture after a seek shows at, until it is handed out.
+    std::int64_t seekTarget_ = kNoSkipping;
     PacketPtr packet_;
     FramePtr picture_;
     FramePtr fallback_;
