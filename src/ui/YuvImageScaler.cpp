@@ -6,21 +6,12 @@ extern "C" {
 }
 
 namespace cadrelle {
-namespace {
-
-bool isBt601(const AVFrame& picture) {
-    return picture.colorspace == AVCOL_SPC_SMPTE170M || picture.colorspace == AVCOL_SPC_BT470BG ||
-           picture.colorspace == AVCOL_SPC_FCC;
-}
-
-bool isFullRange(const AVFrame& picture) {
-    return picture.color_range == AVCOL_RANGE_JPEG || picture.format == AV_PIX_FMT_YUVJ420P ||
-           picture.format == AV_PIX_FMT_YUVJ422P || picture.format == AV_PIX_FMT_YUVJ444P;
-}
-
-} // namespace
 
 QImage YuvImageScaler::scale(const AVFrame& picture, QSize target) {
+    const YuvMatrix matrix = YuvMatrix::of(picture);
+    if (Yuv444Shrinker::handles(picture, target)) {
+        return shrinker_.scale(picture, target, matrix);
+    }
     const auto format = static_cast<AVPixelFormat>(picture.format);
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
     const bool alpha = descriptor != nullptr && (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0;
@@ -40,8 +31,8 @@ QImage YuvImageScaler::scale(const AVFrame& picture, QSize target) {
         image.fill(Qt::black);
         return image;
     }
-    const int* coefficients = sws_getCoefficients(isBt601(picture) ? SWS_CS_ITU601 : SWS_CS_ITU709);
-    sws_setColorspaceDetails(scaler_.get(), coefficients, isFullRange(picture) ? 1 : 0,
+    const int* coefficients = sws_getCoefficients(matrix.bt601 ? SWS_CS_ITU601 : SWS_CS_ITU709);
+    sws_setColorspaceDetails(scaler_.get(), coefficients, matrix.fullRange ? 1 : 0,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     uint8_t* const out[] = {image.bits()};
     const int outBytesPerLine[] = {int(image.bytesPerLine())};
