@@ -28,7 +28,8 @@ FfmpegMediaPlayer::FfmpegMediaPlayer(FfmpegPlayerOptions options, QObject* paren
     : MediaPlayer(parent), sound_(options.sound), clock_(std::move(options.time)),
       worker_(std::make_unique<PlaybackWorker>(clock_, std::move(options.afterDecode))),
       liveGeneration_(std::make_shared<std::atomic<int>>(0)),
-      queue_(std::make_unique<SerialQueue>("Recording playback")), timer_(new QTimer(this)) {
+      queue_(std::make_unique<SerialQueue>("Recording playback")),
+      converting_(std::make_unique<SerialQueue>("Recording pictures")), timer_(new QTimer(this)) {
     timer_->setTimerType(Qt::PreciseTimer);
     timer_->setInterval(kTickMilliseconds);
     connect(timer_, &QTimer::timeout, this, &FfmpegMediaPlayer::tick);
@@ -37,6 +38,7 @@ FfmpegMediaPlayer::FfmpegMediaPlayer(FfmpegPlayerOptions options, QObject* paren
 FfmpegMediaPlayer::~FfmpegMediaPlayer() {
     *liveGeneration_ = -1;
     queue_->stop(SerialQueue::StopMode::cancel);
+    converting_->stop(SerialQueue::StopMode::cancel);
 }
 
 void FfmpegMediaPlayer::load(const QString& path) {
@@ -46,10 +48,9 @@ void FfmpegMediaPlayer::load(const QString& path) {
         audio_ = std::make_unique<AudioPlayback>(*format);
     }
     post(
-        [path = path.toStdString(), format](PlaybackWorker& worker, QSize size,
-                                            Delivery& delivery) {
+        [path = path.toStdString(), format](PlaybackWorker& worker, Delivery& delivery) {
             delivery.duration = worker.open(path, format);
-            delivery.picture = worker.seek(0, size, delivery.audio);
+            delivery.picture = worker.seek(0, delivery.audio);
         },
         true);
 }
@@ -61,20 +62,28 @@ void FfmpegMediaPlayer::post(Job job, bool showNow) {
         if (*live != generation) {
             return;
         }
-        Delivery delivery;
-        delivery.showNow = showNow;
+        auto delivery = std::make_shared<Delivery>();
+        delivery->showNow = showNow;
         try {
-            job(*worker, size, delivery);
+            job(*worker, *delivery);
         } catch (const std::exception& failure) {
-            delivery.error = QString::fromStdString(userDescription(failure));
+            delivery->error = QString::fromStdString(userDescription(failure));
         }
-        mailbox_.post([this, generation, delivery = std::move(delivery)]() mutable {
-            delivered(generation, std::move(delivery));
+        // The picture is converted on a thread of its own while the worker
+        // decodes the next one.
+        converting_->async([this, live, generation, size, delivery] {
+            if (*live != generation) {
+                return;
+            }
+            if (delivery->picture && !size.isEmpty()) {
+                delivery->picture->image = converter_.scale(*delivery->picture->decoded, size);
+            }
+            mailbox_.post([this, generation, delivery] { delivered(generation, *delivery); });
         });
     });
 }
 
-void FfmpegMediaPlayer::delivered(int generation, Delivery delivery) {
+void FfmpegMediaPlayer::delivered(int generation, Delivery& delivery) {
     if (generation != generation_ || failed_) {
         return;
     }
@@ -107,8 +116,8 @@ void FfmpegMediaPlayer::delivered(int generation, Delivery delivery) {
 
 void FfmpegMediaPlayer::requestPictures() {
     while (opened_ && !failed_ && !ended_ && int(pictures_.size()) + inFlight_ < kPicturesAhead) {
-        post([](PlaybackWorker& worker, QSize size,
-                Delivery& delivery) { delivery.picture = worker.next(size, delivery.audio); },
+        post([](PlaybackWorker& worker,
+                Delivery& delivery) { delivery.picture = worker.next(delivery.audio); },
              false);
     }
 }
@@ -166,8 +175,8 @@ void FfmpegMediaPlayer::setPosition(qint64 position) {
             audio_->play();
         }
     }
-    post([time](PlaybackWorker& worker, QSize size,
-                Delivery& delivery) { delivery.picture = worker.seek(time, size, delivery.audio); },
+    post([time](PlaybackWorker& worker,
+                Delivery& delivery) { delivery.picture = worker.seek(time, delivery.audio); },
          true);
     reportPosition(true);
 }

@@ -28,8 +28,8 @@ struct FfmpegPlayerOptions {
 };
 
 // The media player on the FFmpeg libraries. A worker thread reads and
-// decodes the movie and keeps a few pictures ready, already converted to
-// the size the view shows them at; the main thread shows each when the
+// decodes the movie and keeps a few pictures ready, which a second thread
+// converts to the size the view shows them at meanwhile; the main thread shows each when the
 // clock reaches its time and skips those that come too late. When decoding
 // can't keep up (a 60-per-second ProRes 4444 movie on two cores), the
 // worker leaves out pictures whose time has passed: the movie plays in real
@@ -63,10 +63,10 @@ private:
         QString error;
         bool showNow = false; // the picture is shown at once, playing or not
     };
-    using Job = std::function<void(PlaybackWorker&, QSize, Delivery&)>;
+    using Job = std::function<void(PlaybackWorker&, Delivery&)>;
 
     void post(Job job, bool showNow);
-    void delivered(int generation, Delivery delivery);
+    void delivered(int generation, Delivery& delivery);
     void requestPictures();
     void tick();
     void show(PlaybackPicture picture);
@@ -82,6 +82,9 @@ private:
     // before a seek) is skipped.
     std::shared_ptr<std::atomic<int>> liveGeneration_;
     std::unique_ptr<SerialQueue> queue_;
+    // Converts decoded pictures to the view's size; used on `converting_`.
+    YuvImageScaler converter_;
+    std::unique_ptr<SerialQueue> converting_;
     QTimer* timer_;
 
     std::deque<PlaybackPicture> pictures_;

@@ -12,26 +12,26 @@ std::int64_t PlaybackWorker::open(const std::string& path, std::optional<AudioOu
     return reader_->duration();
 }
 
-std::optional<PlaybackPicture> PlaybackWorker::seek(std::int64_t time, QSize size,
+std::optional<PlaybackPicture> PlaybackWorker::seek(std::int64_t time,
                                                     std::vector<AudioChunk>& audio) {
     reader_->seek(time);
-    return read(time, size, audio);
+    return read(time, audio);
 }
 
-std::optional<PlaybackPicture> PlaybackWorker::next(QSize size, std::vector<AudioChunk>& audio) {
+std::optional<PlaybackPicture> PlaybackWorker::next(std::vector<AudioChunk>& audio) {
     if (!clock_.running()) {
-        return read(MovieReader::kNoSkipping, size, audio);
+        return read(MovieReader::kNoSkipping, audio);
     }
     // A picture is ready about as long after it is asked for as the last
     // ones took: those that will have ended by then are left out.
     const std::int64_t start = clock_.now();
-    std::optional<PlaybackPicture> picture = read(start + readTime_, size, audio);
+    std::optional<PlaybackPicture> picture = read(start + readTime_, audio);
     const std::int64_t took = std::max<std::int64_t>(clock_.now() - start, 0);
     readTime_ = (3 * readTime_ + took) / 4;
     return picture;
 }
 
-std::optional<PlaybackPicture> PlaybackWorker::read(std::int64_t skipBefore, QSize size,
+std::optional<PlaybackPicture> PlaybackWorker::read(std::int64_t skipBefore,
                                                     std::vector<AudioChunk>& audio) {
     const AVFrame* decoded = reader_->nextPicture(skipBefore, audio);
     if (decoded == nullptr) {
@@ -45,11 +45,6 @@ std::optional<PlaybackPicture> PlaybackWorker::read(std::int64_t skipBefore, QSi
     picture.decoded.reset(av_frame_clone(decoded), [](AVFrame* frame) { av_frame_free(&frame); });
     if (!picture.decoded) {
         throw std::bad_alloc();
-    }
-    // Before the view has asked for a size, the picture is converted when
-    // it does.
-    if (!size.isEmpty()) {
-        picture.image = scaler_.scale(*decoded, size);
     }
     return picture;
 }

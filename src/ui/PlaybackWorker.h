@@ -1,11 +1,9 @@
 #pragma once
 
-#include "YuvImageScaler.h"
 #include "video/MovieReader.h"
 #include "video/PlaybackClock.h"
 
 #include <QImage>
-#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -15,7 +13,8 @@
 namespace cadrelle {
 
 // A decoded picture ready to show: converted at the size the view last
-// asked for, with the decoded picture kept for other sizes.
+// asked for (after the worker hands it out), with the decoded picture kept
+// for other sizes.
 struct PlaybackPicture {
     QImage image;
     std::shared_ptr<const AVFrame> decoded;
@@ -24,7 +23,7 @@ struct PlaybackPicture {
 };
 
 // The part of the player that runs on its worker thread: reads the movie
-// and converts its pictures. Pictures whose time the clock has already
+// and decodes its pictures. Pictures whose time the clock has already
 // passed are skipped, so a decoder that can't keep up shows fewer pictures
 // rather than falling behind. Used from one thread at a time.
 class PlaybackWorker {
@@ -36,21 +35,18 @@ public:
     // Opens the movie; its duration in microseconds. Throws AppError.
     std::int64_t open(const std::string& path, std::optional<AudioOutputFormat> audio);
     // The picture showing at `time`.
-    std::optional<PlaybackPicture> seek(std::int64_t time, QSize size,
-                                        std::vector<AudioChunk>& audio);
+    std::optional<PlaybackPicture> seek(std::int64_t time, std::vector<AudioChunk>& audio);
     // The next picture that is not late by the time it is ready, or nothing
     // after the last.
-    std::optional<PlaybackPicture> next(QSize size, std::vector<AudioChunk>& audio);
+    std::optional<PlaybackPicture> next(std::vector<AudioChunk>& audio);
 
 private:
-    std::optional<PlaybackPicture> read(std::int64_t skipBefore, QSize size,
-                                        std::vector<AudioChunk>& audio);
+    std::optional<PlaybackPicture> read(std::int64_t skipBefore, std::vector<AudioChunk>& audio);
 
     const PlaybackClock& clock_;
     std::function<void()> afterDecode_;
     std::unique_ptr<MovieReader> reader_;
-    YuvImageScaler scaler_;
-    // How long reading and converting a picture takes of the clock's time,
+    // How long reading a picture takes of the clock's time,
     // averaged over the last few, in microseconds.
     std::int64_t readTime_ = 0;
 };
