@@ -32,7 +32,9 @@ void check(int status) {
 }
 
 // A decoder for `stream`, or nothing when no installed decoder reads it.
-CodecContextPtr openDecoder(const AVStream& stream, int threads, int threadType) {
+// With `slices`, a decoder that splits pictures into slices decodes those
+// at once rather than several pictures at once.
+CodecContextPtr openDecoder(const AVStream& stream, int threads, bool slices) {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (codec == nullptr) {
         return {};
@@ -44,7 +46,9 @@ CodecContextPtr openDecoder(const AVStream& stream, int threads, int threadType)
     check(avcodec_parameters_to_context(context.get(), stream.codecpar));
     context->pkt_timebase = stream.time_base;
     context->thread_count = threads;
-    context->thread_type = threadType;
+    context->thread_type = slices && (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS) != 0
+                               ? FF_THREAD_SLICE
+                               : FF_THREAD_FRAME | FF_THREAD_SLICE;
     check(avcodec_open2(context.get(), codec, nullptr));
     return context;
 }
@@ -73,8 +77,7 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
     // decoded at once, so each comes out as soon as it is sent and whether
     // it is late is judged when it is sent; others decode several pictures
     // at once on frame threads, which hand each out a few packets later.
-    video_ = openDecoder(video, int(std::max(1u, std::thread::hardware_concurrency())),
-                         intraOnly_ ? FF_THREAD_SLICE : FF_THREAD_FRAME | FF_THREAD_SLICE);
+    video_ = openDecoder(video, int(std::max(1u, std::thread::hardware_concurrency())), intraOnly_);
     if (!video_) {
         throw AppError("No decoder reads its video track.");
     }
@@ -91,7 +94,7 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
         // Sound that can't be decoded is left out; the pictures still play.
         try {
             if (audioIndex_ >= 0) {
-                audioDecoder_ = openDecoder(*raw->streams[audioIndex_], 1, 0);
+                audioDecoder_ = openDecoder(*raw->streams[audioIndex_], 1, false);
             }
             if (audioDecoder_) {
                 resampler_ = std::make_unique<AudioResampler>(*audioDecoder_, *audio);
