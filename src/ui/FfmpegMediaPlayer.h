@@ -29,11 +29,12 @@ struct FfmpegPlayerOptions {
 
 // The media player on the FFmpeg libraries. A worker thread reads and
 // decodes the movie and keeps a few pictures ready, which a second thread
-// converts to the size the view shows them at meanwhile; the main thread shows each when the
-// clock reaches its time and skips those that come too late. When decoding
-// can't keep up (a 60-per-second ProRes 4444 movie on two cores), the
-// worker leaves out pictures whose time has passed: the movie plays in real
-// time with as many pictures as the cores decode. The clock follows the
+// converts to the size the view shows them at while the worker decodes the
+// next; the main thread shows each when the clock reaches its time and, of
+// several due at once, only the latest. When decoding can't keep up (a
+// 60-per-second ProRes 4444 movie on two cores), the worker leaves out the
+// pictures that would be late by the time they are decoded: the movie plays
+// in real time with as many pictures as the cores decode. The clock follows the
 // sound where an audio output plays it, else a monotonic clock. No timer
 // runs while paused.
 class FfmpegMediaPlayer final : public MediaPlayer {

@@ -26,13 +26,12 @@ struct AudioChunk {
     std::vector<std::uint8_t> bytes;
 };
 
-// Reads a movie for playback: demuxes it and decodes its video track with
-// frame threads on every core, and its first audio track, resampled, when
-// asked for. Times are microseconds from the movie's start. Pictures that
-// the playback clock has already passed are skipped as cheaply as the codec
-// allows: an intra-only codec (ProRes) drops their packets undecoded, other
-// codecs skip pictures nothing refers to and never hand out the late rest.
-// Used from one thread at a time.
+// Reads a movie for playback: demuxes it and decodes its video track on
+// every core, and its first audio track, resampled, when asked for. Times
+// are microseconds from the movie's start. Pictures the caller says will be
+// late are skipped as cheaply as the codec allows: an intra-only codec
+// (ProRes) drops their packets undecoded, other codecs skip pictures
+// nothing refers to. Used from one thread at a time.
 class MovieReader {
 public:
     static constexpr std::int64_t kNoSkipping = std::numeric_limits<std::int64_t>::min();
