@@ -42,11 +42,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CADRELLE_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# xdg-open opens files and folders, xdg-mime finds the image editor. The
-# recording previews play through Qt Multimedia's GStreamer backend, whose
-# plugins are loaded at run time, so no library link names them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "xdg-utils, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav")
+# xdg-open opens files and folders, xdg-mime finds the image editor; both are
+# run, not linked, so no library link names them. Recording previews decode
+# with the FFmpeg libraries the program links.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -2,7 +2,7 @@
 // preview window, and reports how soon its first picture shows and how many
 // pictures reach the screen while it plays.
 //   preview-bench MOVIE FRAMES_PER_SECOND
-#include "ui/QtMediaPlayer.h"
+#include "ui/FfmpegMediaPlayer.h"
 #include "ui/RecordingPreview.h"
 #include "ui/VideoView.h"
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     window.resize(570, 720);
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(24, 24, 24, 24);
-    auto owned = std::make_unique<cadrelle::QtMediaPlayer>();
+    auto owned = std::make_unique<cadrelle::FfmpegMediaPlayer>();
     cadrelle::MediaPlayer& player = *owned;
     QElapsedTimer clock;
     clock.start();

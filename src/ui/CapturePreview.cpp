@@ -1,8 +1,8 @@
 #include "CapturePreview.h"
 
+#include "FfmpegMediaPlayer.h"
 #include "FittedImage.h"
 #include "LabelStyle.h"
-#include "QtMediaPlayer.h"
 #include "RecordingPreview.h"
 #include "core/FileIO.h"
 #include "model/AppModel.h"
@@ -30,7 +30,7 @@ MediaPlayerFactory orQtPlayer(MediaPlayerFactory makePlayer) {
     if (makePlayer) {
         return makePlayer;
     }
-    return [] { return std::make_unique<QtMediaPlayer>(); };
+    return [] { return std::make_unique<FfmpegMediaPlayer>(); };
 }
 
 } // namespace

@@ -19,7 +19,7 @@ class RecordingPreview;
 // that copy it and show it in the file manager. Nothing while there is no
 // capture. A recording offers "Copy Video", and "Play" where `offersPlay`.
 // Each recording file gets a player of its own from `makePlayer` (by
-// default Qt Multimedia's); the previous one is paused and dropped.
+// default the FFmpeg player); the previous one is paused and dropped.
 class CapturePreview final : public QWidget {
     Q_OBJECT
 

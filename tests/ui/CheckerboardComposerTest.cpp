@@ -1,7 +1,5 @@
 #include "ui/CheckerboardComposer.h"
 
-#include "ui/ScaledAyuvImage.h"
-
 #include <gtest/gtest.h>
 
 namespace cadrelle {
@@ -39,33 +37,6 @@ TEST(CheckerboardComposer, TransparentPixelsShowTheSquaresOthersThemselves) {
     EXPECT_EQ(grey(half, 15, 15), 191);
     EXPECT_EQ(grey(half, 16, 15), 230);
     EXPECT_EQ(grey(half, 16, 16), 191);
-}
-
-TEST(ScaledAyuvImage, ConvertsAndShrinksTransparentPictures) {
-    // 4 × 2 pixels, A Y U V each: transparent, BT.709 limited-range white,
-    // red, and half-transparent white; the second row repeats the first.
-    const uchar row[] = {0, 0, 0, 0, 255, 235, 128, 128, 255, 63, 102, 240, 128, 235, 128, 128};
-    uchar bits[2 * 16];
-    std::copy(row, row + 16, bits);
-    std::copy(row, row + 16, bits + 16);
-
-    const QImage full = scaledAyuvImage(bits, 16, {4, 2}, {4, 2}, {});
-    EXPECT_EQ(full.format(), QImage::Format_ARGB32_Premultiplied);
-    EXPECT_EQ(full.pixel(0, 1), 0u) << "transparent";
-    EXPECT_EQ(full.pixelColor(1, 0), QColor(255, 255, 255));
-    const QColor red = full.pixelColor(2, 0);
-    EXPECT_GE(red.red(), 250);
-    EXPECT_LE(red.green(), 5);
-    EXPECT_LE(red.blue(), 5);
-    EXPECT_EQ(qAlpha(full.pixel(3, 0)), 128);
-    EXPECT_EQ(qRed(full.pixel(3, 0)), 128) << "premultiplied";
-
-    // Halved: each pixel averages two, weighted by alpha, so a transparent
-    // neighbour does not darken the white one.
-    const QImage half = scaledAyuvImage(bits, 16, {4, 2}, {2, 1}, {});
-    EXPECT_EQ(qAlpha(half.pixel(0, 0)), 128);
-    EXPECT_EQ(qRed(half.pixel(0, 0)), 128);
-    EXPECT_EQ(qGreen(half.pixel(0, 0)), 128);
 }
 
 } // namespace

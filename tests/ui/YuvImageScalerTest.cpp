@@ -11,6 +11,15 @@ struct Yuv {
     int y, u, v;
 };
 
+// Where a 4:2:0 picture's chroma is: two planes of U and V (YUV420P), or one
+// plane of interleaved U, V pairs (NV12).
+enum class ChromaPlanes { separate, interleaved };
+
+struct Matrix {
+    bool bt601 = false; // else BT.709
+    bool fullRange = false;
+};
+
 // A 4:2:0 picture of `width` × `height` whose left `split` columns have the
 // colour `left` and the others `right`, in either chroma layout, rows padded
 // to show that strides are honoured.
@@ -43,9 +52,18 @@ struct Picture {
         }
     }
 
-    QImage scaled(QSize target, YuvMatrix matrix = {}) {
-        const uchar* planes[] = {data[0].data(), data[1].data(), data[2].data()};
-        return scaler.scale(planes, stride, chroma, size, target, matrix);
+    QImage scaled(QSize target, Matrix matrix = {}) {
+        const FramePtr frame = makeFrame();
+        frame->format = chroma == ChromaPlanes::separate ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_NV12;
+        frame->width = size.width();
+        frame->height = size.height();
+        frame->colorspace = matrix.bt601 ? AVCOL_SPC_SMPTE170M : AVCOL_SPC_BT709;
+        frame->color_range = matrix.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+        for (int p = 0; p < 3; ++p) {
+            frame->data[p] = data[p].data();
+            frame->linesize[p] = stride[p];
+        }
+        return scaler.scale(*frame, target);
     }
 
     QSize size;
@@ -105,6 +123,30 @@ TEST(YuvImageScaler, HonoursTheMatrixAndTheRange) {
     expectColour(red601.scaled({4, 4}, {true, false}), 1, 1, Qt::red);
     Picture red709(4, 4, 4, kRed709, kRed709, ChromaPlanes::separate);
     EXPECT_LT(red709.scaled({4, 4}, {true, false}).pixelColor(1, 1).red(), 240);
+}
+
+// A 4:4:4 picture with alpha, as ProRes 4444 decodes: transparent pixels
+// stay transparent when shrunk, opaque ones keep their colour.
+TEST(YuvImageScaler, KeepsTransparency) {
+    const FramePtr frame = makeFrame();
+    frame->format = AV_PIX_FMT_YUVA444P;
+    frame->width = 8;
+    frame->height = 8;
+    ASSERT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool opaque = x >= 4;
+            const int at = y * frame->linesize[0] + x;
+            frame->data[0][at] = uchar(opaque ? kRed709.y : 16);
+            frame->data[1][at] = uchar(opaque ? kRed709.u : 128);
+            frame->data[2][at] = uchar(opaque ? kRed709.v : 128);
+            frame->data[3][at] = uchar(opaque ? 255 : 0);
+        }
+    }
+    YuvImageScaler scaler;
+    const QImage half = scaler.scale(*frame, {4, 4});
+    EXPECT_EQ(half.pixelColor(0, 0).alpha(), 0);
+    expectColour(half, 3, 3, Qt::red);
 }
 
 } // namespace
