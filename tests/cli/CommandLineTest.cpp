@@ -135,7 +135,7 @@ TEST(CommandLine, TheProgramStartsWithoutItsModulesUntilItNeedsThem) {
     // the reason, leaving nothing.
     TempDir dir;
     fs::create_directories(dir / "alone/bin");
-    fs::copy_file(CADRELLE_EXECUTABLE, dir / "alone/bin/cadrelle");
+    fs::copy_file(test::cadrelleExecutable(), dir / "alone/bin/cadrelle");
     writeOpenFrame(dir / "frame.png");
     writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
     makeMp4(dir / "recording.mp4", {.width = 12, .height = 12});

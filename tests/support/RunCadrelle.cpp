@@ -7,6 +7,10 @@
 
 namespace cadrelle::test {
 
+std::filesystem::path cadrelleExecutable() {
+    return CADRELLE_EXECUTABLE;
+}
+
 namespace {
 
 std::unique_ptr<QProcess>
@@ -32,7 +36,7 @@ start(const std::vector<std::string>& arguments, const std::filesystem::path& fo
         }
         process->setProcessEnvironment(variables);
     }
-    process->start(QStringLiteral(CADRELLE_EXECUTABLE), list);
+    process->start(QString::fromStdString(cadrelleExecutable().string()), list);
     EXPECT_TRUE(process->waitForStarted());
     return process;
 }

@@ -23,6 +23,9 @@ struct Outcome {
 // standard output, "Error: " + `message` on standard error.
 void expectFailure(const Outcome& outcome, const std::string& message);
 
+// The built `cadrelle` program.
+std::filesystem::path cadrelleExecutable();
+
 // Runs the built `cadrelle` with the arguments in `folder` and waits for it.
 // With `standardOutput`, what it prints goes to that file instead of `out`.
 Outcome runCadrelle(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
