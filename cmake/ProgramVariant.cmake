@@ -71,3 +71,18 @@ function(cadrelle_add_program_variant name)
         COMMAND ${CMAKE_COMMAND} -E create_symlink ${CMAKE_BINARY_DIR}/lib ${ARG_OUTPUT_DIRECTORY}/lib
         VERBATIM)
 endfunction()
+
+# cadrelle_add_program_module(TARGET FILE_NAME LIBRARY...)
+# A module the program opens with dlopen from lib/cadrelle/ (beside its bin
+# folder when installed, or in the build tree): libFILE_NAME.so made of the
+# libraries given. Only its entry point is exported; the static libraries'
+# symbols stay inside.
+function(cadrelle_add_program_module target file_name)
+    add_library(${target} MODULE)
+    target_link_libraries(${target} PRIVATE ${ARGN})
+    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME ${file_name}
+        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/cadrelle)
+    install(TARGETS ${target} LIBRARY DESTINATION ${CADRELLE_INSTALL_TREE}/lib/cadrelle)
+endfunction()
