@@ -1,7 +1,7 @@
 #include "cli/Cli.h"
 #ifdef CADRELLE_WITH_APP
 #include "core/BuildInformation.h"
-#include "core/ProgramFiles.h"
+#include "core/Installation.h"
 
 #include <dlfcn.h>
 
@@ -17,9 +17,8 @@ namespace {
 // Opens the desktop application's module and runs it. The module is never
 // closed: the application runs until the process ends.
 int runApplicationModule(const std::vector<std::string>& arguments) {
-    const auto path =
-        cadrelle::programFile(cadrelle::runningExecutable(),
-                              std::filesystem::path("lib") / "cadrelle" / "libcadrelle-app.so");
+    const auto path = cadrelle::Installation::running().file(std::filesystem::path("lib") /
+                                                             "cadrelle" / "libcadrelle-app.so");
     using Entry = int (*)(const std::vector<std::string>*, const cadrelle::BuildInformation*);
     Entry entry = nullptr;
     if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {

@@ -1,7 +1,7 @@
 #include "VideoModule.h"
 
 #include "core/AppError.h"
-#include "core/ProgramFiles.h"
+#include "core/Installation.h"
 
 #include <dlfcn.h>
 
@@ -18,7 +18,7 @@ namespace {
 const char* const kEntry = "cadrelle_video_engine";
 
 const VideoEngine* loadModule() {
-    const auto path = videoModulePath(runningExecutable());
+    const auto path = videoModulePath(Installation::running());
     // Never closed: the engine's code must stay for the rest of the run.
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     using Entry = const VideoEngine* (*)();
@@ -37,9 +37,8 @@ const VideoEngine* loadModule() {
 
 } // namespace
 
-std::filesystem::path videoModulePath(const std::filesystem::path& executable) {
-    return programFile(executable,
-                       std::filesystem::path("lib") / "cadrelle" / "libcadrelle-video.so");
+std::filesystem::path videoModulePath(const Installation& installation) {
+    return installation.file(std::filesystem::path("lib") / "cadrelle" / "libcadrelle-video.so");
 }
 
 const VideoEngine& videoEngine() {

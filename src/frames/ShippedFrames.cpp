@@ -1,15 +1,16 @@
 #include "ShippedFrames.h"
 
-#include "core/ProgramFiles.h"
+#include "core/Installation.h"
 
 namespace cadrelle {
 
 std::filesystem::path shippedFramesDirectory(const std::filesystem::path& executable) {
-    return programFile(executable, std::filesystem::path("share") / "cadrelle" / "Frames");
+    return Installation::of(executable)
+        .file(std::filesystem::path("share") / "cadrelle" / "Frames");
 }
 
 std::filesystem::path shippedFramesDirectory() {
-    return shippedFramesDirectory(runningExecutable());
+    return Installation::running().file(std::filesystem::path("share") / "cadrelle" / "Frames");
 }
 
 } // namespace cadrelle
