@@ -24,6 +24,10 @@ if [ "$here" != "$target" ]; then
     staging=$(mktemp -d "$versions/.staging-XXXXXX")
     trap 'rm -rf "$staging"' EXIT
     cp -R "$here/." "$staging/"
+    # Marks the folder as installed by Cadrelle: updates remove such folders
+    # once their version is older than the one running, and no others.
+    rm -rf "$staging/.cadrelle-installed"
+    printf '%s\n' "$version" >"$staging/.cadrelle-installed"
     rm -rf "$target"
     mv "$staging" "$target"
 fi

@@ -79,6 +79,38 @@ std::filesystem::path checkedPath(archive_entry* entry) {
     return path;
 }
 
+// Whether `path`, already resolved, is `root` or lies inside it.
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& root) {
+    const std::filesystem::path relative = path.lexically_relative(root);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+// Follows every symbolic link unpacked into `root` through the links its
+// target passes (a chain such as "l -> ..", "up -> x/l/.." adds up to more
+// than any one entry says) and refuses the archive if one leads outside
+// `root` or can't be resolved.
+void requireLinksInside(const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (auto item = fs::recursive_directory_iterator(root, error);
+         !error && item != fs::recursive_directory_iterator(); item.increment(error)) {
+        if (!item->is_symlink(error)) {
+            continue;
+        }
+        const fs::path link = item->path();
+        const fs::path target = fs::read_symlink(link, error);
+        const fs::path resolved =
+            error ? fs::path() : fs::weakly_canonical(link.parent_path() / target, error);
+        if (error || !isInside(resolved, root)) {
+            refuseEntry(link.lexically_relative(root).string());
+        }
+    }
+    if (error) {
+        throw std::filesystem::filesystem_error("The unpacked update couldn't be checked", root,
+                                                error);
+    }
+}
+
 void writeContents(archive* reader, archive* writer, std::uint64_t& written,
                    std::uint64_t sizeLimit) {
     const void* block = nullptr;
@@ -151,6 +183,7 @@ void extractArchive(const std::filesystem::path& archivePath, const std::filesys
     if (archive_write_close(writer.get()) != ARCHIVE_OK) {
         unpackFailed(writer.get());
     }
+    requireLinksInside(root);
 }
 
 } // namespace cadrelle

@@ -3,11 +3,13 @@
 #include "core/AppError.h"
 #include "core/FileDescriptor.h"
 #include "core/FileError.h"
+#include "core/FileIO.h"
 #include "updates/ArchiveExtraction.h"
+#include "updates/Version.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +22,10 @@ namespace fs = std::filesystem;
 // Names of the work files in the versions folder; they never look like a
 // version, and a later activation removes any that a crash left behind.
 constexpr char kStagingPattern[] = ".staging-XXXXXX";
+constexpr char kStagingPrefix[] = ".staging-";
 constexpr char kLinkPrefix[] = ".current-";
+// VERSION and the marker hold one version name and a line end.
+constexpr std::uint64_t kVersionFileLimit = 256;
 
 fs::path programIn(const fs::path& versionFolder) {
     return versionFolder / "bin" / "cadrelle";
@@ -32,17 +37,27 @@ bool isExecutableFile(const fs::path& file) {
            (info.st_mode & S_IXUSR) != 0;
 }
 
+// The first line of the small regular file at `path` (not a link), or none
+// when there is no such file.
+std::optional<std::string> versionLine(const fs::path& path) {
+    std::error_code error;
+    if (fs::symlink_status(path, error).type() != fs::file_type::regular) {
+        return std::nullopt;
+    }
+    const Bytes bytes = readFile(path, kVersionFileLimit);
+    std::string text(bytes.begin(), bytes.end());
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
 fs::path makeTemporaryFolder(const fs::path& versions) {
     std::string name = (versions / kStagingPattern).string();
     if (::mkdtemp(name.data()) == nullptr) {
         throwFileError(versions);
     }
     return name;
-}
-
-void removeQuietly(const fs::path& path) {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
 }
 
 // Makes what was written in `folder` durable before a rename publishes it.
@@ -72,46 +87,64 @@ template <typename Work> void withUserMessage(const std::string& failure, Work&&
     }
 }
 
+// Whether `version` comes after `running`; a version that can't be compared
+// never does.
+bool isNewer(const std::string& version, const std::string& running) {
+    const auto candidate = Version::parse(version);
+    const auto current = Version::parse(running);
+    return candidate && current && *candidate > *current;
+}
+
+bool isOlder(const std::string& version, const std::string& running) {
+    const auto candidate = Version::parse(version);
+    const auto current = Version::parse(running);
+    return candidate && current && *candidate < *current;
+}
+
+// Checks that the unpacked archive in `staging` is the program of `version`.
+void requireArchiveOf(const fs::path& staging, const std::string& version) {
+    if (!isExecutableFile(programIn(staging))) {
+        throw AppError("The update was refused because its archive doesn't contain the program.");
+    }
+    const auto contained = versionLine(staging / UserInstallation::kVersionFile);
+    if (!contained) {
+        throw AppError("The update was refused because its archive doesn't say which version "
+                       "it holds.");
+    }
+    if (*contained != version) {
+        const std::string shown = Installation::isVersionName(*contained) ? *contained : "another";
+        throw AppError("The update was refused because its archive holds version " + shown +
+                       ", not version " + version + " as the update feed says.");
+    }
+}
+
+// Writes the marker naming `version` into `folder`, replacing whatever the
+// archive put under that name.
+void writeMarker(const fs::path& folder, const std::string& version) {
+    const fs::path marker = folder / UserInstallation::kMarker;
+    removeQuietly(marker);
+    writeExclusive(version + "\n", marker);
+}
+
 } // namespace
 
-UserInstallation::UserInstallation(fs::path executable, uid_t user, std::uint64_t sizeLimit)
-    : executable_(std::move(executable)), location_(locate(executable_)), user_(user),
-      sizeLimit_(sizeLimit) {}
-
-std::optional<UserInstallation::Location> UserInstallation::locate(const fs::path& executable) {
-    const fs::path bin = executable.parent_path();
-    const fs::path versionFolder = bin.parent_path();
-    const fs::path versions = versionFolder.parent_path();
-    const std::string version = versionFolder.filename().string();
-    if (executable.filename() != "cadrelle" || bin.filename() != "bin" || !isVersionName(version) ||
-        versions.filename() != "cadrelle" || versions.parent_path().filename() != "lib") {
-        return std::nullopt;
-    }
-    return Location{versions, version};
-}
-
-bool UserInstallation::isVersionName(const std::string& version) {
-    const auto allowed = [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-               c == '.' || c == '_' || c == '+' || c == '-';
-    };
-    return !version.empty() && version.size() <= 64 && version.front() != '.' &&
-           version != "current" && std::all_of(version.begin(), version.end(), allowed);
-}
+UserInstallation::UserInstallation(Installation installation, uid_t user, std::uint64_t sizeLimit)
+    : installation_(std::move(installation)), user_(user), sizeLimit_(sizeLimit) {}
 
 bool UserInstallation::canInstall() const {
-    if (!location_ || user_ == 0) {
+    if (!installation_.isVersioned() || user_ == 0) {
         return false;
     }
+    const fs::path& versions = installation_.versions;
     std::error_code error;
-    const fs::path current = location_->versions / "current";
+    const fs::path current = versions / "current";
     if (!fs::is_symlink(current, error) ||
-        !fs::equivalent(current, location_->versions / location_->version, error) || error) {
+        !fs::equivalent(current, versions / installation_.version, error) || error) {
         return false;
     }
     struct stat info {};
-    return ::stat(location_->versions.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == user_ && (info.st_mode & S_IWUSR) != 0;
+    return ::stat(versions.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user_ &&
+           (info.st_mode & S_IWUSR) != 0;
 }
 
 void UserInstallation::requireInstallable(const std::string& version) const {
@@ -119,78 +152,83 @@ void UserInstallation::requireInstallable(const std::string& version) const {
         throw AppError("Cadrelle can't update itself because it isn't installed in a folder "
                        "that belongs to you.");
     }
-    if (!isVersionName(version)) {
+    if (!Installation::isVersionName(version)) {
         throw AppError("The update was refused because its version number isn't valid.");
+    }
+}
+
+bool UserInstallation::installedByUs(const fs::path& folder) const {
+    std::error_code error;
+    if (fs::symlink_status(folder, error).type() != fs::file_type::directory) {
+        return false;
+    }
+    try {
+        return versionLine(folder / kMarker) == folder.filename().string();
+    } catch (const std::exception&) {
+        return false;
     }
 }
 
 void UserInstallation::stage(const fs::path& archive, const std::string& version) {
     requireInstallable(version);
-    if (version == location_->version) {
-        throw AppError("Version " + version + " is the one running, so it can't be replaced.");
+    if (!isNewer(version, installation_.version)) {
+        throw AppError("The update was refused because version " + version +
+                       " isn't newer than version " + installation_.version + ", the one running.");
     }
-    const fs::path& versions = location_->versions;
+    const fs::path& versions = installation_.versions;
     const fs::path target = versions / version;
-    fs::path staging;
-    try {
-        withUserMessage("The update couldn't be installed: ", [&] {
-            staging = makeTemporaryFolder(versions);
-            extractArchive(archive, staging, sizeLimit_);
-            if (!isExecutableFile(programIn(staging))) {
-                throw AppError("The update was refused because its archive doesn't contain "
-                               "the program.");
-            }
-            flushFileSystem(staging);
-            if (fs::exists(fs::symlink_status(target))) {
-                // An earlier copy of this version changes places with the new
-                // one in one step and goes away under the staging name.
-                if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(),
-                                RENAME_EXCHANGE) != 0) {
-                    throwFileError(target);
-                }
-            } else {
-                fs::rename(staging, target);
-            }
-            flushFolder(versions);
-        });
-    } catch (...) {
-        if (!staging.empty()) {
-            removeQuietly(staging);
-        }
-        throw;
+    const bool replacing = itemExists(target);
+    if (replacing && !installedByUs(target)) {
+        throw AppError("The update couldn't be installed because " + target.string() +
+                       " already exists and wasn't installed by Cadrelle.");
     }
-    removeQuietly(staging);
+    // Removed on every way out: after a failure, and after an exchange, when
+    // it holds the earlier copy.
+    std::optional<ScopedRemoval> staging;
+    withUserMessage("The update couldn't be installed: ", [&] {
+        const fs::path& folder = staging.emplace(makeTemporaryFolder(versions)).path();
+        extractArchive(archive, folder, sizeLimit_);
+        requireArchiveOf(folder, version);
+        writeMarker(folder, version);
+        flushFileSystem(folder);
+        if (replacing) {
+            // An earlier copy of this version changes places with the new
+            // one in one step.
+            if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) !=
+                0) {
+                throwFileError(target);
+            }
+        } else {
+            fs::rename(folder, target);
+            staging->release();
+        }
+        flushFolder(versions);
+    });
 }
 
 void UserInstallation::activate(const std::string& version) {
     requireInstallable(version);
-    const fs::path& versions = location_->versions;
-    if (!isExecutableFile(programIn(versions / version))) {
+    const fs::path& versions = installation_.versions;
+    if (!isExecutableFile(programIn(versions / version)) || !installedByUs(versions / version)) {
         throw AppError("Version " + version + " can't be used because it hasn't been unpacked.");
     }
-    const fs::path link = versions / (kLinkPrefix + std::to_string(::getpid()));
-    try {
-        withUserMessage("Cadrelle couldn't switch to version " + version + ": ", [&] {
-            removeQuietly(link);
-            fs::create_symlink(version, link);
-            fs::rename(link, versions / "current");
-            flushFolder(versions);
-        });
-    } catch (...) {
-        removeQuietly(link);
-        throw;
-    }
-    removeOldVersions(version);
+    const ScopedRemoval link(versions / (kLinkPrefix + std::to_string(::getpid())));
+    withUserMessage("Cadrelle couldn't switch to version " + version + ": ", [&] {
+        removeQuietly(link.path());
+        fs::create_symlink(version, link.path());
+        fs::rename(link.path(), versions / "current");
+        flushFolder(versions);
+    });
+    removeOldVersions();
 }
 
-void UserInstallation::removeOldVersions(const std::string& activated) const {
+void UserInstallation::removeOldVersions() const {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(location_->versions, error)) {
+    for (const auto& entry : fs::directory_iterator(installation_.versions, error)) {
         const std::string name = entry.path().filename().string();
-        const bool leftover = name.rfind(".staging-", 0) == 0 || name.rfind(kLinkPrefix, 0) == 0;
-        const bool oldVersion = isVersionName(name) && name != activated &&
-                                name != location_->version && entry.is_directory(error) &&
-                                !entry.is_symlink(error);
+        const bool leftover = name.starts_with(kStagingPrefix) || name.starts_with(kLinkPrefix);
+        const bool oldVersion = Installation::isVersionName(name) &&
+                                isOlder(name, installation_.version) && installedByUs(entry.path());
         if (leftover || oldVersion) {
             removeQuietly(entry.path());
         }
@@ -198,21 +236,19 @@ void UserInstallation::removeOldVersions(const std::string& activated) const {
 }
 
 fs::path UserInstallation::currentExecutable() const {
-    if (!location_) {
-        return executable_;
+    if (!installation_.isVersioned()) {
+        return installation_.executable;
     }
     std::error_code error;
-    const fs::path target = fs::read_symlink(location_->versions / "current", error);
-    if (error || !isVersionName(target.string())) {
-        return executable_;
+    const fs::path target = fs::read_symlink(installation_.versions / "current", error);
+    if (error || !Installation::isVersionName(target.string())) {
+        return installation_.executable;
     }
-    return programIn(location_->versions / target);
+    return programIn(installation_.versions / target);
 }
 
 std::shared_ptr<UpdateInstaller> makeUpdateInstaller() {
-    std::error_code error;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    return std::make_shared<UserInstallation>(executable, ::geteuid());
+    return std::make_shared<UserInstallation>(Installation::running(), ::geteuid());
 }
 
 } // namespace cadrelle

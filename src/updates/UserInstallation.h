@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/Installation.h"
 #include "updates/UpdateInstaller.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -16,12 +16,23 @@ namespace cadrelle {
 // <prefix>/bin/cadrelle going through that link. It can replace itself when
 // the program runs from the version `current` names and the versions folder
 // belongs to the (non-root) user and is writable for them.
+//
+// An update archive holds a version folder with the file VERSION at its top,
+// naming the version it contains; it is installed only under that name, and
+// only when that version is newer than the running one. Each version folder
+// the updater (or the release's install.sh) makes carries a marker naming
+// its version; only marked folders of versions older than the running one
+// are ever removed.
 class UserInstallation final : public UpdateInstaller {
 public:
-    // `executable` is the running program with every link resolved; `user` is
-    // the user it runs as. Archives unpacking to more than `sizeLimit` bytes
-    // are refused.
-    UserInstallation(std::filesystem::path executable, uid_t user,
+    // The marker file in each version folder installed by Cadrelle itself.
+    static constexpr char kMarker[] = ".cadrelle-installed";
+    // The file at the top of an update archive that names its version.
+    static constexpr char kVersionFile[] = "VERSION";
+
+    // `installation` is the running program's; `user` is the user it runs
+    // as. Archives unpacking to more than `sizeLimit` bytes are refused.
+    UserInstallation(Installation installation, uid_t user,
                      std::uint64_t sizeLimit = std::uint64_t(1) << 30);
 
     bool canInstall() const override;
@@ -29,29 +40,18 @@ public:
     void activate(const std::string& version) override;
     std::filesystem::path currentExecutable() const override;
 
-    // The versions folder and running version of a program at `executable`,
-    // when it lives in a versioned folder; none otherwise.
-    struct Location {
-        std::filesystem::path versions;
-        std::string version;
-    };
-    static std::optional<Location> locate(const std::filesystem::path& executable);
-
-    // Whether `version` can name a folder beside the others: letters, digits,
-    // ".", "_", "+" and "-", not starting with "." and not "current".
-    static bool isVersionName(const std::string& version);
-
 private:
     void requireInstallable(const std::string& version) const;
-    void removeOldVersions(const std::string& activated) const;
+    bool installedByUs(const std::filesystem::path& folder) const;
+    void removeOldVersions() const;
 
-    const std::filesystem::path executable_;
-    const std::optional<Location> location_;
+    const Installation installation_;
     const uid_t user_;
     const std::uint64_t sizeLimit_;
 };
 
-// The installer of the running program (/proc/self/exe, the effective user).
+// The installer of the running program (its installation, the effective
+// user).
 std::shared_ptr<UpdateInstaller> makeUpdateInstaller();
 
 } // namespace cadrelle

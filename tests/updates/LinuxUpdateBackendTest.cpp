@@ -3,6 +3,7 @@
 #include "support/CoreApplication.h"
 #include "support/TempDir.h"
 #include "updates/AppUpdater.h"
+#include "updates/FakeUpdateUserDriver.h"
 #include "updates/UpdateTestServer.h"
 
 #include <QSettings>
@@ -27,20 +28,6 @@ struct FakeInstaller : UpdateInstaller {
     }
     void activate(const std::string& version) override { calls.push_back("activate " + version); }
     std::filesystem::path currentExecutable() const override { return "/home/u/.local/cadrelle"; }
-};
-
-// Answers every update window with `answer` and records what it showed.
-struct FakeDriver : UpdateUserDriver {
-    Choice answer = Choice::install;
-    std::vector<FoundUpdate> shown;
-    std::vector<std::string> messages;
-    void showUpdateFound(const FoundUpdate& update, std::function<void(Choice)> choose) override {
-        shown.push_back(update);
-        choose(answer);
-    }
-    void showDownloadProgress(std::int64_t, std::int64_t) override {}
-    void showNoUpdate(const std::string& message) override { messages.push_back(message); }
-    void dismiss() override {}
 };
 
 class LinuxUpdateBackendTest : public ::testing::Test {
@@ -96,7 +83,8 @@ protected:
     bool working = false;
     std::optional<std::filesystem::path> relaunched;
     std::shared_ptr<FakeInstaller> installer = std::make_shared<FakeInstaller>();
-    std::shared_ptr<FakeDriver> driver = std::make_shared<FakeDriver>();
+    std::shared_ptr<test::FakeUpdateUserDriver> driver =
+        std::make_shared<test::FakeUpdateUserDriver>();
     std::shared_ptr<LinuxUpdateBackend> backend;
 };
 

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
+#include <openssl/pem.h>
+
+#include <cstdio>
 
 namespace cadrelle::test {
 
@@ -17,6 +20,16 @@ TestSigningKey::TestSigningKey() {
     EVP_PKEY_keygen_init(context.get());
     EVP_PKEY_keygen(context.get(), &key);
     key_.reset(key, EVP_PKEY_free);
+}
+
+TestSigningKey::TestSigningKey(const std::filesystem::path& pem) {
+    const std::unique_ptr<FILE, decltype(&std::fclose)> file(std::fopen(pem.c_str(), "r"),
+                                                             std::fclose);
+    EXPECT_TRUE(file) << pem;
+    if (file) {
+        key_.reset(PEM_read_PrivateKey(file.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
+    }
+    EXPECT_TRUE(key_) << "no key in " << pem;
 }
 
 QByteArray TestSigningKey::publicKey() const {

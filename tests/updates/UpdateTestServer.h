@@ -20,6 +20,8 @@ namespace cadrelle::test {
 class TestSigningKey {
 public:
     TestSigningKey();
+    // The private key in the PEM file `pem` (the build's throwaway key).
+    explicit TestSigningKey(const std::filesystem::path& pem);
     QByteArray publicKey() const;
     std::string publicKeyBase64() const { return publicKey().toBase64().toStdString(); }
     QByteArray sign(const QByteArray& message) const;
