@@ -1,5 +1,6 @@
 #include "DesktopModelSetup.h"
 
+#include "core/Installation.h"
 #include "desktop/AutostartEntry.h"
 #include "desktop/FreedesktopTrash.h"
 #include "desktop/XdgLauncher.h"
@@ -11,7 +12,6 @@
 #include "updates/LinuxUpdateBackend.h"
 #include "updates/UserInstallation.h"
 
-#include <QCoreApplication>
 #include <QStandardPaths>
 
 namespace cadrelle {
@@ -30,15 +30,26 @@ std::filesystem::path programSettingsFile() {
 
 AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
                                 std::function<void(const std::filesystem::path&)> relaunch) {
+    const Installation& installation = Installation::running();
     AppModelSetup setup;
     setup.dataDirectory = dataDirectory;
     setup.shippedFrames = shippedFramesDirectory();
     setup.services.panels = std::make_shared<QtFilePanels>();
     setup.services.launcher = std::make_shared<XdgLauncher>();
     setup.services.trash = std::make_shared<FreedesktopTrash>();
-    setup.services.loginItem = std::make_shared<AutostartEntry>(
-        AutostartEntry::userConfigFolder(),
-        std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()));
+    // Login starts go through the installation's launcher, which outlives
+    // the version folder that runs now.
+    auto autostart =
+        std::make_shared<AutostartEntry>(AutostartEntry::userConfigFolder(), installation.launcher);
+    if (installation.isVersioned()) {
+        try {
+            autostart->followInstallation(installation.versions);
+        } catch (const std::exception&) {
+            // The entry stays as it was; turning "Launch at login" off and on
+            // writes it anew.
+        }
+    }
+    setup.services.loginItem = std::move(autostart);
     setup.services.pasteboard = std::make_shared<QtPasteboard>();
     setup.formatPresenter = std::make_shared<QtVideoFormatPresenter>();
     // No runner given: the simulator clock runs the real xcrun and xcode-select.
@@ -47,7 +58,7 @@ AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
     updates.settingsFile = programSettingsFile();
     updates.downloadFolder =
         standardLocation(QStandardPaths::GenericCacheLocation) / "Lumivane" / "Updates";
-    updates.runningVersion = QCoreApplication::applicationVersion().toStdString();
+    updates.runningVersion = installation.version;
     updates.relaunch = std::move(relaunch);
     setup.updateBackend = std::make_shared<LinuxUpdateBackend>(
         std::move(updates), makeUpdateInstaller(), std::make_shared<UpdateDialog>());

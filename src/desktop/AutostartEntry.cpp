@@ -4,8 +4,10 @@
 #include "core/FileIO.h"
 #include "core/ReadLimits.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 namespace cadrelle {
 
@@ -33,8 +35,10 @@ std::string lowercase(std::string text) {
     return text;
 }
 
-// The value of `key` in the entry's "[Desktop Entry]" group, if present.
-std::optional<std::string> entryValue(const std::string& text, const std::string& key) {
+// Where the line of `key` in the entry's "[Desktop Entry]" group lies in
+// `text` (its first character and its length), if it has one.
+std::optional<std::pair<std::size_t, std::size_t>> entryLine(const std::string& text,
+                                                             const std::string& key) {
     bool inGroup = false;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -43,6 +47,7 @@ std::optional<std::string> entryValue(const std::string& text, const std::string
             end = text.size();
         }
         const std::string line = text.substr(start, end - start);
+        const std::size_t lineStart = start;
         start = end + 1;
         if (!line.empty() && line.front() == '[') {
             inGroup = line == "[Desktop Entry]";
@@ -55,13 +60,47 @@ std::optional<std::string> entryValue(const std::string& text, const std::string
                 name.pop_back();
             }
             if (name == key) {
-                std::string value = line.substr(equals + 1);
-                value.erase(0, value.find_first_not_of(' '));
-                return value;
+                return std::pair(lineStart, line.size());
             }
         }
     }
     return std::nullopt;
+}
+
+// The value of `key` in the entry's "[Desktop Entry]" group, if present.
+std::optional<std::string> entryValue(const std::string& text, const std::string& key) {
+    const auto line = entryLine(text, key);
+    if (!line) {
+        return std::nullopt;
+    }
+    std::string value = text.substr(line->first, line->second);
+    value.erase(0, value.find('=') + 1);
+    value.erase(0, value.find_first_not_of(' '));
+    return value;
+}
+
+// The program an Exec value starts and where the rest of the value begins.
+std::pair<std::string, std::size_t> execProgram(const std::string& exec) {
+    if (exec.empty() || exec.front() != '"') {
+        const std::size_t end = std::min(exec.find(' '), exec.size());
+        return {exec.substr(0, end), end};
+    }
+    std::string program;
+    for (std::size_t index = 1; index < exec.size(); ++index) {
+        if (exec[index] == '\\' && index + 1 < exec.size()) {
+            program += exec[++index];
+        } else if (exec[index] == '"') {
+            return {program, index + 1};
+        } else {
+            program += exec[index];
+        }
+    }
+    return {program, exec.size()};
+}
+
+std::string readEntry(const std::filesystem::path& file) {
+    const Bytes bytes = readFile(file, kMaxSettingsFileBytes);
+    return {bytes.begin(), bytes.end()};
 }
 
 } // namespace
@@ -82,8 +121,7 @@ std::filesystem::path AutostartEntry::userConfigFolder() {
 bool AutostartEntry::isEnabled() {
     std::string text;
     try {
-        const Bytes bytes = readFile(file_, kMaxSettingsFileBytes);
-        text.assign(bytes.begin(), bytes.end());
+        text = readEntry(file_);
     } catch (const std::exception&) {
         return false;
     }
@@ -112,6 +150,30 @@ void AutostartEntry::setEnabled(bool enabled) {
                               "X-GNOME-Autostart-enabled=true\n";
     createDirectories(file_.parent_path());
     writeAtomically(entry, file_);
+}
+
+void AutostartEntry::followInstallation(const std::filesystem::path& versions) {
+    std::string text;
+    try {
+        text = readEntry(file_);
+    } catch (const std::exception&) {
+        return; // no entry, or none that can be read: nothing starts
+    }
+    const auto line = entryLine(text, "Exec");
+    const auto exec = entryValue(text, "Exec");
+    if (!line || !exec) {
+        return;
+    }
+    const auto [program, rest] = execProgram(*exec);
+    const std::filesystem::path relative =
+        std::filesystem::path(program).lexically_normal().lexically_relative(versions);
+    if (relative.empty() || *relative.begin() == ".." || *relative.begin() == "." ||
+        std::filesystem::path(program) == program_) {
+        return;
+    }
+    const std::string updated = "Exec=" + quotedArgument(program_.string()) + exec->substr(rest);
+    text.replace(line->first, line->second, updated);
+    writeAtomically(text, file_);
 }
 
 } // namespace cadrelle

@@ -38,6 +38,44 @@ TEST(AutostartEntry, WritesAnEntryThatStartsTheProgramInTheBackground) {
     EXPECT_NO_THROW(entry.setEnabled(false)) << "already gone is fine";
 }
 
+TEST(AutostartEntry, AnEntryIntoAVersionFolderIsMadeToStartTheLauncher) {
+    TempDir dir;
+    const std::filesystem::path versions = dir / "home/.local/lib/cadrelle";
+    const std::filesystem::path launcher = dir / "home/.local/bin/cadrelle";
+    AutostartEntry entry(dir / "config", launcher);
+    EXPECT_NO_THROW(entry.followInstallation(versions)) << "no entry: nothing to do";
+    EXPECT_FALSE(std::filesystem::exists(entry.file()));
+    std::filesystem::create_directories(entry.file().parent_path());
+
+    // Written by an earlier version with the program inside its version
+    // folder, which a second update removes; switched off in the desktop's
+    // settings meanwhile.
+    const std::string old = "[Desktop Entry]\nType=Application\nName=Cadrelle\nExec=\"" +
+                            (versions / "0.1.0/bin/cadrelle").string() +
+                            "\" app --background\nHidden=true\nX-Custom=kept\n";
+    writeText(entry.file(), old);
+    entry.followInstallation(versions);
+    EXPECT_EQ(readText(entry.file()), "[Desktop Entry]\nType=Application\nName=Cadrelle\nExec=\"" +
+                                          launcher.string() +
+                                          "\" app --background\nHidden=true\nX-Custom=kept\n");
+    EXPECT_FALSE(entry.isEnabled()) << "still switched off";
+
+    // Entries that start something else are the user's business.
+    for (const std::string& exec : {std::string("/usr/bin/cadrelle app --background"),
+                                    "\"" + (versions / "../other/cadrelle").string() + "\" app"}) {
+        const std::string text = "[Desktop Entry]\nExec=" + exec + "\n";
+        writeText(entry.file(), text);
+        entry.followInstallation(versions);
+        EXPECT_EQ(readText(entry.file()), text);
+    }
+    writeText(entry.file(),
+              "[Desktop Entry]\nExec=" + (versions / "current/bin/cadrelle").string() +
+                  " app --background\n");
+    entry.followInstallation(versions);
+    EXPECT_EQ(readText(entry.file()),
+              "[Desktop Entry]\nExec=\"" + launcher.string() + "\" app --background\n");
+}
+
 TEST(FreedesktopTrash, MovesItemsToTheUsersTrashAndReportsWhatCannotMove) {
     TempDir dir;
     ::setenv("XDG_DATA_HOME", (dir / "share").c_str(), 1);
