@@ -2,15 +2,16 @@
 
 #include "PageGroup.h"
 #include "UpdateSettingsView.h"
+#include "core/Installation.h"
+#include "desktop/SupportLink.h"
 #include "model/AppModel.h"
 #include "ui/LabelStyle.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -20,15 +21,13 @@ QString versionText(const QString& applicationVersion) {
     return applicationVersion.isEmpty() ? QStringLiteral("Development") : applicationVersion;
 }
 
-QUrl supportAddress(const QString& builtAddress, const QString& applicationDirectory) {
-    if (!builtAddress.isEmpty()) {
-        return QUrl(builtAddress);
+AboutPage::AboutPage(AppModel& model, QWidget* parent, SupportLink* supportLink) : QWidget(parent) {
+    if (supportLink == nullptr) {
+        supportLink =
+            new SupportLink(QStringLiteral(CADRELLE_SUPPORT_URL), Installation::running(), this);
+    } else {
+        supportLink->setParent(this);
     }
-    return QUrl::fromLocalFile(
-        QDir::cleanPath(applicationDirectory + QStringLiteral("/../share/doc/cadrelle/README.md")));
-}
-
-AboutPage::AboutPage(AppModel& model, QWidget* parent) : QWidget(parent) {
     auto* name = new QLabel(QStringLiteral("Cadrelle"));
     setFontPoints(*name, 17, QFont::Bold);
 
@@ -39,9 +38,19 @@ AboutPage::AboutPage(AppModel& model, QWidget* parent) : QWidget(parent) {
     QPalette linkColours = support->palette();
     linkColours.setColor(QPalette::ButtonText, linkColours.color(QPalette::Link));
     support->setPalette(linkColours);
-    connect(support, &QPushButton::clicked, this, [] {
-        QDesktopServices::openUrl(supportAddress(QStringLiteral(CADRELLE_SUPPORT_URL),
-                                                 QCoreApplication::applicationDirPath()));
+    // Why the last press of "Contact Support" opened nothing.
+    auto* supportFailure = new QLabel;
+    supportFailure->setWordWrap(true);
+    supportFailure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    supportFailure->hide();
+    connect(support, &QPushButton::clicked, this, [supportLink, supportFailure] {
+        supportFailure->hide();
+        supportLink->open([failure = QPointer(supportFailure)](const std::string& sentence) {
+            if (failure) {
+                failure->setText(QString::fromStdString(sentence));
+                failure->show();
+            }
+        });
     });
 
     auto* facts = new QGridLayout;
@@ -50,6 +59,7 @@ AboutPage::AboutPage(AppModel& model, QWidget* parent) : QWidget(parent) {
     facts->addWidget(new QLabel(versionText(QCoreApplication::applicationVersion())), 0, 1);
     facts->addWidget(new QLabel(QStringLiteral("Need a hand?")), 1, 0);
     facts->addWidget(support, 1, 1, Qt::AlignLeft);
+    facts->addWidget(supportFailure, 2, 0, 1, 2);
 
     auto* updates = new PageGroup(QStringLiteral("Updates"));
     updates->addRow(new UpdateSettingsView(model.updater()));

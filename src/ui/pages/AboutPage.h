@@ -1,18 +1,15 @@
 #pragma once
 
-#include <QUrl>
 #include <QWidget>
 
 namespace cadrelle {
 
 class AppModel;
+class SupportLink;
 
 // The version shown for `applicationVersion`: itself, or "Development" for a
 // build that has none.
 QString versionText(const QString& applicationVersion);
-// Where "Contact Support" leads: `builtAddress` when the build was given one,
-// else the README installed beside the program in `applicationDirectory`.
-QUrl supportAddress(const QString& builtAddress, const QString& applicationDirectory);
 
 // "About": the program's name and version, support, software updates, and
 // quitting.
@@ -20,7 +17,9 @@ class AboutPage final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit AboutPage(AppModel& model, QWidget* parent = nullptr);
+    // "Contact Support" opens `support`, by default the running program's
+    // support page or README; a failure is shown under it.
+    explicit AboutPage(AppModel& model, QWidget* parent = nullptr, SupportLink* support = nullptr);
 
 signals:
     // "Quit App" was pressed.
