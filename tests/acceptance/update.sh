@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Software updates under a real X server, from the user's side: the test
-# release 0.1.0 installed into a prefix of its own with its install.sh finds
-# 0.2.0 on a local HTTPS server (the throwaway certificate authority and
-# signing key the build made), holds the restart back while a recording is
-# being framed, then quits and comes back as 0.2.0. A feed whose archive has
-# one flipped byte is refused with a sentence and leaves everything as it was.
+# release 0.1.0 installed into a prefix of its own with its install.sh, set
+# to start at login, finds 0.2.0 on a local HTTPS server (the throwaway
+# certificate authority and signing key the build made), holds the restart
+# back while a recording is being framed, then quits and comes back as 0.2.0,
+# which updates itself once more to 0.3.0; the login start still starts the
+# installed program afterwards. A feed whose archive has one flipped byte is
+# refused with a sentence and leaves everything as it was.
 #   tests/acceptance/update.sh BUILD_DIR/test-releases/test-releases.sh
 #
 # The program never updates an installation while it runs as root, so under
@@ -35,7 +37,7 @@ source "$(dirname "$0")/env.sh"
 SETTINGS="Cadrelle Settings"
 UPDATE="Software Update"
 PROMPT="Video export"
-OFFER="Cadrelle 0.2.0 is available. Install it now?"
+ENTRY="$XDG_CONFIG_HOME/autostart/cadrelle.desktop"
 HELD_BACK="The update will restart Cadrelle after the current export finishes."
 BAD_SIGNATURE="The downloaded update isn't signed with Cadrelle's key."
 DOWNLOADS="$XDG_CACHE_HOME/Lumivane/Updates"
@@ -107,15 +109,33 @@ about_page() {
     atspi press About || fail "the sidebar has no page \"About\""
     wait_until 10 "the About page" shown_in "$SETTINGS" "Software updates"
 }
-# offered_update: checks for updates from the About page and waits for the
-# offer of 0.2.0.
+# offered_update VERSION: checks for updates from the About page and waits
+# for the offer of VERSION.
 offered_update() {
+    local offer="Cadrelle $1 is available. Install it now?"
     wait_until 15 "\"Check for Updates…\" to be enabled" enabled "Check for Updates…"
     atspi press "Check for Updates…"
     win "$UPDATE" 20 >/dev/null
-    wait_until 10 "the offer \"$OFFER\"" shown_in "$UPDATE" "$OFFER"
+    wait_until 10 "the offer \"$offer\"" shown_in "$UPDATE" "$offer"
     shown_in "$UPDATE" Later || fail "the update window has no \"Later\""
 }
+# relaunched_as VERSION: the process id of the program running version
+# VERSION from $P, once there is one.
+relaunched_as() {
+    local pid
+    for pid in $(program_pids); do
+        [[ $(running_program "$pid") == "$P/lib/cadrelle/$1/bin/cadrelle" ]] && echo "$pid" && return 0
+    done
+    return 1
+}
+# expect_background_start PID: PID was started as "… app --background".
+expect_background_start() {
+    [[ $(tr '\0' ' ' <"/proc/$1/cmdline") == *" app --background " ]] ||
+        fail "the program was started as \"$(tr '\0' ' ' <"/proc/$1/cmdline")\""
+}
+# login_start: the program the autostart entry starts.
+login_start() { sed -n 's/^Exec=//p' "$ENTRY"; }
+
 # start_installed PREFIX: starts PREFIX/bin/cadrelle app with a completed
 # setup and waits for its settings window.
 start_installed() {
@@ -140,7 +160,18 @@ install_old "$P"
 serve "$CADRELLE_TEST_SERVER_ROOT"
 start_installed "$P"
 OLD=$APP
-offered_update
+
+step "starting at login goes through the launcher"
+atspi press General || fail "the sidebar has no page \"General\""
+atspi toggle "Launch at login"
+wait_until 5 "$ENTRY" test -f "$ENTRY"
+[[ $(login_start) == "\"$P/bin/cadrelle\" app --background" ]] ||
+    fail "the autostart entry starts $(login_start)"
+# As an earlier version wrote it: into the version folder, which the second
+# update below removes. The next start puts the launcher back.
+sed -i "s|^Exec=.*|Exec=\"$P/lib/cadrelle/0.1.0/bin/cadrelle\" app --background|" "$ENTRY"
+about_page
+offered_update 0.2.0
 
 step "the restart waits for the export"
 rec 11.00.00 3
@@ -161,17 +192,9 @@ movie >/dev/null && fail "the export was finished before the update could be hel
 step "0.2.0 starts once the export is done"
 expect_exit "$OLD" 90 0 "0.1.0 quitting for the update"
 movie >/dev/null || fail "0.1.0 quit before the framed recording was written"
-relaunched() {
-    local pid
-    for pid in $(program_pids); do
-        [[ $(running_program "$pid") == "$P/lib/cadrelle/0.2.0/bin/cadrelle" ]] && echo "$pid" && return 0
-    done
-    return 1
-}
-wait_until 20 "a process running $P/lib/cadrelle/0.2.0/bin/cadrelle" relaunched
-NEW="$(relaunched)"
-[[ $(tr '\0' ' ' <"/proc/$NEW/cmdline") == *" app --background " ]] ||
-    fail "0.2.0 was started as \"$(tr '\0' ' ' <"/proc/$NEW/cmdline")\""
+wait_until 20 "a process running $P/lib/cadrelle/0.2.0/bin/cadrelle" relaunched_as 0.2.0
+NEW="$(relaunched_as 0.2.0)"
+expect_background_start "$NEW"
 [[ $(readlink "$P/lib/cadrelle/current") == 0.2.0 ]] || fail "current names $(readlink "$P/lib/cadrelle/current")"
 [[ -x $P/lib/cadrelle/0.1.0/bin/cadrelle ]] || fail "0.1.0 was removed"
 expect_no_leftovers
@@ -184,9 +207,39 @@ expect_exit "$APP" 10 0 "the second start"
 APP=$NEW
 about_page
 shown_in "$SETTINGS" 0.2.0 || fail "the About page doesn't show version 0.2.0"
-kill -TERM "$NEW"
-wait_until 10 "0.2.0 to quit" not alive "$NEW"
+[[ $(login_start) == "\"$P/bin/cadrelle\" app --background" ]] ||
+    fail "0.2.0 left the autostart entry starting $(login_start)"
 stop_server
+
+step "0.2.0 updates itself to 0.3.0"
+serve "$CADRELLE_TEST_NEWEST_SERVER_ROOT"
+offered_update 0.3.0
+atspi press "Install and Relaunch"
+wait_until 60 "0.2.0 quitting for the update" not alive "$NEW"
+wait_until 20 "a process running $P/lib/cadrelle/0.3.0/bin/cadrelle" relaunched_as 0.3.0
+NEWEST="$(relaunched_as 0.3.0)"
+expect_background_start "$NEWEST"
+[[ $(readlink "$P/lib/cadrelle/current") == 0.3.0 ]] || fail "current names $(readlink "$P/lib/cadrelle/current")"
+# 0.1.0 was installed by Cadrelle and is older than the version that ran.
+[[ ! -e $P/lib/cadrelle/0.1.0 ]] || fail "0.1.0 was kept after the second update"
+[[ -x $P/lib/cadrelle/0.2.0/bin/cadrelle ]] || fail "0.2.0, the version that ran, was removed"
+expect_no_leftovers
+stop_server
+
+step "the login start still starts the installed program"
+wait_until 20 "0.3.0 to take over the instance lock and listen" listening
+kill -TERM "$NEWEST"
+wait_until 10 "0.3.0 to quit" not alive "$NEWEST"
+[[ $(login_start) == "\"$P/bin/cadrelle\" app --background" ]] ||
+    fail "the autostart entry starts $(login_start)"
+# As the desktop does at login: the entry's command line, unquoted by the shell.
+(eval "exec env XDG_DATA_DIRS=\"$T/sysdata\" $(login_start)") >>"$T/app.log" 2>&1 &
+wait_until 20 "the login start to run $P/lib/cadrelle/0.3.0/bin/cadrelle" relaunched_as 0.3.0
+AT_LOGIN="$(relaunched_as 0.3.0)"
+expect_background_start "$AT_LOGIN"
+wait_until 20 "the login start to take the instance lock" listening
+kill -TERM "$AT_LOGIN"
+wait_until 10 "the program started at login to quit" not alive "$AT_LOGIN"
 
 # --- A tampered archive ---------------------------------------------------------
 step "a tampered archive is refused"
@@ -194,7 +247,7 @@ P="$T/prefix-tampered"
 install_old "$P"
 serve "$CADRELLE_TEST_TAMPERED_SERVER_ROOT"
 start_installed "$P"
-offered_update
+offered_update 0.2.0
 atspi press "Install and Relaunch"
 refused() { shown_in "$SETTINGS" "$BAD_SIGNATURE"; }
 wait_until 30 "the About page to read \"$BAD_SIGNATURE\"" refused
