@@ -10,6 +10,18 @@ SupportLink::SupportLink(QString builtAddress, Installation installation, QObjec
     : QObject(parent), builtAddress_(std::move(builtAddress)),
       installation_(std::move(installation)) {}
 
+SupportLink::~SupportLink() {
+    for (QProcess* opener : findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        opener->disconnect(this);
+        if (opener->state() != QProcess::NotRunning) {
+            // Only the xdg-open script ends; the application it started
+            // has a life of its own.
+            opener->kill();
+            opener->waitForFinished(1000);
+        }
+    }
+}
+
 QUrl SupportLink::address() const {
     if (!builtAddress_.isEmpty()) {
         return QUrl(builtAddress_);

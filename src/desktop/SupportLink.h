@@ -23,6 +23,9 @@ public:
 
     // `builtAddress` is the support page given to the build, or empty.
     SupportLink(QString builtAddress, Installation installation, QObject* parent = nullptr);
+    // Lets go of any xdg-open still waiting for its application, which keeps
+    // running.
+    ~SupportLink() override;
 
     QUrl address() const;
     // Opens the address with the desktop's default application; `failed`
