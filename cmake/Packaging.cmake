@@ -20,6 +20,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_CADRELLE_INSTALL_MANIFEST ${CMAKE_BINARY_DIR}/install_manifest.txt)
 set(CPACK_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SaveInstallManifest.cmake)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/RestoreInstallManifest.cmake)
+# Debian's zsh reads the completions of packages from vendor-completions, not
+# from the site-functions folder other installations use.
+set(CPACK_CUSTOM_INSTALL_VARIABLES "CADRELLE_ZSH_COMPLETIONS=share/zsh/vendor-completions")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "places iOS simulator screenshots and recordings in device frames")
 # The extended description, in lines of at most 80 characters as Debian

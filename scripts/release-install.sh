@@ -4,7 +4,8 @@
 # The program goes to PREFIX/lib/cadrelle/@VERSION@, the link
 # PREFIX/lib/cadrelle/current names that version and PREFIX/bin/cadrelle
 # starts it through the link, so the program can later update itself. The
-# menu entry, icons, manual page and documentation go to PREFIX/share.
+# menu entry, icons, manual page, documentation and shell completions go to
+# PREFIX/share.
 set -eu
 version=@VERSION@
 prefix=${1:-$HOME/.local}
@@ -38,7 +39,7 @@ mv -T "$versions/.current-$$" "$versions/current"
 ln -s ../lib/cadrelle/current/bin/cadrelle "$prefix/bin/.cadrelle-$$"
 mv -T "$prefix/bin/.cadrelle-$$" "$prefix/bin/cadrelle"
 
-for folder in applications icons man doc; do
+for folder in applications icons man doc bash-completion zsh; do
     if [ -d "$target/share/$folder" ]; then
         cp -R "$target/share/$folder" "$prefix/share/"
     fi

@@ -39,11 +39,11 @@ int runApplicationModule(const std::vector<std::string>& arguments) {
 #endif
 
 // No arguments, or "app" first, start the desktop application; every other
-// first word is a command of the command line.
+// first word is a command of the command line, as is the application's help.
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef CADRELLE_WITH_APP
-    if (arguments.empty() || arguments.front() == "app") {
+    if (arguments.empty() || (arguments.front() == "app" && !cadrelle::asksForHelp(arguments))) {
         return runApplicationModule(arguments);
     }
 #endif

@@ -1,35 +1,28 @@
 #include "Cli.h"
 
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "core/AppError.h"
+#include "core/BuildInformation.h"
 #include "core/FileError.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <functional>
 #include <iostream>
-#include <map>
 
 namespace cadrelle {
 
 namespace {
 
-using Command = std::function<void(const CommandLine&, std::ostream&)>;
-
-const std::map<std::string, Command>& commands() {
-    static const std::map<std::string, Command> table = {
-        {"frame", runFrame},
-        {"frame-all", runFrameAll},
-        {"inspect-frame", runInspectFrame},
-        {"import-frames", runImportFrames},
-        {"watch", runWatch},
-    };
-    return table;
-}
+// The commands the fixed first lines of the usage text describe.
+constexpr std::array<std::string_view, 4> kFirstCommands = {"frame", "inspect-frame",
+                                                            "import-frames", "app"};
 
 // Flushes standard output. A write that failed on the way (a full disk, a
 // closed pipe) means the user did not get the result: that is a failure.
@@ -45,28 +38,61 @@ void finishStandardOutput() {
 } // namespace
 
 std::string usageText() {
-    return "Cadrelle\n"
-           "Run cadrelle app, or open Cadrelle from your applications menu, to set up folders and "
-           "capture automatically.\n"
-           "frame --input SCREENSHOT_PNG_OR_RECORDING_MP4 --frame FRAME_PNG --output DESTINATION\n"
-           "      [--video-format mp4|hevc-alpha|prores-4444]\n"
-           "inspect-frame --input FRAME_PNG\n"
-           "import-frames --library DIRECTORY FRAME_PNG ...\n"
-           "app [--background] [--data-dir DIRECTORY (development only)]";
+    std::string text =
+        "Cadrelle\n"
+        "Run cadrelle app, or open Cadrelle from your applications menu, to set up folders and "
+        "capture automatically.\n"
+        "frame --input SCREENSHOT_PNG_OR_RECORDING_MP4 --frame FRAME_PNG --output DESTINATION\n"
+        "      [--video-format mp4|hevc-alpha|prores-4444]\n"
+        "inspect-frame --input FRAME_PNG\n"
+        "import-frames --library DIRECTORY FRAME_PNG ...\n"
+        "app [--background] [--data-dir DIRECTORY (development only)]\n";
+    for (const CommandDescription& command : commandTable()) {
+        if (std::ranges::find(kFirstCommands, command.name) == kFirstCommands.end()) {
+            text += command.synopsis() + "\n";
+        }
+    }
+    return text + "Run cadrelle COMMAND --help for its options, or cadrelle --version.";
+}
+
+bool asksForHelp(const std::vector<std::string>& arguments) {
+    const CommandDescription* command = arguments.empty() ? nullptr : findCommand(arguments[0]);
+    if (command == nullptr) {
+        return false;
+    }
+    try {
+        return CommandLine::parse(arguments, command).helpRequested;
+    } catch (const AppError&) {
+        return false; // the command reports its own mistakes
+    }
 }
 
 void cli(const std::vector<std::string>& arguments, std::ostream& out) {
-    const CommandLine line = CommandLine::parse(arguments);
-    const auto found = commands().find(line.command);
-    if (found == commands().end()) {
-        out << usageText() << '\n';
+    if (!arguments.empty() && (arguments[0] == "--version" || arguments[0] == "-V")) {
+        out << "cadrelle " << buildInformation().version << '\n';
         return;
     }
-    found->second(line, out);
+    const CommandDescription* command = arguments.empty() ? nullptr : findCommand(arguments[0]);
+    const CommandLine line = CommandLine::parse(arguments, command);
+    if (command == nullptr && line.command == "help" && !line.positionals.empty()) {
+        // "help COMMAND" is "COMMAND --help".
+        command = findCommand(line.positionals.front());
+        if (command != nullptr) {
+            out << command->help();
+            return;
+        }
+    }
+    if (command != nullptr && line.helpRequested) {
+        out << command->help();
+    } else if (command != nullptr && command->run) {
+        command->run(line, out);
+    } else {
+        out << usageText() << '\n';
+    }
 }
 
 int runProcess(const std::vector<std::string>& arguments) {
-    if (arguments.empty() || arguments.front() == "app") {
+    if (arguments.empty() || (arguments.front() == "app" && !asksForHelp(arguments))) {
         writeStandardError("The background application is not part of this build yet.\n");
         return 1;
     }

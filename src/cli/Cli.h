@@ -10,8 +10,13 @@ namespace cadrelle {
 // (the first element is the command word). Throws on failure.
 void cli(const std::vector<std::string>& arguments, std::ostream& out);
 
-// The text printed for an unknown command, seven lines.
+// The text printed for an unknown command: seven fixed lines for the first
+// commands, a line or two for each other command, and where help is found.
 std::string usageText();
+
+// Whether the arguments ask for a command's help ("--help" or "-h" among its
+// options), which is printed without starting anything.
+bool asksForHelp(const std::vector<std::string>& arguments);
 
 // Runs the process: a command, or the background application. Returns the
 // exit status.

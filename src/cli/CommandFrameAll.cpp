@@ -2,6 +2,8 @@
 
 #include "capture/CaptureFramer.h"
 #include "capture/CaptureNaming.h"
+#include "cli/CaptureResult.h"
+#include "cli/JsonLineWriter.h"
 #include "cli/ProgressLine.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
@@ -16,6 +18,8 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace cadrelle {
@@ -25,24 +29,26 @@ namespace {
 namespace fs = std::filesystem;
 
 // One run of frame-all: the framing path shared by the workers, and the
-// reporting of results, which several workers may do at once.
+// reporting of results, which several workers may do at once. New outputs
+// go to `out` as paths, or every result as a JSON line when `json` is given.
 class BatchRun {
 public:
     // Every job's token is a child of `stop`: cancelling it stops the run.
     BatchRun(FramingSetup setup, VideoExportFormat format, CaptureExportControl stop,
-             std::size_t total, std::ostream& out)
+             std::size_t total, std::ostream& out, JsonLineWriter* json)
         : framer_(std::move(setup)), format_(format), stop_(std::move(stop)), total_(total),
-          out_(out) {}
+          out_(out), json_(json) {}
 
     // Frames one capture and reports the outcome; never throws. Once the run
     // is stopped, captures are left alone and nothing more is reported.
     void frame(const std::string& capture) {
+        std::optional<std::string> frameLabel; // once the frame is chosen
         try {
-            frameOrThrow(capture);
+            frameOrThrow(capture, frameLabel);
         } catch (const Cancelled&) {
             // The run was stopped: the export removed what it had begun.
         } catch (...) {
-            reportFailure(capture, userDescription(std::current_exception()));
+            reportFailure(capture, frameLabel, userDescription(std::current_exception()));
         }
     }
 
@@ -51,11 +57,12 @@ public:
     bool stopped() const { return stop_.isCancelled() && done_ < total_; }
 
 private:
-    void frameOrThrow(const std::string& capture) {
+    void frameOrThrow(const std::string& capture, std::optional<std::string>& frameLabel) {
         const CaptureExportControl control = stop_.child();
         control.checkCancelled();
         MatchedCapture matched = framer_.match(filePath(capture), control);
-        note("Frame for " + capture + ": " + frameKey(matched.asset) + "\n");
+        frameLabel = frameKey(matched.asset);
+        note("Frame for " + capture + ": " + *frameLabel + "\n");
         framer_.identify(matched, control);
         const FramingResult result =
             framer_.frame(matched, format_, control, [this](const CaptureProgress& step) {
@@ -63,17 +70,23 @@ private:
                 progress_.show("Framing \u00B7 " + countText() + " \u00B7 " +
                                std::to_string(static_cast<int>(step.fraction * 100)) + "%");
             });
-        finish(capture, result.record.output, result.framed);
+        finish(capture, result.record, result.framed);
     }
 
-    void finish(const std::string& capture, const std::string& output, bool framed) {
+    void finish(const std::string& capture, const CaptureRecord& record, bool framed) {
         std::lock_guard guard(lock_);
         ++done_;
         progress_.clear();
-        if (framed) {
-            out_ << output << '\n' << std::flush;
-        } else {
-            writeStandardError("Already framed: " + capture + ": " + output + "\n");
+        if (json_ != nullptr) {
+            using Status = CaptureResult::Status;
+            json_->write(CaptureResult{capture, record.output, record.frame,
+                                       framed ? Status::framed : Status::alreadyFramed,
+                                       std::nullopt});
+        } else if (framed) {
+            out_ << record.output << '\n' << std::flush;
+        }
+        if (!framed) {
+            writeStandardError("Already framed: " + capture + ": " + record.output + "\n");
         }
         showCount();
     }
@@ -86,11 +99,16 @@ private:
         showCount();
     }
 
-    void reportFailure(const std::string& capture, const std::string& description) {
+    void reportFailure(const std::string& capture, const std::optional<std::string>& frameLabel,
+                       const std::string& description) {
         std::lock_guard guard(lock_);
         ++done_;
         ++failures_;
         progress_.clear();
+        if (json_ != nullptr) {
+            json_->write(CaptureResult{capture, std::nullopt, frameLabel,
+                                       CaptureResult::Status::failed, description});
+        }
         writeStandardError("Error: " + capture + ": " + description + "\n");
         showCount();
     }
@@ -106,6 +124,7 @@ private:
     const CaptureExportControl stop_;
     const std::size_t total_;
     std::ostream& out_;
+    JsonLineWriter* const json_;
 
     std::mutex lock_; // guards everything below
     ProgressLine progress_;
@@ -156,7 +175,12 @@ void runFrameAll(const CommandLine& line, std::ostream& out) {
     for (const std::string& capture : line.positionals) {
         (isRecording(filePath(capture)) ? recordings : screenshots).push_back(capture);
     }
-    BatchRun run(std::move(setup), format, stop, line.positionals.size(), out);
+    std::optional<JsonLineWriter> json;
+    if (line.has("--json")) {
+        json.emplace(out);
+    }
+    BatchRun run(std::move(setup), format, stop, line.positionals.size(), out,
+                 json ? &*json : nullptr);
     // The main thread waits for stop signals while the captures are framed.
     stopSignals.run("lumivane.frame-all", [&] {
         frameInParallel(run, screenshots);

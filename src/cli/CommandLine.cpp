@@ -4,28 +4,40 @@
 
 namespace cadrelle {
 
-CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
+CommandLine CommandLine::parse(const std::vector<std::string>& arguments,
+                               const CommandDescription* description) {
     CommandLine line;
     if (arguments.empty()) {
         return line;
     }
     line.command = arguments.front();
-    for (std::size_t index = 1; index < arguments.size();) {
+    std::optional<std::string> unknown;
+    for (std::size_t index = 1; index < arguments.size(); ++index) {
         const std::string& word = arguments[index];
-        if (line.command == "watch" && word == "--all-png") {
-            // The one switch: watch's "--all-png" takes no value.
-            line.options[word] = "";
-            index += 1;
-        } else if (word.rfind("--", 0) == 0) {
-            if (index + 1 >= arguments.size()) {
-                throw AppError("Missing value for " + word);
-            }
-            line.options[word] = arguments[index + 1];
-            index += 2;
-        } else {
-            line.positionals.push_back(word);
-            index += 1;
+        if (description != nullptr && (word == "--help" || word == "-h")) {
+            line.helpRequested = true;
+            continue;
         }
+        if (word.rfind("--", 0) != 0) {
+            line.positionals.push_back(word);
+            continue;
+        }
+        const OptionDescription* option = description ? description->option(word) : nullptr;
+        if (description != nullptr && option == nullptr) {
+            // Whether it would take a value is unknown: the words after it
+            // are read as they stand.
+            unknown = unknown.value_or(word);
+        } else if (option != nullptr && option->value.empty()) {
+            line.options[word] = "";
+        } else if (index + 1 < arguments.size()) {
+            line.options[word] = arguments[++index];
+        } else if (!line.helpRequested) {
+            throw AppError("Missing value for " + word);
+        }
+    }
+    if (unknown && !line.helpRequested) {
+        throw AppError("Unknown option " + *unknown + " for " + line.command + ". Run cadrelle " +
+                       line.command + " --help.");
     }
     return line;
 }

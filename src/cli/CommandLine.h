@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CommandDescription.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -14,13 +16,20 @@ struct CommandLine {
     std::string command;
     std::map<std::string, std::string> options;
     std::vector<std::string> positionals;
+    // "--help" or "-h" was given where an option may stand.
+    bool helpRequested = false;
 
-    // Walks the arguments after the first: an element beginning with "--" takes
-    // the next element as its value, whatever it looks like; a repeated option
-    // keeps its last value. Throws "Missing value for <option>". The one
-    // exception is watch's switch "--all-png", which takes no value (stored as
-    // ""); for every other command it is an option like any other.
-    static CommandLine parse(const std::vector<std::string>& arguments);
+    // Walks the arguments after the first. For a known command (`description`
+    // not null): its switches take no value (stored as ""), its other options
+    // take the next element as their value, whatever it looks like, "--help"
+    // and "-h" ask for its help, and any other element beginning with "--" is
+    // an unknown option, reported as "Unknown option <option> for <command>.
+    // Run cadrelle <command> --help." unless help was asked for. For any other
+    // first word, every element beginning with "--" takes the next as its
+    // value. A repeated option keeps its last value. Throws "Missing value for
+    // <option>".
+    static CommandLine parse(const std::vector<std::string>& arguments,
+                             const CommandDescription* description);
 
     // The option's value; throws "<option> is required" when it is absent.
     const std::string& required(const std::string& option) const;

@@ -2,6 +2,8 @@
 
 #include "capture/CaptureWatcher.h"
 #include "capture/WatchConfiguration.h"
+#include "cli/CaptureResult.h"
+#include "cli/JsonLineWriter.h"
 #include "cli/ProgressLine.h"
 #include "core/ClosureMailbox.h"
 #include "core/FileIO.h"
@@ -13,6 +15,8 @@
 #include <QCoreApplication>
 
 #include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace cadrelle {
@@ -33,16 +37,26 @@ std::filesystem::path journalDirectory() {
     return base / "cadrelle" / "journals";
 }
 
-// Prints what the watcher reports, on the main thread. The watcher's
-// callbacks run on its queue and post here; whatever is posted after this
-// object is gone is dropped with it.
+// Prints what the watcher reports, on the main thread: each framed file's
+// path, or its JSON line with `json`. The watcher's callbacks run on its
+// queue and post here; whatever is posted after this object is gone is
+// dropped with it.
 class WatchReport : public ClosureMailbox {
 public:
-    explicit WatchReport(std::ostream& out) : out_(out) {}
+    WatchReport(std::ostream& out, bool json) : out_(out) {
+        if (json) {
+            json_.emplace(out);
+        }
+    }
 
-    void framed(const std::string& output) {
+    void framed(const CaptureRecord& record) {
         work_.clear();
-        out_ << output << '\n' << std::flush;
+        if (json_) {
+            json_->write(CaptureResult{record.original, record.output, record.frame,
+                                       CaptureResult::Status::framed, std::nullopt});
+        } else {
+            out_ << record.output << '\n' << std::flush;
+        }
     }
     void failed(const std::string& message) {
         work_.clear();
@@ -58,6 +72,7 @@ public:
 
 private:
     std::ostream& out_;
+    std::optional<JsonLineWriter> json_;
     ProgressLine work_;
 };
 
@@ -81,13 +96,13 @@ void runWatch(const CommandLine& line, std::ostream& out) {
         journalDirectory() / journalFileName(config.input, config.output.string(), config.allPNG);
 
     const StopSignals stopSignals;
-    WatchReport report(out);
+    WatchReport report(out, line.has("--json"));
     WatchReport* const receiver = &report;
 
     CaptureWatcher watcher(
         config,
         [receiver](const CaptureRecord& record) {
-            receiver->post([receiver, output = record.output] { receiver->framed(output); });
+            receiver->post([receiver, record] { receiver->framed(record); });
         },
         [receiver](const std::string& message) {
             receiver->post([receiver, message] { receiver->failed(message); });

@@ -27,18 +27,28 @@ void writeOpenFrame(const fs::path& path, std::uint32_t colour = kBezel) {
 
 TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
     TempDir dir;
-    for (const std::string word : {"help", "--background", "--input"}) {
+    for (const std::string word : {"help", "--background", "--input", "--help", "-h"}) {
         const auto outcome = runCadrelle({word, "x"}, dir.path());
         EXPECT_EQ(outcome.status, 0) << word;
         EXPECT_EQ(outcome.err, "");
-        ASSERT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 7) << outcome.out;
-        EXPECT_EQ(outcome.out.rfind("Cadrelle\nRun cadrelle app, or open Cadrelle from your "
-                                    "applications menu, to set up folders and capture "
-                                    "automatically.\n",
-                                    0),
-                  0u);
-        EXPECT_NE(outcome.out.find("\n      [--video-format mp4|hevc-alpha|prores-4444]\n"),
-                  std::string::npos);
+        // The first seven lines stay as they always were; the other commands follow.
+        EXPECT_EQ(outcome.out.rfind(
+                      "Cadrelle\nRun cadrelle app, or open Cadrelle from your applications menu, "
+                      "to set up folders and capture automatically.\n"
+                      "frame --input SCREENSHOT_PNG_OR_RECORDING_MP4 --frame FRAME_PNG --output "
+                      "DESTINATION\n"
+                      "      [--video-format mp4|hevc-alpha|prores-4444]\n"
+                      "inspect-frame --input FRAME_PNG\n"
+                      "import-frames --library DIRECTORY FRAME_PNG ...\n"
+                      "app [--background] [--data-dir DIRECTORY (development only)]\n"
+                      "frame-all --output DIRECTORY [--library DIRECTORY] [--preferred FRAME_ID]\n"
+                      "      [--video-format FORMAT] [--json] CAPTURE ...\n"
+                      "watch --input DIRECTORY --output DIRECTORY [--library DIRECTORY]\n",
+                      0),
+                  0u)
+            << outcome.out;
+        EXPECT_TRUE(outcome.out.ends_with(
+            "\nRun cadrelle COMMAND --help for its options, or cadrelle --version.\n"));
     }
     // No arguments, or "app" first, start the application, which needs a
     // desktop session; without one it says so and fails.
@@ -70,6 +80,88 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
 #endif
 }
 
+TEST(CommandLine, VersionAndHelpOfEachCommand) {
+    TempDir dir;
+    for (const std::string word : {"--version", "-V"}) {
+        const auto version = runCadrelle({word}, dir.path());
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out, "cadrelle " CADRELLE_VERSION "\n");
+        EXPECT_EQ(version.err, "");
+    }
+
+    const auto help = runCadrelle({"frame-all", "--help"}, dir.path());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("Usage: cadrelle frame-all --output DIRECTORY [--library DIRECTORY]\n"
+                             "      [--preferred FRAME_ID] [--video-format FORMAT] [--json] "
+                             "CAPTURE ...\n"
+                             "Frames every capture with the frame whose opening matches its size.\n"
+                             "\n",
+                             0),
+              0u)
+        << help.out;
+    // One line per option, with what it does.
+    for (const std::string line :
+         {"\n  --output DIRECTORY     Folder for the framed copies (required)\n",
+          "\n  --video-format FORMAT  Recordings as mp4 (default), hevc-alpha or prores-4444\n",
+          "\n  --json                 One JSON object per capture on standard output\n",
+          "\n  CAPTURE ...            PNG screenshots and MP4 recordings\n",
+          "\n  -h, --help             Show this help\n"}) {
+        EXPECT_NE(help.out.find(line), std::string::npos) << line << help.out;
+    }
+    // Asked for anywhere among the options, or through "help", it is the same;
+    // nothing is checked or framed.
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"frame-all", "-h"},
+          {"help", "frame-all"},
+          {"frame-all", "--jbos", "--output", "out", "shot.png", "--help"}}) {
+        const auto again = runCadrelle(arguments, dir.path());
+        EXPECT_EQ(again.status, 0);
+        EXPECT_EQ(again.out, help.out) << arguments.back();
+    }
+    EXPECT_TRUE(dir.entries().empty());
+
+    // Every command has its help, the application's included, which is
+    // printed without a desktop session.
+    for (const std::string command : {"frame", "inspect-frame", "import-frames", "app", "watch"}) {
+        const auto outcome = runCadrelle({command, "--help"}, dir.path(), [] {
+            ::unsetenv("DISPLAY");
+            ::unsetenv("WAYLAND_DISPLAY");
+        });
+        EXPECT_EQ(outcome.status, 0) << command << outcome.err;
+        EXPECT_EQ(outcome.out.rfind("Usage: cadrelle " + command + " ", 0), 0u) << outcome.out;
+    }
+}
+
+TEST(CommandLine, UnknownOptionsNameThemselvesBeforeAnyWork) {
+    TempDir dir;
+    writeOpenFrame(dir / "frame.png");
+    writeTestPng(dir / "shot.png", RgbaImage(12, 12, 0xFF0000FF));
+    expectFailure(runCadrelle({"frame-all", "--jbos", "--output", "out", "shot.png"}, dir.path()),
+                  "Unknown option --jbos for frame-all. Run cadrelle frame-all --help.");
+    // Reported before a missing required option, and for the last word too.
+    expectFailure(runCadrelle({"frame-all", "shot.png", "--jbos"}, dir.path()),
+                  "Unknown option --jbos for frame-all. Run cadrelle frame-all --help.");
+    // A switch of one command is unknown to another.
+    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--input", "shot.png", "--output",
+                               "o.png", "--all-png"},
+                              dir.path()),
+                  "Unknown option --all-png for frame. Run cadrelle frame --help.");
+    expectFailure(
+        runCadrelle({"inspect-frame", "--input", "frame.png", "--background"}, dir.path()),
+        "Unknown option --background for inspect-frame. Run cadrelle inspect-frame "
+        "--help.");
+    expectFailure(
+        runCadrelle({"watch", "--input", ".", "--output", "out", "--json", "--jbos"}, dir.path()),
+        "Unknown option --jbos for watch. Run cadrelle watch --help.");
+    // A known option's value is taken as it stands, even one that looks like an option.
+    expectFailure(
+        runCadrelle({"frame", "--frame", "frame.png", "--input", "--jbos", "--output", "o.png"},
+                    dir.path()),
+        "Choose a PNG screenshot or an MP4 recording.");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"frame.png", "shot.png"}));
+}
+
 TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
     TempDir dir;
     writeOpenFrame(dir / "frame.png");
@@ -81,10 +173,6 @@ TEST(CommandLine, FrameChecksRunInOrderBeforeAnyFileIsRead) {
     // Only watch has a switch without a value; elsewhere "--all-png" takes the next word.
     expectFailure(runCadrelle({"whatever", "--all-png"}, dir.path()),
                   "Missing value for --all-png");
-    expectFailure(runCadrelle({"frame", "--frame", "frame.png", "--all-png", "--input", "shot.png",
-                               "--output", "o.png"},
-                              dir.path()),
-                  "--input is required");
     expectFailure(runCadrelle({"frame", "--input", "shot.png", "--output", "o.png"}, dir.path()),
                   "--frame is required");
     // The frame is inspected before the missing input is noticed.
@@ -156,6 +244,11 @@ TEST(CommandLine, TheProgramStartsWithoutItsModulesUntilItNeedsThem) {
     };
     EXPECT_EQ(run({"frame", "--frame", "frame.png", "--input", "shot.png", "--output", "s.png"}),
               std::pair(0, std::string()));
+    // The version and every command's help need neither module.
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"--version"}, {"frame", "--help"}, {"app", "--help"}}) {
+        EXPECT_EQ(run(words), std::pair(0, std::string())) << words.front();
+    }
     EXPECT_EQ(
         run({"frame", "--frame", "frame.png", "--input", "recording.mp4", "--output", "r.mp4"}),
         std::pair(1, "Error: Recordings can't be framed because Cadrelle's video support "

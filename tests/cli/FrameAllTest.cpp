@@ -1,4 +1,5 @@
 #include "capture/CaptureWatcher.h"
+#include "capture/StoredPath.h"
 #include "core/FileIO.h"
 #include "frames/FrameLibrary.h"
 #include "frames/Raster.h"
@@ -9,10 +10,12 @@
 #include "support/TestFrames.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -279,4 +282,77 @@ TEST(FrameAll, ACaptureGetsOneOutputNameThroughALinkDirectlyAndFromTheWatcher) {
               std::string::npos)
         << direct.err;
     EXPECT_EQ(dir.entries("out").size(), 1u);
+}
+
+// With --json, standard output holds one JSON object per capture and nothing
+// else, even for names that are not UTF-8; the notes stay on standard error
+// and the exit status is the same as without.
+TEST(FrameAll, JsonLinesTellWhatBecameOfEachCapture) {
+    TempDir dir;
+    const FrameLibrary library{dir / "library"};
+    library.importFiles({frameFile(dir / "Phone A - Black - Portrait.png", 32, 48, 0x202020FF)});
+    screenshot(dir / "done.png", 32, 48);
+    screenshot(dir / "new.png", 32, 48);
+    screenshot(dir / "odd \xff.png", 32, 48);
+    writeText(dir / "notes.txt", "not a capture");
+    ASSERT_EQ(runCadrelle({"frame-all", "--output", "out", "--library", "library", "done.png"},
+                          dir.path())
+                  .status,
+              0);
+
+    // The shell passes the names as bytes, the one that is not UTF-8 and the
+    // missing one included.
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    process.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "exec \"$0\" frame-all --json --output out --library library done.png new.png "
+             "notes.txt \"$(printf 'odd \\377.png')\" \"$(printf 'gone \\376.png')\""),
+         QString::fromStdString(cadrelleExecutable().string())});
+    const Outcome run = finishCadrelle(process);
+    EXPECT_EQ(run.status, 1);
+
+    std::map<std::string, nlohmann::json> results; // by input path
+    std::istringstream stream(run.out);
+    for (std::string line; std::getline(stream, line);) {
+        const auto object = nlohmann::json::parse(line);
+        results[pathFromStored(object.at("input").get<std::string>())] = object;
+    }
+    ASSERT_EQ(results.size(), 5u) << run.out;
+
+    const auto& done = results["done.png"];
+    EXPECT_EQ(done["status"], "already-framed");
+    EXPECT_EQ(done["frame"], "Phone A \u2014 Black \u00B7 Portrait");
+    EXPECT_TRUE(fs::exists(dir / done["output"].get<std::string>()));
+    EXPECT_EQ(done["error"], nullptr);
+
+    const auto& framed = results["new.png"];
+    EXPECT_EQ(framed["status"], "framed");
+    EXPECT_EQ(framed["frame"], "Phone A \u2014 Black \u00B7 Portrait");
+    EXPECT_TRUE(framed["output"].get<std::string>().starts_with("out/new-framed-"));
+    EXPECT_TRUE(fs::exists(dir / framed["output"].get<std::string>()));
+
+    const auto& odd = results["odd \xff.png"];
+    EXPECT_EQ(odd["status"], "framed") << odd.dump();
+    EXPECT_EQ(odd["input"], std::string("\0bytes:", 7) + "b2RkIP8ucG5n");
+    EXPECT_TRUE(fs::exists(dir / pathFromStored(odd["output"].get<std::string>())));
+
+    const auto& notes = results["notes.txt"];
+    EXPECT_EQ(notes, (nlohmann::json{{"input", "notes.txt"},
+                                     {"output", nullptr},
+                                     {"frame", nullptr},
+                                     {"status", "failed"},
+                                     {"error", "Choose a PNG screenshot or an MP4 recording."}}));
+    // A system message naming a file that is not UTF-8 still makes valid JSON.
+    const auto& gone = results["gone \xfe.png"];
+    EXPECT_EQ(gone["status"], "failed");
+    EXPECT_TRUE(
+        gone["error"].get<std::string>().ends_with("/gone \uFFFD.png: No such file or directory"))
+        << gone;
+
+    EXPECT_NE(run.err.find("Error: notes.txt: Choose a PNG screenshot or an MP4 recording.\n"),
+              std::string::npos);
+    EXPECT_EQ(dir.entries("out").size(), 3u);
 }

@@ -1,4 +1,6 @@
 #include "capture/CaptureJournal.h"
+#include "capture/StoredPath.h"
+#include "frames/FrameAsset.h"
 #include "support/CaptureTestSupport.h"
 #include "support/CoreApplication.h"
 #include "support/Mp4Maker.h"
@@ -6,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace cadrelle {
 namespace {
@@ -218,6 +221,26 @@ TEST_F(WatchCommandTest, NamesThatAreNotUtf8AreFramedAndKeptInTheJournal) {
     EXPECT_EQ(restarted.status, 0);
     EXPECT_EQ(restarted.out, "");
     EXPECT_EQ(visibleOutputs().size(), 3u);
+}
+
+TEST_F(WatchCommandTest, JsonLinesDescribeEachFramedCapture) {
+    auto process = watch({"--json"});
+    waitUntilWatching();
+    const std::string name = "Simulator Screenshot \xff.png";
+    test::writeScreenshot(input / name, 20, 30, 4);
+    QByteArray seen;
+    outputLines(*process, 1, seen);
+    const Outcome stopped = test::stopCadrelle(*process);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
+
+    const auto result = nlohmann::json::parse(seen.toStdString());
+    EXPECT_EQ(result["status"], "framed");
+    EXPECT_EQ(std::filesystem::path(pathFromStored(result["input"])).filename(), name);
+    const auto asset = std::ranges::find_if(
+        frames.assets, [](const FrameAsset& frame) { return frame.screen.width == 20; });
+    EXPECT_EQ(result["frame"], frameKey(*asset));
+    EXPECT_TRUE(std::filesystem::is_regular_file(pathFromStored(result["output"])));
+    EXPECT_EQ(result["error"], nullptr);
 }
 
 } // namespace
