@@ -21,8 +21,8 @@ std::filesystem::path environmentFolder(const char* name) {
     return value;
 }
 
-// Makes `folder` (its parents as needed) and leaves it 0700 if it is the
-// user's own; true when it is then private.
+// Makes `folder` (its parents as needed) and sets it to 0700, whatever the
+// umask, if it is the user's own; true when it is then private.
 bool makePrivate(const std::filesystem::path& folder) {
     try {
         createDirectories(folder.parent_path());
@@ -37,7 +37,7 @@ bool makePrivate(const std::filesystem::path& folder) {
         status.st_uid != ::geteuid()) {
         return false;
     }
-    if ((status.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
+    if ((status.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0) {
         return false;
     }
     return isPrivateFolder(folder);
