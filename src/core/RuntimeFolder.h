@@ -12,9 +12,9 @@ bool isPrivateFolder(const std::filesystem::path& folder);
 // A folder for the user's sockets that no other user can plant, enter or
 // list. `$XDG_RUNTIME_DIR` when it is such a folder; otherwise the first of
 // `<temporary folder>/cadrelle-<uid>` and `<cache folder>/Lumivane/Runtime`
-// that is one, made 0700 when missing (a folder of the user's own with a
-// wider mode is tightened; one of another user is passed over). Throws
-// AppError when none can be had.
+// that is the user's own, made when missing and set to 0700 (a folder or
+// link another user put there is passed over). Throws AppError when none can
+// be had.
 std::filesystem::path privateRuntimeFolder();
 
 } // namespace cadrelle
