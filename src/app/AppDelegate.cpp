@@ -4,10 +4,16 @@
 #include "app/StatusItem.h"
 #include "ui/PreviewWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/VideoFormatDialog.h"
+#include "ui/WindowPlacement.h"
 #include "ui/quickaccess/ScreenshotTrayController.h"
 
-#include <QCoreApplication>
+#include "core/FileError.h"
+
+#include <QApplication>
 #include <QPointer>
+
+#include <utility>
 
 namespace cadrelle {
 
@@ -37,23 +43,35 @@ AppDelegate::~AppDelegate() {
 }
 
 AppDelegate::Launched AppDelegate::launch() {
-    const QString socket = InstanceForwarder::socketName(dataDirectory_);
     try {
         lock_.emplace(dataDirectory_ / "instance.lock");
     } catch (const AlreadyRunning& running) {
-        if (InstanceForwarder::forward(socket, {launch_.files, launch_.backgroundRequested})) {
-            return Launched::handedOver;
+        try {
+            if (InstanceForwarder::forward(InstanceForwarder::socketName(dataDirectory_),
+                                           {launch_.files, launch_.backgroundRequested})) {
+                return Launched::handedOver;
+            }
+        } catch (const std::exception&) {
+            // Without a private folder for the socket no copy can be reached.
         }
         return fail(running.message());
     } catch (...) {
         return fail(userDescription(std::current_exception()));
     }
-    // Requests that arrive during the launch wait until the event loop runs.
-    forwarder_.listen(socket);
+    // A copy that later launches can't reach would stay out of the user's
+    // reach, so a socket that can't be made ends the launch. Requests that
+    // arrive during the launch are answered at once and handled once it is
+    // done.
+    try {
+        forwarder_.listen(InstanceForwarder::socketName(dataDirectory_));
+    } catch (const FileError& error) {
+        return fail("Later launches can't reach Cadrelle: " + userDescription(error));
+    } catch (...) {
+        return fail(userDescription(std::current_exception()));
+    }
     try {
         model_ = std::make_unique<AppModel>(std::move(modelSetup_));
     } catch (...) {
-        forwarder_.close();
         return fail(userDescription(std::current_exception()));
     }
     // This desktop delivers no launch event.
@@ -78,10 +96,15 @@ AppDelegate::Launched AppDelegate::launch() {
     if (!launch_.files.empty()) {
         openFiles(launch_.files);
     }
+    launched_ = true;
+    for (const LaunchRequest& request : std::exchange(earlyRequests_, {})) {
+        handle(request);
+    }
     return Launched::running;
 }
 
 AppDelegate::Launched AppDelegate::fail(const std::string& description) {
+    forwarder_.close();
     alerts_->launchFailed(description);
     return Launched::failed;
 }
@@ -113,6 +136,10 @@ void AppDelegate::connectModel() {
 }
 
 void AppDelegate::handle(const LaunchRequest& request) {
+    if (!launched_) {
+        earlyRequests_.push_back(request);
+        return;
+    }
     if (!request.files.empty()) {
         openFiles(request.files);
     } else if (!request.background) {
@@ -127,8 +154,17 @@ void AppDelegate::refreshQuickAccess() {
 }
 
 void AppDelegate::showWindow() {
-    if (window_) {
-        window_->showAndRaise();
+    if (!window_) {
+        return;
+    }
+    window_->showAndRaise();
+    // An open format question stays in front of the window: it is what the
+    // user has to answer first.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* question = qobject_cast<VideoFormatDialog*>(window);
+            question != nullptr && question->isVisible()) {
+            bringToFront(*question);
+        }
     }
 }
 
@@ -162,6 +198,8 @@ void AppDelegate::updateStatusItem() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    // Later launches are no longer taken: one answered now would be lost.
+    forwarder_.close();
     if (model_) {
         model_->shutdown();
         // An update fetched on its own is put in place on the way out.

@@ -86,6 +86,9 @@ private:
     const std::shared_ptr<AlertPresenter> alerts_;
     std::optional<InstanceLock> lock_;
     InstanceForwarder forwarder_;
+    // Requests from later launches that came before this launch was done.
+    std::vector<LaunchRequest> earlyRequests_;
+    bool launched_ = false;
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<ScreenshotTrayController> quickAccess_;
     std::unique_ptr<SettingsWindow> window_;

@@ -1,16 +1,27 @@
 #include "InstanceForwarder.h"
 
+#include "core/AppError.h"
+#include "core/FileDescriptor.h"
+#include "core/FileError.h"
+#include "core/FileIO.h"
+#include "core/RuntimeFolder.h"
+#include "core/SerialQueue.h"
+
 #include <QCryptographicHash>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
-#include <QStandardPaths>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace cadrelle {
 
@@ -22,11 +33,11 @@ const QByteArray kAnswer = QByteArrayLiteral("ok\n");
 constexpr std::chrono::milliseconds kRetryInterval{50};
 
 QByteArray encode(const LaunchRequest& request) {
-    QJsonArray files;
+    QJsonArray paths;
     for (const auto& file : request.files) {
-        files.append(QString::fromStdString(file.string()));
+        paths.append(QString::fromLatin1(QByteArray::fromStdString(file.native()).toBase64()));
     }
-    const QJsonObject object{{QStringLiteral("files"), files},
+    const QJsonObject object{{QStringLiteral("paths"), paths},
                              {QStringLiteral("background"), request.background}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
@@ -37,25 +48,96 @@ std::optional<LaunchRequest> decode(const QByteArray& line) {
         return std::nullopt;
     }
     LaunchRequest request;
-    for (const QJsonValue& file : document.object().value(QStringLiteral("files")).toArray()) {
-        if (file.isString()) {
-            request.files.emplace_back(file.toString().toStdString());
+    for (const QJsonValue& path : document.object().value(QStringLiteral("paths")).toArray()) {
+        const auto bytes = QByteArray::fromBase64Encoding(path.toString().toLatin1(),
+                                                          QByteArray::AbortOnBase64DecodingErrors);
+        if (!path.isString() || !bytes || bytes.decoded.isEmpty()) {
+            return std::nullopt;
         }
+        request.files.emplace_back(bytes.decoded.toStdString());
     }
     request.background = document.object().value(QStringLiteral("background")).toBool();
     return request;
 }
 
+// A listening socket at `path`. Whatever a copy that was killed left there is
+// replaced; a folder stays and makes the bind fail.
+FileDescriptor listeningSocket(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof(address.sun_path)) {
+        throw FileError(path, ENAMETOOLONG);
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.native().size());
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.get() < 0) {
+        throwFileError(path);
+    }
+    ::unlink(path.c_str());
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::listen(socket.get(), SOMAXCONN) != 0) {
+        throwFileError(path);
+    }
+    return socket;
+}
+
 } // namespace
 
+// Accepts connections and reads requests on the forwarder's own thread.
+class InstanceForwarder::Listener final : public QObject {
+public:
+    Listener(FileDescriptor socket, std::function<void(LaunchRequest)> received)
+        : received_(std::move(received)) {
+        connect(&server_, &QLocalServer::newConnection, this, &Listener::accept);
+        if (!server_.listen(socket.get())) {
+            throw AppError(server_.errorString().toStdString());
+        }
+        socket.release();
+    }
+
+private:
+    void accept() {
+        while (QLocalSocket* connection = server_.nextPendingConnection()) {
+            connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
+            connect(connection, &QLocalSocket::readyRead, this,
+                    [this, connection] { read(*connection); });
+        }
+    }
+
+    void read(QLocalSocket& connection) {
+        if (!connection.canReadLine()) {
+            if (connection.bytesAvailable() > kMaxRequestBytes) {
+                connection.abort();
+            }
+            return;
+        }
+        const auto request = decode(connection.readLine());
+        if (!request) {
+            connection.abort();
+            return;
+        }
+        // Posted before the answer, so a launch that has its answer knows
+        // its request is queued for the main thread.
+        received_(*request);
+        connection.write(kAnswer);
+        connection.disconnectFromServer();
+    }
+
+    QLocalServer server_;
+    std::function<void(LaunchRequest)> received_;
+};
+
 QString InstanceForwarder::socketName(const std::filesystem::path& dataDirectory) {
+    // The resolved path, so that every spelling of the folder ("a/../a", a
+    // path through a link) reaches the same copy.
+    const std::string resolved = resolvedPath(dataDirectory).native();
     const QByteArray digest =
-        QCryptographicHash::hash(QByteArray::fromStdString(dataDirectory.string()),
-                                 QCryptographicHash::Sha256)
+        QCryptographicHash::hash(QByteArray::fromStdString(resolved), QCryptographicHash::Sha256)
             .toHex()
             .left(16);
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/cadrelle-") + QString::fromLatin1(digest) + QStringLiteral(".socket");
+    const std::filesystem::path socket =
+        privateRuntimeFolder() / ("cadrelle-" + digest.toStdString() + ".socket");
+    return QString::fromStdString(socket.native());
 }
 
 bool InstanceForwarder::forward(const QString& socket, const LaunchRequest& request,
@@ -101,37 +183,36 @@ bool InstanceForwarder::forward(const QString& socket, const LaunchRequest& requ
     return answered;
 }
 
-InstanceForwarder::InstanceForwarder(Handler handler) : handler_(std::move(handler)) {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, &InstanceForwarder::accept);
+InstanceForwarder::InstanceForwarder(Handler handler) : handler_(std::move(handler)) {}
+
+InstanceForwarder::~InstanceForwarder() {
+    close();
 }
 
-bool InstanceForwarder::listen(const QString& socket) {
-    QLocalServer::removeServer(socket);
-    return server_.listen(socket);
-}
-
-void InstanceForwarder::accept() {
-    while (QLocalSocket* connection = server_.nextPendingConnection()) {
-        connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-        connect(connection, &QLocalSocket::readyRead, this, [this, connection] {
-            if (!connection->canReadLine()) {
-                if (connection->bytesAvailable() > kMaxRequestBytes) {
-                    connection->abort();
-                }
-                return;
-            }
-            const auto request = decode(connection->readLine());
-            if (!request) {
-                connection->abort();
-                return;
-            }
-            connection->write(kAnswer);
-            connection->disconnectFromServer();
-            // The handler may show windows; the sender is already answered.
-            handler_(*request);
+void InstanceForwarder::listen(const QString& socket) {
+    close();
+    const std::filesystem::path path = socket.toStdString();
+    FileDescriptor descriptor = listeningSocket(path);
+    socket_ = path;
+    queue_ = std::make_unique<SerialQueue>("lumivane.handover");
+    queue_->sync([this, &descriptor] {
+        listener_ = new Listener(std::move(descriptor), [this](LaunchRequest request) {
+            mailbox_.post([this, request = std::move(request)] { handler_(request); });
         });
+    });
+}
+
+void InstanceForwarder::close() {
+    if (!queue_) {
+        return;
     }
+    queue_->sync([this] {
+        delete listener_;
+        listener_ = nullptr;
+    });
+    queue_->stop();
+    queue_.reset();
+    ::unlink(socket_.c_str());
 }
 
 } // namespace cadrelle

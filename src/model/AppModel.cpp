@@ -361,9 +361,12 @@ void AppModel::shutdown() {
     if (simulatorTime_) {
         simulatorTime_->stop();
     }
-    videoFormats_->cancelAll();
     lifetimeControl_.cancel();
+    // The watcher stops before its questions are withdrawn: a withdrawn
+    // question is not a declined one, and the recording is asked about again
+    // at the next start.
     stopWatching();
+    videoFormats_->cancelAll();
     work_->stop(SerialQueue::StopMode::drain);
     // Folder access needs no release on this platform.
 }

@@ -19,6 +19,7 @@
 
 #include <QObject>
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -114,7 +115,8 @@ public:
     // A framed capture from the watcher or from manual framing.
     void received(const CaptureRecord& record);
 
-    // Manual framing of files the user opened or dropped.
+    // Manual framing of files the user opened or dropped. Files that come
+    // while a job runs are framed after it, in the order they came.
     void frameManually(const std::vector<std::filesystem::path>& files);
     // The running manual framing's cancellation token, if one runs.
     const std::optional<CaptureExportControl>& manualExportControl() const {
@@ -154,8 +156,10 @@ public:
     void restoreFolderAccess();
 
     // Ends everything before the application quits: restores the simulator
-    // clocks, withdraws format questions, cancels manual framing, stops
-    // watching and waits for queued work. Later calls do nothing.
+    // clocks, cancels manual framing, stops watching, withdraws format
+    // questions (a recording the watcher asked about stays unanswered, so the
+    // next start asks again) and waits for queued work. Later calls do
+    // nothing.
     void shutdown();
 
     // Runs everything queued so far on the work queue and waits; then the
@@ -193,6 +197,10 @@ private:
     void setSimulatorTimeStatus(SimulatorTimeStatus status);
     void notifyQuickAccess();
 
+    // Asks for the recordings' format, if any, then frames the files.
+    void frameBatch(const std::vector<std::filesystem::path>& files);
+    // Ends the running job: starts the next files waiting, or stops working.
+    void finishWork();
     void runManualFraming(std::vector<std::filesystem::path> files, VideoExportFormat format);
     FramingSetup framingSnapshot() const;
     void finishScreenshot(const PendingScreenshot& item, const Action& action);
@@ -226,6 +234,8 @@ private:
     std::unique_ptr<CaptureWatcher> watcher_;
     std::string watchGeneration_;
     std::optional<CaptureExportControl> manualExportControl_;
+    // Files handed over while a job ran, each batch as it came.
+    std::deque<std::vector<std::filesystem::path>> waitingFiles_;
     // Cancelled at shutdown; every manual job's token is linked to it.
     CaptureExportControl lifetimeControl_;
     std::unique_ptr<VideoFormatPrompter> videoFormats_;

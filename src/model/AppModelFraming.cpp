@@ -15,10 +15,17 @@ void AppModel::frameManually(const std::vector<std::filesystem::path>& files) {
                         "screenshots and recordings.");
         return;
     }
+    // Files that come while a job runs, or while its format question is
+    // open, wait for their turn rather than being dropped.
     if (isWorking_) {
+        waitingFiles_.push_back(files);
         return;
     }
     setWorking(true);
+    frameBatch(files);
+}
+
+void AppModel::frameBatch(const std::vector<std::filesystem::path>& files) {
     std::vector<std::filesystem::path> recordings;
     std::vector<std::filesystem::path> others;
     for (const auto& file : files) {
@@ -38,6 +45,17 @@ void AppModel::frameManually(const std::vector<std::filesystem::path>& files) {
                            });
 }
 
+void AppModel::finishWork() {
+    if (!waitingFiles_.empty() && !shutDown_) {
+        const std::vector<std::filesystem::path> next = std::move(waitingFiles_.front());
+        waitingFiles_.pop_front();
+        frameBatch(next);
+        return;
+    }
+    waitingFiles_.clear();
+    setWorking(false);
+}
+
 FramingSetup AppModel::framingSnapshot() const {
     FramingSetup setup;
     setup.library = library_;
@@ -54,7 +72,7 @@ FramingSetup AppModel::framingSnapshot() const {
 void AppModel::runManualFraming(std::vector<std::filesystem::path> files,
                                 VideoExportFormat format) {
     if (files.empty() || shutDown_) {
-        setWorking(false);
+        finishWork();
         return;
     }
     const CaptureExportControl control = lifetimeControl_.child();
@@ -88,9 +106,9 @@ void AppModel::runManualFraming(std::vector<std::filesystem::path> files,
             }
         }
         mailbox_.post([this] {
-            setWorking(false);
             setExportStatus(std::nullopt);
             manualExportControl_.reset();
+            finishWork();
         });
     });
 }
@@ -126,16 +144,16 @@ void AppModel::importFrames() {
             try {
                 auto frames = library.importFiles(files);
                 mailbox_.post([this, frames] {
-                    setWorking(false);
                     frames_ = frames;
                     emit framesChanged();
                     savePreferences(true);
+                    finishWork();
                 });
             } catch (const std::exception& error) {
                 const std::string message = userDescription(error);
                 mailbox_.post([this, message] {
-                    setWorking(false);
                     setErrorMessage(message);
+                    finishWork();
                 });
             }
         });

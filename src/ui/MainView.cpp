@@ -126,11 +126,8 @@ MainView::MainView(AppModel& model, QWidget* parent)
     layout->addLayout(pageArea, 1);
 
     // Dropped files are framed like opened ones, all in one job; while a job
-    // runs the drop is refused.
+    // runs they wait for their turn.
     new FileDropTarget(*this, [&model](const std::vector<std::filesystem::path>& files) {
-        if (model.isWorking()) {
-            return false;
-        }
         model.frameManually(files);
         return true;
     });

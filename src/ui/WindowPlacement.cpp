@@ -21,6 +21,10 @@ void centreOnScreen(QWidget& window, QSize size) {
 }
 
 void bringToFront(QWidget& window) {
+    // A minimised window is restored: showing it alone leaves it iconified.
+    if (window.isMinimized()) {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    }
     window.show();
     window.raise();
     window.activateWindow();

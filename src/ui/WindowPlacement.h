@@ -10,7 +10,8 @@ namespace cadrelle {
 // area of the screen it is on (the primary screen for a window not yet shown).
 void centreOnScreen(QWidget& window, QSize size);
 
-// Shows a top-level window in front of the others, with the keyboard focus.
+// Shows a top-level window in front of the others, with the keyboard focus,
+// restoring it when it is minimised.
 void bringToFront(QWidget& window);
 
 } // namespace cadrelle

@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 #include "ui/PreviewWindow.h"
 #include "ui/SettingsWindow.h"
+#include "ui/VideoFormatDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,6 +67,24 @@ protected:
         model.savePreferences(false);
     }
 
+    // A later launch hands its request over; the running copy in this
+    // process handles it once the main thread gets to it.
+    static void handOver(const std::unique_ptr<AppDelegate>& later) {
+        ASSERT_EQ(later->launch(), AppDelegate::Launched::handedOver);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    // The format question on screen, if any.
+    static VideoFormatDialog* openQuestion() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* question = qobject_cast<VideoFormatDialog*>(window);
+                question != nullptr && question->isVisible()) {
+                return question;
+            }
+        }
+        return nullptr;
+    }
+
     static bool anyWindowShown() {
         const auto windows = QApplication::topLevelWidgets();
         return std::any_of(windows.begin(), windows.end(),
@@ -92,9 +111,9 @@ TEST_F(AppDelegateTest, ABackgroundStartAfterSetupStaysHiddenUntilALaterLaunchAs
     EXPECT_TRUE(running->model()->isWatching());
 
     // Later launches hand their request over and end.
-    EXPECT_EQ(makeDelegate(true)->launch(), AppDelegate::Launched::handedOver);
+    handOver(makeDelegate(true));
     EXPECT_FALSE(running->settingsWindow()->isVisible()) << "a background start shows nothing";
-    EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::handedOver);
+    handOver(makeDelegate(false));
     EXPECT_TRUE(running->settingsWindow()->isVisible()) << "a start by hand reopens the window";
     EXPECT_TRUE(alerts->shown.empty());
 }
@@ -108,6 +127,69 @@ TEST_F(AppDelegateTest, UntilSetupIsDoneTheWindowOpensAndOpenedFilesWait) {
               "recordings.");
     EXPECT_FALSE(fs::exists(data / "Lumivane")) << "the given data folder is used as it is";
     EXPECT_TRUE(fs::exists(data / "instance.lock"));
+}
+
+TEST_F(AppDelegateTest, FilesHandedOverWhileAQuestionIsOpenAreAllFramedInOrder) {
+    completeSetup();
+    auto running = makeDelegate(true);
+    ASSERT_EQ(running->launch(), AppDelegate::Launched::running);
+    AppModel& model = *running->model();
+    model.frameManually({dir / "clip.mp4"});
+    VideoFormatDialog* question = openQuestion();
+    ASSERT_NE(question, nullptr);
+
+    std::vector<std::string> shots;
+    fs::create_directories(dir / "opened");
+    for (const std::string name : {"1.png", "Simulator Screenshot \xff.png", "3.png"}) {
+        const fs::path shot = dir / "opened" / name;
+        test::writeScreenshot(shot, 20, 30);
+        shots.push_back(shot.string());
+        handOver(makeDelegate(true, {shot}));
+    }
+    question->reject();
+    ASSERT_TRUE(test::waitUntil([&] { return model.pendingScreenshots().size() == 3; }))
+        << model.errorMessage().value_or("no error");
+    std::vector<std::string> framed;
+    for (const PendingScreenshot& item : model.pendingScreenshots()) {
+        framed.push_back(item.record.original);
+        EXPECT_TRUE(fs::exists(item.record.output));
+    }
+    EXPECT_EQ(framed, shots);
+    EXPECT_FALSE(model.errorMessage().has_value()) << *model.errorMessage();
+}
+
+TEST_F(AppDelegateTest, ReopeningRestoresAMinimisedWindowAndKeepsAnOpenQuestionInFront) {
+    completeSetup();
+    auto running = makeDelegate(true);
+    ASSERT_EQ(running->launch(), AppDelegate::Launched::running);
+    SettingsWindow& window = *running->settingsWindow();
+    setTrayIcon(*running->model(), true);
+    QAction* traySettings = running->statusItem()->menu()->actions().at(0);
+    const auto minimised = [&] {
+        window.showMinimized();
+        EXPECT_TRUE(window.isMinimized());
+    };
+
+    minimised();
+    handOver(makeDelegate(false));
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized()) << "reopening the application";
+    minimised();
+    traySettings->trigger();
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized()) << "the tray's Settings…";
+    minimised();
+    handOver(makeDelegate(true, {dir / "missing.png"}));
+    EXPECT_TRUE(window.isVisible() && !window.isMinimized()) << "opened files";
+
+    running->model()->frameManually({dir / "clip.mp4"});
+    VideoFormatDialog* question = openQuestion();
+    ASSERT_NE(question, nullptr);
+    window.activateWindow();
+    ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == &window; }));
+    handOver(makeDelegate(false));
+    EXPECT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == question; }))
+        << "the question, not the settings window, is in front";
+    EXPECT_TRUE(window.isVisible());
+    question->reject();
 }
 
 TEST_F(AppDelegateTest, TheTrayIconFollowsThePreferenceWithItsMenu) {
@@ -191,6 +273,16 @@ TEST_F(AppDelegateTest, AFailedLaunchSaysWhyAndOpensNothing) {
     EXPECT_FALSE(anyWindowShown());
     delegate.reset();
     fs::remove(data / "settings.json");
+
+    // A socket that can't be made: later launches couldn't reach this copy.
+    const std::string socket = InstanceForwarder::socketName(data).toStdString();
+    fs::create_directories(socket);
+    alerts->shown.clear();
+    EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::failed);
+    EXPECT_EQ(alerts->shown, std::vector<std::string>{"Later launches can't reach Cadrelle: " +
+                                                      socket + ": Address already in use"});
+    EXPECT_FALSE(anyWindowShown());
+    fs::remove(socket);
 
     // Another holder of the lock that takes no requests.
     const InstanceLock held(data / "instance.lock");

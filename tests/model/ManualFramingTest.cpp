@@ -28,7 +28,6 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
     model->frameManually({shot, dir / "opened" / "clip.mp4"});
     EXPECT_TRUE(model->isWorking());
     ASSERT_EQ(presenter->presented.size(), 1u);
-    model->frameManually({shot}); // ignored while working
     presenter->choose(std::nullopt);
     ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
 
@@ -45,6 +44,32 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
     model->frameManually({shot});
     ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
     EXPECT_EQ(entriesOf(output).size(), 2u);
+}
+
+TEST_F(ManualFraming, FilesThatComeDuringAJobAreFramedAfterItInOrder) {
+    const auto model = makeSetUpModel(false);
+    std::vector<std::filesystem::path> shots;
+    for (const std::string name : {"1.png", "2 \xff\xfe.png", "3.png", "4.png"}) {
+        shots.push_back(dir / "opened" / name);
+        writeScreenshot(shots.back(), 20, 30);
+    }
+    // While the job's format question is open, and while the job frames.
+    model->frameManually({dir / "opened" / "clip.mp4"});
+    ASSERT_EQ(presenter->presented.size(), 1u);
+    model->frameManually({shots[0]});
+    model->frameManually({shots[1], shots[2]});
+    presenter->choose(std::nullopt);
+    model->frameManually({shots[3]});
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+
+    std::vector<std::string> framed;
+    for (const CaptureRecord& record : model->captures()) {
+        framed.insert(framed.begin(), record.original);
+        EXPECT_TRUE(std::filesystem::exists(record.output)) << record.output;
+    }
+    EXPECT_EQ(framed, (std::vector<std::string>{shots[0], shots[1], shots[2], shots[3]}));
+    EXPECT_FALSE(model->errorMessage().has_value()) << *model->errorMessage();
+    EXPECT_EQ(presenter->presented.size(), 1u) << "screenshots need no question";
 }
 
 TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {

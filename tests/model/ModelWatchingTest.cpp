@@ -59,5 +59,22 @@ TEST_F(ModelWatching, ARestartWithdrawsTheOldRunsQuestionAndTheNewRunAsksAgain) 
     EXPECT_EQ(progress.back(), "none");
 }
 
+TEST_F(ModelWatching, QuittingWithAQuestionOpenLeavesTheRecordingForTheNextStart) {
+    {
+        const auto model = makeSetUpModel(false);
+        makeMp4(input / "Simulator Screen Recording - 1.mp4", Mp4Spec{});
+        ASSERT_TRUE(waitUntil([&] { return presenter->answer != nullptr; }));
+        model->shutdown();
+        EXPECT_FALSE(presenter->answer) << "the question is withdrawn";
+    }
+    // Withdrawn is not declined: the next start asks again and frames it.
+    const auto model = makeModel();
+    ASSERT_TRUE(waitUntil([&] { return presenter->answer != nullptr; }));
+    EXPECT_EQ(presenter->presented.size(), 2u);
+    presenter->choose(VideoExportFormat::mp4);
+    ASSERT_TRUE(waitUntil([&] { return !model->captures().empty(); }));
+    EXPECT_EQ(std::filesystem::path(model->captures().front().output).extension(), ".mp4");
+}
+
 } // namespace
 } // namespace cadrelle::test
