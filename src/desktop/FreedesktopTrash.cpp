@@ -7,9 +7,10 @@
 
 namespace cadrelle {
 
-void FreedesktopTrash::moveToTrash(const std::filesystem::path& path) {
+void FreedesktopTrash::moveToTrash(const std::filesystem::path& path,
+                                   const std::string& shownName) {
     if (!QFile::moveToTrash(QString::fromStdString(path.string()))) {
-        throw AppError("Couldn't move " + path.filename().string() + " to the Trash.");
+        throw AppError("Couldn't move " + shownName + " to the Trash.");
     }
 }
 

@@ -45,12 +45,12 @@ TEST(FreedesktopTrash, MovesItemsToTheUsersTrashAndReportsWhatCannotMove) {
     std::filesystem::create_directories(dir / "item");
     writeText(dir / "item" / "framed.png", "png");
     FreedesktopTrash trash;
-    trash.moveToTrash(dir / "item");
+    trash.moveToTrash(dir / "item", "framed.png");
     EXPECT_FALSE(std::filesystem::exists(dir / "item"));
     EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "files" / "item" / "framed.png"));
     EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "info" / "item.trashinfo"));
-    EXPECT_EQ(test::messageOf([&] { trash.moveToTrash(dir / "missing"); }),
-              "Couldn't move missing to the Trash.");
+    EXPECT_EQ(test::messageOf([&] { trash.moveToTrash(dir / "missing", "Screenshot.png"); }),
+              "Couldn't move Screenshot.png to the Trash.");
     ::unsetenv("XDG_DATA_HOME");
 }
 
