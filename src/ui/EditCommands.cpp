@@ -31,12 +31,12 @@ const char* slotName(EditCommands::Command command) {
     return "selectAll";
 }
 
-// A label's selected text goes to the clipboard; its text can be selected
-// but never changed.
+// A label's text can be selected and its selection copied, but it is never
+// changed: cut and paste do nothing.
 void performOnLabel(QLabel& label, EditCommands::Command command) {
     if (command == EditCommands::Command::selectAll) {
         label.setSelection(0, static_cast<int>(label.text().size()));
-    } else if (command != EditCommands::Command::paste && label.hasSelectedText()) {
+    } else if (command == EditCommands::Command::copy && label.hasSelectedText()) {
         QApplication::clipboard()->setText(label.selectedText());
     }
 }
