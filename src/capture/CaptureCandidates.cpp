@@ -24,6 +24,10 @@ bool startsWith(const std::string& text, const char* prefix) {
 
 } // namespace
 
+bool isFramedOutputName(const std::string& name) {
+    return lowerCased(name).find("-framed-") != std::string::npos;
+}
+
 bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording) {
     const std::string lower = lowerCased(name);
     const auto dot = lower.rfind('.');
@@ -35,7 +39,7 @@ bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording) {
     if (!recording && extension != "png") {
         return false;
     }
-    if (lower.find("-framed-") != std::string::npos) {
+    if (isFramedOutputName(name)) {
         return false;
     }
     if (isRecording != nullptr) {

@@ -14,6 +14,10 @@ struct CaptureCandidate {
     bool isRecording = false; // extension "mp4" in any letter case
 };
 
+// Whether a file name is one the program gives its framed outputs (Quick
+// Access items included): it holds "-framed-" in any letter case.
+bool isFramedOutputName(const std::string& name);
+
 // Whether a file name names a capture: a "png" or "mp4" extension in any
 // letter case, no "-framed-" in any letter case, and (unless `allPNG`) a name
 // starting with "Screenshot " or "Simulator Screenshot" (PNG) or "Screen

@@ -120,6 +120,8 @@ void AppModel::chooseScreenshots() {
     request.button = "Frame Captures";
     request.multiple = true;
     request.nameFilters = {"*.png *.PNG *.mp4 *.MP4"};
+    // Captures are found where they arrive.
+    request.startFolder = std::filesystem::path(preferences_.inputPath);
     services_.panels->show(request, [this](std::vector<std::filesystem::path> files) {
         if (!files.empty()) {
             frameManually(files);

@@ -93,7 +93,11 @@ void AppModel::discardScreenshot(const PendingScreenshot& item) {
         deleted.state = PendingScreenshot::State::deleted;
         inbox().store(deleted);
         try {
-            services_.trash->moveToTrash(inbox().directory() / item.record.id);
+            // The item's folder is named by its id, which means nothing to
+            // the user: a failure names the framed screenshot instead.
+            services_.trash->moveToTrash(
+                inbox().directory() / item.record.id,
+                std::filesystem::path(item.record.output).filename().string());
         } catch (...) {
             inbox().store(item);
             throw;

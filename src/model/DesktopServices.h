@@ -52,8 +52,9 @@ public:
 class TrashBin {
 public:
     virtual ~TrashBin() = default;
-    // Moves a file or folder to the desktop's trash; throws when it cannot.
-    virtual void moveToTrash(const std::filesystem::path& path) = 0;
+    // Moves a file or folder to the desktop's trash; throws when it cannot,
+    // with a message that calls it `shownName` (what the user knows it as).
+    virtual void moveToTrash(const std::filesystem::path& path, const std::string& shownName) = 0;
 };
 
 class LoginItem {

@@ -1,9 +1,7 @@
 #include "AudioPlayback.h"
 
-#include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QMediaDevices>
 
 namespace cadrelle {
 namespace {
@@ -19,28 +17,12 @@ QAudioFormat qtFormat(AudioOutputFormat format) {
 
 } // namespace
 
-std::optional<AudioOutputFormat> AudioPlayback::outputFormat() {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) {
-        return std::nullopt;
-    }
-    const QAudioFormat preferred = device.preferredFormat();
-    AudioOutputFormat format;
-    format.sampleRate = preferred.sampleRate() > 0 ? preferred.sampleRate() : 48'000;
-    format.channels = std::clamp(preferred.channelCount(), 1, 2);
-    format.format =
-        preferred.sampleFormat() == QAudioFormat::Float ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16;
-    if (!device.isFormatSupported(qtFormat(format))) {
-        return std::nullopt;
-    }
-    return format;
-}
-
-AudioPlayback::AudioPlayback(AudioOutputFormat format)
-    : format_(format), sink_(std::make_unique<QAudioSink>(qtFormat(format))) {}
+AudioPlayback::AudioPlayback() = default;
 
 AudioPlayback::~AudioPlayback() {
-    sink_->stop();
+    if (sink_) {
+        sink_->stop();
+    }
 }
 
 void AudioPlayback::add(AudioChunk chunk) {
@@ -48,6 +30,9 @@ void AudioPlayback::add(AudioChunk chunk) {
 }
 
 void AudioPlayback::play() {
+    if (!sink_) {
+        sink_ = std::make_unique<QAudioSink>(qtFormat(format_));
+    }
     if (device_ == nullptr) {
         device_ = sink_->start();
         base_.reset();
@@ -64,7 +49,9 @@ void AudioPlayback::pause() {
 }
 
 void AudioPlayback::clear() {
-    sink_->stop();
+    if (sink_) {
+        sink_->stop();
+    }
     device_ = nullptr;
     pending_.clear();
     offset_ = 0;
@@ -97,7 +84,7 @@ void AudioPlayback::feed() {
 }
 
 std::optional<std::int64_t> AudioPlayback::position() const {
-    if (!base_ || sink_->state() != QAudio::ActiveState) {
+    if (!base_ || !sink_ || sink_->state() != QAudio::ActiveState) {
         return std::nullopt;
     }
     return *base_ + sink_->processedUSecs();

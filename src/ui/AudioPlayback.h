@@ -14,19 +14,23 @@ class QIODevice;
 namespace cadrelle {
 
 // Plays a movie's decoded sound on the system's default audio output, in
-// the order it is added, and tells how far it has played.
+// the order it is added, and tells how far it has played. The output is
+// opened when playing first starts: until then the system's sound server is
+// not contacted (it may not run, and its library complains on standard
+// error when it doesn't). Without an output nothing plays and no position
+// is known.
 class AudioPlayback final {
 public:
-    // The format the default output takes, or nothing without an output.
-    static std::optional<AudioOutputFormat> outputFormat();
-
-    explicit AudioPlayback(AudioOutputFormat format);
+    // Sound is decoded to the default AudioOutputFormat, which every sound
+    // server takes (converting it where its device wants another).
+    AudioPlayback();
     ~AudioPlayback();
     AudioPlayback(const AudioPlayback&) = delete;
     AudioPlayback& operator=(const AudioPlayback&) = delete;
 
     void add(AudioChunk chunk);
-    // Starts or resumes playing what was added.
+    // Starts or resumes playing what was added, opening the output the
+    // first time.
     void play();
     void pause();
     // Drops everything added and played so far (before a seek).

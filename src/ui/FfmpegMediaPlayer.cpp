@@ -43,9 +43,9 @@ FfmpegMediaPlayer::~FfmpegMediaPlayer() {
 
 void FfmpegMediaPlayer::load(const QString& path) {
     const std::optional<AudioOutputFormat> format =
-        sound_ ? AudioPlayback::outputFormat() : std::nullopt;
+        sound_ ? std::optional(AudioOutputFormat{}) : std::nullopt;
     if (format) {
-        audio_ = std::make_unique<AudioPlayback>(*format);
+        audio_ = std::make_unique<AudioPlayback>();
     }
     post(
         [path = path.toStdString(), format](PlaybackWorker& worker, Delivery& delivery) {

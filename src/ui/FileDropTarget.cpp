@@ -1,5 +1,7 @@
 #include "FileDropTarget.h"
 
+#include "capture/CaptureCandidates.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -16,7 +18,7 @@ constexpr qreal kCornerRadius = 10.0;
 std::vector<std::filesystem::path> droppedFiles(const QMimeData& data) {
     std::vector<std::filesystem::path> files;
     for (const QUrl& url : data.urls()) {
-        if (url.isLocalFile()) {
+        if (url.isLocalFile() && !isFramedOutputName(url.fileName().toStdString())) {
             files.emplace_back(url.toLocalFile().toStdString());
         }
     }

@@ -10,7 +10,10 @@ class QMimeData;
 
 namespace cadrelle {
 
-// The local files among dropped data, in the order they were dropped.
+// The local files among dropped data that are still to be framed, in the
+// order they were dropped. Framed outputs are left out: they are framed
+// already, and one may be a Quick Access card being dragged, whose drag must
+// not be taken (taking it would mark the card shared).
 std::vector<std::filesystem::path> droppedFiles(const QMimeData& data);
 
 // Makes a widget take dropped files. While files hover over it a rounded

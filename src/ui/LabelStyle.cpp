@@ -1,7 +1,9 @@
 #include "LabelStyle.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QMenu>
 #include <QPalette>
 
 namespace cadrelle {
@@ -33,6 +35,23 @@ QLabel* iconLabel(const QIcon& icon, int size) {
     label->setPixmap(icon.pixmap(size, size));
     label->setFixedSize(size, size);
     return label;
+}
+
+void makeCopyable(QLabel& label) {
+    label.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A label's own context menu only serves links.
+    label.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&label, &QWidget::customContextMenuRequested, &label, [&label](QPoint at) {
+        auto* menu = new QMenu(&label);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(QStringLiteral("Copy"), &label, [&label] {
+            QApplication::clipboard()->setText(label.hasSelectedText() ? label.selectedText()
+                                                                       : label.text());
+        });
+        menu->addAction(QStringLiteral("Select All"), &label,
+                        [&label] { label.setSelection(0, static_cast<int>(label.text().size())); });
+        menu->popup(label.mapToGlobal(at));
+    });
 }
 
 } // namespace cadrelle

@@ -21,5 +21,10 @@ void setFontPoints(QWidget& widget, qreal points, QFont::Weight weight = QFont::
 QLabel* wrappedLabel(const QString& text);
 // A label showing `icon` at `size` × `size`.
 QLabel* iconLabel(const QIcon& icon, int size);
+// Lets the user select the label's text with the mouse or the keyboard and
+// copy it (Ctrl+C reaches it through the Edit menu); its context menu offers
+// "Copy" (the selection, or the whole text when nothing is selected) and
+// "Select All".
+void makeCopyable(QLabel& label);
 
 } // namespace cadrelle

@@ -1,13 +1,13 @@
 #include "RecordingPreview.h"
 
 #include "LabelStyle.h"
+#include "SeekSlider.h"
 #include "UiIcons.h"
 #include "VideoView.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -34,7 +34,7 @@ RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPla
                                    QWidget* parent)
     : QWidget(parent), path_(path), player_(std::move(player)),
       view_(new VideoView(*player_, mayBeTransparent(path))), failure_(new QWidget),
-      reason_(wrappedLabel({})), playPause_(new QToolButton), slider_(new QSlider(Qt::Horizontal)),
+      reason_(wrappedLabel({})), playPause_(new QToolButton), slider_(new SeekSlider),
       time_(new QLabel) {
     playPause_->setAutoRaise(true);
     time_->setTextFormat(Qt::PlainText);
@@ -73,7 +73,7 @@ RecordingPreview::RecordingPreview(const QString& path, std::unique_ptr<MediaPla
             player_->play();
         }
     });
-    // Drags, clicks on the groove and keys all seek.
+    // Drags, clicks on the bar and keys all seek.
     connect(slider_, &QSlider::actionTriggered, this,
             [this] { player_->setPosition(slider_->sliderPosition()); });
 

@@ -7,11 +7,11 @@
 #include <memory>
 
 class QLabel;
-class QSlider;
 class QToolButton;
 
 namespace cadrelle {
 
+class SeekSlider;
 class VideoView;
 
 // "m:ss / m:ss": how far playback is, and how long the movie lasts.
@@ -47,7 +47,7 @@ private:
     QWidget* failure_;
     QLabel* reason_;
     QToolButton* playPause_;
-    QSlider* slider_;
+    SeekSlider* slider_;
     QLabel* time_;
 };
 

@@ -1,6 +1,7 @@
 #include "SettingsWindow.h"
 
 #include "AppView.h"
+#include "EditCommands.h"
 #include "WindowPlacement.h"
 #include "model/AppModel.h"
 
@@ -19,19 +20,6 @@ constexpr QSize kMinimumSize(820, 640);
 
 QString settingsPath(const std::filesystem::path& file) {
     return QString::fromStdString(file.string());
-}
-
-// Sends an edit command to the widget with the keyboard focus when it has
-// one of that name (line edits, text edits and spin boxes do).
-void sendToFocusWidget(const char* command) {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr) {
-        return;
-    }
-    const QByteArray signature = QByteArray(command) + "()";
-    if (focus->metaObject()->indexOfMethod(signature.constData()) >= 0) {
-        QMetaObject::invokeMethod(focus, command);
-    }
 }
 
 } // namespace
@@ -81,18 +69,21 @@ void SettingsWindow::buildMenus(AppModel& model) {
     app->addAction(quitAction_);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    auto* commands = new EditCommands(this);
+    using Command = EditCommands::Command;
     const struct {
         const char* title;
         Qt::Key key;
-        const char* command;
-    } commands[] = {{"Cut", Qt::Key_X, "cut"},
-                    {"Copy", Qt::Key_C, "copy"},
-                    {"Paste", Qt::Key_V, "paste"},
-                    {"Select All", Qt::Key_A, "selectAll"}};
-    for (const auto& command : commands) {
-        QAction* action = edit->addAction(QString::fromUtf8(command.title), this,
-                                          [name = command.command] { sendToFocusWidget(name); });
-        action->setShortcut(QKeySequence(Qt::CTRL | command.key));
+        Command command;
+    } entries[] = {{"Cut", Qt::Key_X, Command::cut},
+                   {"Copy", Qt::Key_C, Command::copy},
+                   {"Paste", Qt::Key_V, Command::paste},
+                   {"Select All", Qt::Key_A, Command::selectAll}};
+    for (const auto& entry : entries) {
+        QAction* action =
+            edit->addAction(QString::fromUtf8(entry.title), this,
+                            [commands, command = entry.command] { commands->perform(command); });
+        action->setShortcut(QKeySequence(Qt::CTRL | entry.key));
     }
 }
 

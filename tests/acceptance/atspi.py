@@ -19,6 +19,8 @@
                                     clicks its item ITEM when one is given;
                                     with SUB, ITEM opens a submenu, which is
                                     printed too, and its item SUB is clicked
+  atspi.py contextmenu X Y [ITEM]   the same with the right mouse button (a
+                                    context menu)
 
 NAME is an accessible's name or, when no name matches, its description (Qt
 gives a widget's tool tip as its description). Only shown accessibles count.
@@ -151,10 +153,10 @@ def act(accessible, wanted):
     action.doAction(0)
 
 
-def popup_after_click(x, y, seconds=5.0):
+def popup_after_click(x, y, seconds=5.0, button=1):
     """Clicks at x,y and returns the popup menu that the click shows."""
     def click():
-        subprocess.Popen(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+        subprocess.Popen(["xdotool", "mousemove", str(x), str(y), "click", str(button)])
 
     return popup_after(click, f"a click at {x},{y}", seconds)
 
@@ -208,8 +210,8 @@ def click_on(accessible):
                     str(extents.y + extents.height // 2), "click", "1"], check=True)
 
 
-def menu(x, y, item=None, sub=None):
-    entry = menu_entry(popup_after_click(x, y), item)
+def menu(x, y, item=None, sub=None, button=1):
+    entry = menu_entry(popup_after_click(x, y, button=button), item)
     if entry is None:
         return
     if sub is None:
@@ -275,6 +277,8 @@ def main(argv):
         wait(arguments[0], float(arguments[1]) if len(arguments) == 2 else 10.0)
     elif command == "menu" and 2 <= len(arguments) <= 4:
         menu(int(arguments[0]), int(arguments[1]), *arguments[2:])
+    elif command == "contextmenu" and 2 <= len(arguments) <= 3:
+        menu(int(arguments[0]), int(arguments[1]), *arguments[2:], button=3)
     else:
         sys.exit(__doc__)
 

@@ -141,6 +141,43 @@ field_is() { [[ $(time_field) == "$1" ]]; }
 wait_until 5 "the time field to read 09:41 (it reads \"$(time_field)\")" field_is 09:41
 expect_setting simulatorTimeMinutes 581
 
+step "Edit → Copy and Edit → Paste work in the time field"
+# edit_menu ITEM: chooses ITEM from the menu bar's Edit menu with the mouse.
+edit_menu() {
+    local x y width height
+    read -r x y width height < <(atspi where Edit) || fail "the menu bar has no \"Edit\""
+    atspi menu $((x + width / 2)) $((y + height / 2)) "$1" >/dev/null || fail "the Edit menu could not be used"
+}
+# click_on NAME [N]: clicks the middle of the shown accessible NAME.
+click_on() {
+    local x y width height
+    read -r x y width height < <(atspi where "$@") || fail "\"$1\" is not shown"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) click 1
+}
+clipboard_is() { [[ $(clipboard UTF8_STRING) == "$1" ]]; }
+# The label "Time" comes first, then its field.
+click_on Time 2
+edit_menu "Select All"
+edit_menu Copy
+wait_until 5 "Edit → Copy to put 09:41 on the clipboard (it holds \"$(clipboard UTF8_STRING)\")" clipboard_is 09:41
+printf 10:15 | xclip -selection clipboard
+click_on Time 2
+edit_menu "Select All"
+edit_menu Paste
+wait_until 5 "Edit → Paste to set the field to 10:15 (it reads \"$(time_field)\")" field_is 10:15
+expect_setting simulatorTimeMinutes 615
+
+step "the status line is selected and copied"
+read -r x y width height < <(atspi where "$NO_XCODE")
+printf '' | xclip -selection clipboard
+xdotool mousemove $((x + 1)) $((y + height / 2)) mousedown 1 mousemove $((x + width / 2)) $((y + height / 2)) \
+    mousemove $((x + width - 1)) $((y + height - 2)) mouseup 1 key ctrl+c
+wait_until 5 "Ctrl+C to copy the selected status (the clipboard holds \"$(clipboard UTF8_STRING)\")" \
+    clipboard_is "$NO_XCODE"
+printf '' | xclip -selection clipboard
+atspi contextmenu $((x + width / 2)) $((y + height / 2)) Copy >/dev/null || fail "the status line has no context menu with \"Copy\""
+wait_until 5 "the context menu's Copy to copy the status" clipboard_is "$NO_XCODE"
+
 # --- About ----------------------------------------------------------------------
 step "About: updates are not configured"
 show_page About
@@ -190,6 +227,11 @@ copied_file() {
         'import sys, urllib.parse; print(*map(urllib.parse.unquote, sys.stdin.read().split()))') == "file://$(movie)" ]]
 }
 wait_until 5 "the recording's file URI on the clipboard" copied_file
+
+step "nothing was printed"
+# The recording's preview on the Capture page has been set up: without a
+# sound server the program still prints nothing (it keeps no log).
+[[ ! -s $T/app.log ]] || fail "the program printed: $(head -c 300 "$T/app.log")"
 
 kill -TERM "$APP"
 expect_exit "$APP" 10 0 "the program stopped with SIGTERM"

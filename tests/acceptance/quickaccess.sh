@@ -251,6 +251,40 @@ red_share="$(import -window "$P" -crop 248x42+28+256 +repage png:- |
     convert - -fx 'r > 0.6 && g < 0.4 && b < 0.4' -format '%[fx:mean]' info:)"
 [[ $red_share != 0 ]] || fail "the error line is not red"
 
+step "the image's tool tip leaves the buttons free, and a failed move to the Trash names the file"
+# A file where the Trash folder belongs: nothing can be moved to the Trash.
+rm -rf "$XDG_DATA_HOME/Trash"
+: >"$XDG_DATA_HOME/Trash"
+framed_name="$(basename "$(inbox get "$ITEM" record.output)")"
+hover "$IMAGE_X" "$IMAGE_Y"
+read -r bx by bw bh < <(atspi where "Move screenshot to Trash") || fail "no trash button"
+read -r sx _ sw _ < <(atspi where "Save screenshot") || fail "no save button"
+# tip_window: the tool tip the program shows, if any.
+tip_window() {
+    local id
+    for id in $(xdotool search --onlyvisible --classname cadrelle 2>/dev/null); do
+        if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+# The pointer rests on the image just above the trash button until the
+# image's tip shows; the tip lies nowhere over the row of buttons.
+xdotool mousemove $((bx + bw / 2)) $((by - 4))
+wait_until 5 "the image's tool tip" tip_window
+read -r tx ty tw th < <(geom "$(tip_window)")
+if ((tx < sx + sw && bx < tx + tw && ty < by + bh && by < ty + th)); then
+    fail "the image's tool tip ($tx,$ty ${tw}x$th) lies over the buttons ($bx,$by to $((sx + sw)),$((by + bh)))"
+fi
+# One click on the trash button acts.
+xdotool mousemove $((bx + bw / 2)) $((by + bh / 2)) click 1
+atspi wait "Couldn't move $framed_name to the Trash." 5 ||
+    fail "one click on the trash button did not end in \"Couldn't move $framed_name to the Trash.\""
+item_in "$ITEM" pending || fail "the item is no longer pending after the failed move"
+rm "$XDG_DATA_HOME/Trash"
+
 step "Move screenshot to Trash"
 history_before="$(history_ids | md5sum)"
 atspi press "Move screenshot to Trash"

@@ -83,12 +83,29 @@ TEST(FreedesktopTrash, MovesItemsToTheUsersTrashAndReportsWhatCannotMove) {
     std::filesystem::create_directories(dir / "item");
     writeText(dir / "item" / "framed.png", "png");
     FreedesktopTrash trash;
-    trash.moveToTrash(dir / "item");
+    trash.moveToTrash(dir / "item", "framed.png");
     EXPECT_FALSE(std::filesystem::exists(dir / "item"));
     EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "files" / "item" / "framed.png"));
     EXPECT_TRUE(std::filesystem::exists(dir / "share" / "Trash" / "info" / "item.trashinfo"));
-    EXPECT_EQ(test::messageOf([&] { trash.moveToTrash(dir / "missing"); }),
-              "Couldn't move missing to the Trash.");
+    EXPECT_EQ(test::messageOf([&] { trash.moveToTrash(dir / "missing", "Screenshot.png"); }),
+              "Couldn't move Screenshot.png to the Trash.");
+
+    // A file where the trash belongs: the item stays where it is, and nothing
+    // lands in the current folder either.
+    TempDir elsewhere;
+    ::setenv("XDG_DATA_HOME", (elsewhere / "share").c_str(), 1);
+    std::filesystem::create_directories(elsewhere / "share");
+    writeText(elsewhere / "share" / "Trash", "not a folder");
+    std::filesystem::create_directories(dir / "second");
+    writeText(dir / "second" / "framed.png", "png");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    const std::string message =
+        test::messageOf([&] { trash.moveToTrash(dir / "second", "Simulator Screenshot.png"); });
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(message, "Couldn't move Simulator Screenshot.png to the Trash.");
+    EXPECT_TRUE(std::filesystem::exists(dir / "second" / "framed.png"));
+    EXPECT_EQ(elsewhere.entries(), std::vector<std::string>{"share"});
     ::unsetenv("XDG_DATA_HOME");
 }
 

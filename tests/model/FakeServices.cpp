@@ -23,9 +23,9 @@ void FakeLauncher::editImage(const std::filesystem::path& png) {
     edited.push_back(png);
 }
 
-void FakeTrash::moveToTrash(const std::filesystem::path& path) {
+void FakeTrash::moveToTrash(const std::filesystem::path& path, const std::string& shownName) {
     if (fails) {
-        throw AppError("The trash is full.");
+        throw AppError("Couldn't move " + shownName + " to the Trash: the trash is full.");
     }
     trashed.push_back(path);
     std::filesystem::remove_all(path);

@@ -35,7 +35,7 @@ struct FakeLauncher : DesktopLauncher {
 struct FakeTrash : TrashBin {
     bool fails = false;
     std::vector<std::filesystem::path> trashed;
-    void moveToTrash(const std::filesystem::path& path) override;
+    void moveToTrash(const std::filesystem::path& path, const std::string& shownName) override;
 };
 
 struct FakeLoginItem : LoginItem {

@@ -72,6 +72,21 @@ TEST_F(ManualFraming, FilesThatComeDuringAJobAreFramedAfterItInOrder) {
     EXPECT_EQ(presenter->presented.size(), 1u) << "screenshots need no question";
 }
 
+TEST_F(ManualFraming, OpenCapturesStartsInTheCaptureFolderAndFramesTheChosenFiles) {
+    const auto model = makeSetUpModel(false);
+    const auto shot = input / "shot.png";
+    writeScreenshot(shot, 20, 30);
+    panels->answers.push_back({shot});
+    model->chooseScreenshots();
+    ASSERT_EQ(panels->shown.size(), 1u);
+    EXPECT_EQ(panels->shown[0].title,
+              "Choose PNG screenshots or saved MP4 recordings from Glimmerbox.");
+    EXPECT_EQ(panels->shown[0].button, "Frame Captures");
+    EXPECT_EQ(panels->shown[0].startFolder, input);
+    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    EXPECT_EQ(model->captures().size(), 1u);
+}
+
 TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {
     std::vector<std::string> statuses;
     const auto model = makeSetUpModel(false);

@@ -58,7 +58,11 @@ TEST_F(QuickAccess, DragsAndDiscardsEndTheItemOnlyWhenTheyHappen) {
     trash->fails = true;
     model->discardScreenshot(item);
     EXPECT_EQ(model->pendingScreenshots().size(), 1u);
-    EXPECT_EQ(model->previewErrors().at(item.record.id), "The trash is full.");
+    // Named after the framed screenshot, not after the item's folder (its id).
+    const std::string framedName = std::filesystem::path(item.record.output).filename().string();
+    EXPECT_EQ(framedName.rfind("Screenshot 1-framed-", 0), 0u) << framedName;
+    EXPECT_EQ(model->previewErrors().at(item.record.id),
+              "Couldn't move " + framedName + " to the Trash: the trash is full.");
     EXPECT_EQ(stored()->state, PendingScreenshot::State::pending) << "state restored";
 
     model->screenshotDragEnded(item, true);

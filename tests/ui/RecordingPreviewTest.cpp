@@ -141,6 +141,29 @@ TEST(RecordingPreview, ControlsShowTheTimeAndDriveThePlayer) {
               QColor(191, 191, 191));
 }
 
+TEST(RecordingPreview, AClickOnThePositionBarSeeksThereAndTheKnobCanBeDraggedOn) {
+    auto owned = std::make_unique<FakePlayer>(std::make_shared<PlayerLog>());
+    FakePlayer& player = *owned;
+    RecordingPreview preview(u"/tmp/clip.mp4"_s, std::move(owned));
+    preview.resize(400, 300);
+    preview.show();
+    player.setDuration(60'000);
+    auto* slider = preview.findChild<QSlider*>();
+    ASSERT_NE(slider, nullptr);
+
+    // Three quarters along the bar: about 45 s, however wide the knob is.
+    const int y = slider->height() / 2;
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, y));
+    EXPECT_NEAR(player.position(), 45'000, 3'000);
+    EXPECT_TRUE(slider->isSliderDown()) << "the same press holds the knob";
+    QTest::mouseMove(slider, QPoint(slider->width() / 4, y));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(slider->width() / 4, y));
+    EXPECT_NEAR(player.position(), 15'000, 3'000) << "dragged back to a quarter";
+
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() - 1, y));
+    EXPECT_EQ(player.position(), 60'000) << "the end of the bar is the end of the recording";
+}
+
 using CapturePreviewPlayers = test::ModelFixture;
 
 TEST_F(CapturePreviewPlayers, EachRecordingGetsItsOwnPlayerAndTheOldOnePauses) {

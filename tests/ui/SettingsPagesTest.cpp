@@ -255,6 +255,31 @@ TEST_F(SettingsPages, DroppedFilesAreFramedTogetherOrWaitForTheJobThatRuns) {
     EXPECT_EQ(model->captures().size(), 2u) << "the screenshot of each drop";
 }
 
+TEST_F(SettingsPages, FramedPicturesDroppedOnTheWindowAreNotFramedAgain) {
+    auto model = makeSetUpModel(true);
+    MainView view(*model);
+    const auto shot = dir / "opened" / "shot.png";
+    test::writeScreenshot(shot, 20, 30);
+    model->frameManually({shot});
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return !model->isWorking() && !model->pendingScreenshots().empty(); }));
+    // A Quick Access card offers its framed picture in the inbox when dragged.
+    const std::filesystem::path card = model->pendingScreenshots().front().record.output;
+    const auto framed = dir / "opened" / "older-FRAMED-0123ABCD.png";
+    std::filesystem::copy_file(card, framed);
+
+    EXPECT_FALSE(drop(view, {card})) << "a card's drag is refused, so the card stays";
+    EXPECT_FALSE(drop(view, {framed}));
+    EXPECT_FALSE(model->isWorking());
+    EXPECT_FALSE(model->errorMessage().has_value());
+    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+
+    EXPECT_TRUE(drop(view, {framed, shot})) << "the capture among them is framed";
+    ASSERT_TRUE(test::waitUntil([&] { return !model->isWorking(); }));
+    EXPECT_FALSE(model->errorMessage().has_value());
+    EXPECT_EQ(model->pendingScreenshots().size(), 2u);
+}
+
 TEST_F(SettingsPages, LatestCaptureOffersWhatSuitsTheKind) {
     auto model = makeSetUpModel(false);
     MainView view(*model);

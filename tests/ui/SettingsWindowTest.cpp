@@ -5,12 +5,15 @@
 #include "ui/MainView.h"
 #include "ui/OnboardingView.h"
 
+#include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimeEdit>
 
 namespace cadrelle {
 namespace {
@@ -73,7 +76,7 @@ TEST_F(SettingsWindowTest, HasItsTitleSizesAndMenus) {
     EXPECT_EQ(quit.count(), 1);
 }
 
-TEST_F(SettingsWindowTest, EditCommandsGoToTheFocusedField) {
+TEST_F(SettingsWindowTest, EditCommandsGoToTheFieldTheUserWasIn) {
     auto model = makeModel();
     SettingsWindow window(*model, geometry.toStdString());
     QLineEdit field(u"framed captures"_s);
@@ -89,6 +92,71 @@ TEST_F(SettingsWindowTest, EditCommandsGoToTheFocusedField) {
     EXPECT_EQ(field.text(), u""_s);
     editAction(window, u"Paste"_s)->trigger();
     EXPECT_EQ(field.text(), u"framed captures"_s);
+}
+
+TEST_F(SettingsWindowTest, EditMenuCopiesAndPastesInTheSimulatorTimePage) {
+    auto model = makeSetUpModel(false);
+    SettingsWindow window(*model, geometry.toStdString());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* time = window.findChild<QTimeEdit*>();
+    ASSERT_NE(time, nullptr);
+    QClipboard& clipboard = *QApplication::clipboard();
+
+    // A menu used from the keyboard takes the focus while it is open; the
+    // commands still go to the field the user was in.
+    time->setFocus();
+    window.menuBar()->setFocus();
+    editAction(window, u"Select All"_s)->trigger();
+    editAction(window, u"Copy"_s)->trigger();
+    EXPECT_EQ(clipboard.text(), u"09:41"_s);
+    clipboard.setText(u"10:15"_s);
+    time->setFocus();
+    editAction(window, u"Select All"_s)->trigger();
+    editAction(window, u"Paste"_s)->trigger();
+    EXPECT_EQ(time->text(), u"10:15"_s);
+    EXPECT_EQ(model->preferences().simulatorTimeMinutes, 615);
+
+    // The status line below the field: selected, then copied with Ctrl+C,
+    // the Edit menu or its own context menu.
+    const QString status = QString::fromStdString(model->simulatorTimeStatus().message);
+    QLabel* line = nullptr;
+    for (auto* label : window.findChildren<QLabel*>()) {
+        line = label->text() == status ? label : line;
+    }
+    ASSERT_NE(line, nullptr) << status.toStdString();
+    line->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), line) << "the line takes the focus to be copied from";
+    clipboard.clear();
+    editAction(window, u"Select All"_s)->trigger();
+    EXPECT_EQ(line->selectedText(), status);
+    QTest::keyClick(line, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard.text(), status) << "Ctrl+C";
+
+    clipboard.clear();
+    line->setSelection(0, 0);
+    window.menuBar()->setFocus();
+    editAction(window, u"Select All"_s)->trigger();
+    editAction(window, u"Copy"_s)->trigger();
+    EXPECT_EQ(clipboard.text(), status) << "the Edit menu's Copy";
+
+    // Right-clicked without a selection, "Copy" takes the whole line.
+    clipboard.clear();
+    line->setSelection(0, 0);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(2, 2),
+                              line->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(line, &request);
+    auto* menu = test::topLevel<QMenu>();
+    ASSERT_NE(menu, nullptr) << "the line has a context menu";
+    QAction* copy = nullptr;
+    for (QAction* action : menu->actions()) {
+        copy = action->text() == u"Copy"_s ? action : copy;
+    }
+    ASSERT_NE(copy, nullptr);
+    copy->trigger();
+    menu->close();
+    EXPECT_EQ(clipboard.text(), status) << "the context menu's Copy";
 }
 
 TEST_F(SettingsWindowTest, ClosingHidesAndThePlaceIsKeptForTheNextRun) {

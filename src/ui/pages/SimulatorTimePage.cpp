@@ -52,7 +52,7 @@ SimulatorTimePage::SimulatorTimePage(AppModel& model, QWidget* parent)
             [this](QTime time) { storeMinutes(minutesOfDay(time)); });
     connect(useDefault, &QPushButton::clicked, this, [this] { storeMinutes(kNineFortyOne); });
 
-    statusText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    makeCopyable(*statusText_);
     statusIcon_->setFixedSize(kStatusIconSize, kStatusIconSize);
     auto* statusRow = new QHBoxLayout;
     statusRow->addWidget(statusIcon_, 0, Qt::AlignTop);

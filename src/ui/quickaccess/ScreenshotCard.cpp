@@ -8,6 +8,7 @@
 #include "TrayGeometry.h"
 #include "model/AppModel.h"
 #include "ui/LabelStyle.h"
+#include "ui/WordElidedLabel.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -112,6 +114,7 @@ QWidget* ScreenshotCard::makeImageArea() {
         area->rect().adjusted(kImageInset, kImageInset, -kImageInset, -kImageInset));
     imageView_->setToolTip(QStringLiteral(
         "Drag the image to an app, folder, or Desktop. Swipe right with two fingers to save."));
+    imageView_->installEventFilter(this);
     imageView_->setAccessibleName(
         QStringLiteral("Framed screenshot. Drag to share, or swipe right to save."));
     connect(imageView_, &CardImageView::swiped, this, &ScreenshotCard::setSwipeOffset);
@@ -154,7 +157,9 @@ QWidget* ScreenshotCard::makeHintRow() {
     auto* arrow = iconLabel(hintArrowIcon(), 12);
     setSecondary(*arrow);
     layout->addWidget(arrow);
-    hint_ = new QLabel;
+    // Wrapped over the row's two lines, and shortened after a whole word
+    // when even those are too narrow.
+    hint_ = new WordElidedLabel;
     setFontPoints(*hint_, 10);
     setSecondary(*hint_);
     layout->addWidget(hint_, 1);
@@ -211,7 +216,7 @@ void ScreenshotCard::updateFromModel() {
     error_->setToolTip(error_->text());
     setFixedHeight(hasError ? kCardHeightWithError : kCardHeight);
 
-    hint_->setText(hintText(item_.editorOpened));
+    hint_->setFullText(hintText(item_.editorOpened));
     saveButton_->setToolTip(saveToolTip(item_.destination));
     hoverRow_->setCopied(copied_);
 
@@ -351,7 +356,19 @@ bool ScreenshotCard::eventFilter(QObject* watched, QEvent* event) {
     if (watched == hintRow_) {
         return handleStripDrag(event);
     }
+    if (watched == imageView_ && event->type() == QEvent::ToolTip) {
+        showImageToolTip(static_cast<QHelpEvent*>(event)->pos());
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+// Qt shows a tooltip just below the pointer, where the image's would lie
+// over the hover buttons and take the click meant for them: it hangs from
+// the image's top edge instead, well above the buttons.
+void ScreenshotCard::showImageToolTip(QPoint at) {
+    QToolTip::showText(imageView_->mapToGlobal(QPoint(at.x(), 0)), imageView_->toolTip(),
+                       imageView_);
 }
 
 void ScreenshotCard::paintEvent(QPaintEvent*) {

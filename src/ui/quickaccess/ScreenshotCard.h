@@ -22,6 +22,7 @@ class CardHoverRow;
 class CardImageView;
 class DesktopLauncher;
 class DragStarter;
+class WordElidedLabel;
 
 // What a card needs besides the model: a way to drag files out and the file
 // manager that shows the original capture.
@@ -88,6 +89,7 @@ private:
     void copy();
     bool busy() const;
     bool handleStripDrag(QEvent* event);
+    void showImageToolTip(QPoint at);
 
     AppModel& model_;
     PendingScreenshot item_;
@@ -107,7 +109,7 @@ private:
     CardHoverRow* hoverRow_ = nullptr;
     QWidget* busyOverlay_ = nullptr;
     QWidget* hintRow_ = nullptr;
-    QLabel* hint_ = nullptr;
+    WordElidedLabel* hint_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QLabel* error_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "CardFixture.h"
 #include "ui/WidgetQueries.h"
+#include "ui/WordElidedLabel.h"
 #include "ui/quickaccess/CardImageView.h"
 
 #include <QAccessible>
@@ -7,6 +8,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <fstream>
@@ -35,9 +37,11 @@ QToolButton* button(const QWidget& root, const QString& name) {
     return nullptr;
 }
 
+// The label showing `text`, or shortening it (its accessible name is then
+// the whole text).
 QLabel* labelWithText(const QWidget& root, const QString& text) {
     for (auto* label : root.findChildren<QLabel*>()) {
-        if (label->text() == text) {
+        if (label->text() == text || label->accessibleName() == text) {
             return label;
         }
     }
@@ -106,6 +110,73 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     more->menu()->actions()[1]->trigger();
     ASSERT_EQ(panels->shown.size(), 1u);
     EXPECT_TRUE(isPending(item)) << "no folder chosen";
+}
+
+// Whether all of `label`'s text is drawn inside it, wrapped as it wraps.
+bool showsAllItsText(const QLabel& label) {
+    const QRect room = label.contentsRect();
+    const QRect needed = label.fontMetrics().boundingRect(
+        room, label.wordWrap() ? int(Qt::TextWordWrap) : 0, label.text());
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+TEST_F(ScreenshotCardTest, HintRowShowsItsWholeTextOrEndsAfterAWholeWord) {
+    const PendingScreenshot item = addItem();
+    auto card = makeCard(item);
+    model->editScreenshot(item);
+    card->setItem(model->pendingScreenshots().back());
+    const QString edited = u"Save edits in your image editor, then swipe \u2192"_s;
+    QLabel* hint = labelWithText(*card, edited);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(showsAllItsText(*hint)) << hint->text().toStdString();
+    const QString shown = hint->text().simplified();
+    if (shown != edited) {
+        ASSERT_TRUE(shown.endsWith(u"\u2026"_s)) << shown.toStdString();
+        const QString kept = shown.chopped(1);
+        EXPECT_TRUE(edited.startsWith(kept + u' '))
+            << "cut after a whole word: " << shown.toStdString();
+        EXPECT_EQ(hint->toolTip(), edited) << "the whole hint stays readable";
+    }
+
+    // Narrower than any word: still no word cut without the ellipsis.
+    EXPECT_EQ(wordElidedText(edited, hint->font(), 10'000, 1), edited);
+    const QString tiny = wordElidedText(edited, hint->font(), 60, 1);
+    EXPECT_TRUE(tiny.endsWith(u"\u2026"_s)) << tiny.toStdString();
+    EXPECT_LE(QFontMetrics(hint->font()).horizontalAdvance(tiny), 60);
+}
+
+TEST_F(ScreenshotCardTest, ImageTipKeepsClearOfTheHoverButtons) {
+    const PendingScreenshot item = addItem();
+    auto card = makeCard(item);
+    card->move(200, 150);
+    card->setHovering(true, false);
+    auto* image = card->findChild<CardImageView*>();
+    QWidget* buttons = button(*card, u"Move screenshot to Trash"_s)->parentWidget();
+    ASSERT_TRUE(image && buttons->isVisible());
+    const QRect buttonsOnScreen(buttons->mapToGlobal(QPoint(0, 0)), buttons->size());
+
+    // The pointer rests on the image just above the buttons, then anywhere
+    // else on it: the tip never lies over them.
+    const int justAbove = image->mapFromGlobal(buttonsOnScreen.topLeft()).y() - 2;
+    for (const QPoint at : {QPoint(image->width() / 2, justAbove), QPoint(8, 8),
+                            QPoint(image->width() - 8, justAbove)}) {
+        // Another text first, so that the image's tip is placed anew.
+        QToolTip::showText(QPoint(0, 0), u"-"_s);
+        QHelpEvent help(QEvent::ToolTip, at, image->mapToGlobal(at));
+        QApplication::sendEvent(image, &help);
+        QWidget* tip = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->windowType() == Qt::ToolTip) {
+                tip = window;
+            }
+        }
+        ASSERT_NE(tip, nullptr) << "no tip at " << at.x() << "," << at.y();
+        EXPECT_EQ(QToolTip::text(), image->toolTip());
+        EXPECT_FALSE(tip->frameGeometry().intersects(buttonsOnScreen))
+            << "tip at " << tip->x() << "," << tip->y() << " " << tip->width() << "x"
+            << tip->height() << " over the buttons at " << buttonsOnScreen.x() << ","
+            << buttonsOnScreen.y();
+    }
 }
 
 TEST_F(ScreenshotCardTest, GesturesSaveOrShareOnlyPastTheirThresholds) {
