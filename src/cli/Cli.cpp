@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "core/AppError.h"
 #include "core/FileError.h"
+#include "core/PrivateFolder.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 
@@ -77,6 +78,9 @@ int runProcess(const std::vector<std::string>& arguments) {
     static char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
     try {
+        // What a command writes into the application's data folder (a frame
+        // library there, say) stays as private as the rest of it.
+        registerPrivateFolder(defaultDataFolder());
         cli(arguments, std::cout);
         finishStandardOutput();
         return 0;
