@@ -8,6 +8,7 @@
 #include <cstdio>
 #endif
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ int runApplicationModule(const std::vector<std::string>& arguments) {
 // No arguments, or "app" first, start the desktop application; every other
 // first word is a command of the command line, as is the application's help.
 int main(int argc, char** argv) {
+    // A write past the file-size limit (ulimit -f) would kill the process
+    // and leave its hidden temporary file; ignored, the write fails with
+    // "File too large" and the failure is reported and cleaned up like any
+    // other.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef CADRELLE_WITH_APP
     if (arguments.empty() || (arguments.front() == "app" && !cadrelle::asksForHelp(arguments))) {

@@ -1,27 +1,26 @@
 #include "CaptureFolderLock.h"
 
 #include "core/AppError.h"
+#include "core/FileDescriptor.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 
 namespace cadrelle {
 
-CaptureFolderLock::CaptureFolderLock(const std::filesystem::path& folder)
-    : descriptor_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (!descriptor_.isOpen()) {
+CaptureFolderLock::CaptureFolderLock(const std::filesystem::path& folder) {
+    // Only checks that the folder can be read; the descriptor is not kept.
+    if (!FileDescriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)).isOpen()) {
         throw AppError("Cannot access the screenshot folder. Choose it again in Settings.");
     }
-    if (::flock(descriptor_.get(), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        if (error == EWOULDBLOCK) {
-            throw AppError("Another copy of Cadrelle is already watching this folder. Quit the "
-                           "other copy (including debug builds), then reopen Cadrelle.");
-        }
-        throw AppError(std::string("Couldn't reserve the screenshot folder: ") +
-                       std::strerror(error));
+    try {
+        lock_ = LockFile::take(LockFile::forFolder("watching", folder), LockFile::Mode::exclusive,
+                               nullptr);
+    } catch (const std::exception& error) {
+        throw AppError("Couldn't reserve the screenshot folder: " + userDescription(error));
+    }
+    if (!lock_) {
+        throw AppError("Another copy of Cadrelle is already watching this folder. Quit the "
+                       "other copy (including debug builds), then reopen Cadrelle.");
     }
 }
 

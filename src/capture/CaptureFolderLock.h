@@ -1,28 +1,30 @@
 #pragma once
 
-#include "core/FileDescriptor.h"
+#include "core/LockFile.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace cadrelle {
 
-// An exclusive advisory lock (flock) on a capture folder, held through an open
-// descriptor of the folder. Closing the descriptor releases it, so a second
-// locker anywhere fails at once while this object lives.
+// Keeps two copies of the program from watching one capture folder: an
+// exclusive lock on a lock file of the user's private state folder named
+// from the folder's resolved path (see LockFile.h). The capture folder itself
+// is never locked, so nobody else who can open it can stop the watcher.
+// Dropping this object releases the lock, so a second locker anywhere fails
+// at once while it lives.
 class CaptureFolderLock {
 public:
     // Throws "Cannot access the screenshot folder. Choose it again in
     // Settings." when the folder cannot be opened, "Another copy of Cadrelle
     // is already watching this folder. …" when another holder has it, and
-    // "Couldn't reserve the screenshot folder: " + system text otherwise.
+    // "Couldn't reserve the screenshot folder: " + the failure otherwise.
     explicit CaptureFolderLock(const std::filesystem::path& folder);
     CaptureFolderLock(const CaptureFolderLock&) = delete;
     CaptureFolderLock& operator=(const CaptureFolderLock&) = delete;
 
-    int descriptor() const { return descriptor_.get(); }
-
 private:
-    FileDescriptor descriptor_;
+    std::optional<LockFile> lock_;
 };
 
 } // namespace cadrelle

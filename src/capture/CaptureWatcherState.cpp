@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/TemporaryItems.h"
 
 #include <QFileSystemWatcher>
 #include <QString>
@@ -45,6 +46,13 @@ void CaptureWatcherState::setUp() {
     }
     folderLock_ = std::make_unique<CaptureFolderLock>(config_.input);
     createDirectories(config_.output);
+    // What a killed run left where this one writes goes now, unless another
+    // copy still writes there.
+    claimTemporaryFolder(config_.output);
+    claimTemporaryFolder(config_.journal.parent_path());
+    if (config_.screenshotInbox) {
+        claimTemporaryFolder(*config_.screenshotInbox, true);
+    }
     if (!itemExists(config_.journal)) {
         for (const auto& candidate : listCaptureCandidates(config_.input, config_.allPNG)) {
             if (const auto stamp = FileStamp::ofEntry(candidate.path)) {

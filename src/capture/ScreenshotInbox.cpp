@@ -7,12 +7,16 @@
 #include "core/FileStamp.h"
 #include "core/FirstCharacters.h"
 #include "core/JsonSupport.h"
+#include "core/PrivateFolder.h"
+#include "core/TemporaryItems.h"
 #include "frames/Compositor.h"
 #include "frames/LoadedFrame.h"
 #include "frames/Raster.h"
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cadrelle {
@@ -29,6 +33,16 @@ void requireValidID(const std::string& id) {
     if (!isValidScreenshotID(id)) {
         throw AppError("Invalid screenshot identifier.");
     }
+}
+
+bool isLink(const std::filesystem::path& path) {
+    struct stat attributes {};
+    return ::lstat(path.c_str(), &attributes) == 0 && S_ISLNK(attributes.st_mode);
+}
+
+bool isRealFolder(const std::filesystem::path& path) {
+    struct stat attributes {};
+    return ::lstat(path.c_str(), &attributes) == 0 && S_ISDIR(attributes.st_mode);
 }
 
 // ".png", then "-1.png", "-2.png" and so on for the copies after the first.
@@ -51,12 +65,24 @@ std::filesystem::path ScreenshotInbox::framedImageOf(const PendingScreenshot& it
     requireValidID(item.record.id);
     // A pending item's framed image is a file of its own folder, next to its
     // original; anything else came from a damaged item file.
+    const auto folder = (directory_ / item.record.id).lexically_normal();
     const auto framed = std::filesystem::path(item.record.output).lexically_normal();
-    if (framed.parent_path() != (directory_ / item.record.id).lexically_normal() ||
-        !framed.has_filename() || framed.filename() == "source.png") {
+    if (framed.parent_path() != folder || !framed.has_filename() ||
+        framed.filename() == "source.png") {
+        throw damagedItem(item.record.id);
+    }
+    // The id has no separator and no dot, so a folder that is no link stays
+    // inside the inbox; a link could lead anywhere. Missing files are left
+    // to the reader, which names them.
+    if ((itemExists(folder) && !isRealFolder(folder)) || isLink(framed) ||
+        isLink(folder / "source.png")) {
         throw damagedItem(item.record.id);
     }
     return framed;
+}
+
+void ScreenshotInbox::requireIntactItem(const PendingScreenshot& item) const {
+    (void)framedImageOf(item);
 }
 
 bool isValidScreenshotID(const std::string& id) {
@@ -96,6 +122,10 @@ std::optional<PendingScreenshot> ScreenshotInbox::item(const std::string& id) co
     if (!itemExists(file)) {
         return std::nullopt;
     }
+    // A link would read some other file as this item.
+    if (isLink(file)) {
+        throw damagedItem(id);
+    }
     auto found = readJsonFile<PendingScreenshot>(file, kMaxInboxItemFileBytes);
     // The id names the item's folder, which save() removes: only the id of
     // the file's own name is taken.
@@ -112,7 +142,7 @@ void ScreenshotInbox::store(const PendingScreenshot& item) const {
     writeJsonFile(json, directory_ / (item.record.id + ".json"));
 }
 
-std::vector<PendingScreenshot> ScreenshotInbox::pending() const {
+std::vector<PendingScreenshot> ScreenshotInbox::pending(std::vector<std::string>* damaged) const {
     std::error_code error;
     if (!std::filesystem::exists(directory_, error)) {
         return {};
@@ -127,9 +157,22 @@ std::vector<PendingScreenshot> ScreenshotInbox::pending() const {
         if (path.extension() != ".json") {
             continue;
         }
-        const auto found = item(path.stem().string());
-        if (found && found->state == PendingScreenshot::State::pending) {
-            items.push_back(*found);
+        try {
+            const auto found = item(path.stem().string());
+            if (found && found->state == PendingScreenshot::State::pending) {
+                requireIntactItem(*found);
+                items.push_back(*found);
+            }
+        } catch (const std::exception& failure) {
+            if (!damaged) {
+                throw;
+            }
+            // One damaged or foreign item must not hide the others.
+            std::string description = userDescription(failure);
+            if (description.rfind(path.string(), 0) != 0) {
+                description = path.string() + ": " + description;
+            }
+            damaged->push_back(description);
         }
     }
     if (error) {
@@ -164,6 +207,7 @@ StagedScreenshot ScreenshotInbox::stage(const std::filesystem::path& input, cons
         frame.asset().id,
         frameKey(frame.asset())};
     const auto& folder = staged.staging->path();
+    claimTemporaryFolder(directory_, true);
     createDirectories(folder);
     const auto before = FileStamp::of(input);
     const auto source = folder / "source.png";
@@ -171,6 +215,10 @@ StagedScreenshot ScreenshotInbox::stage(const std::filesystem::path& input, cons
     std::filesystem::copy_file(input, source, error);
     if (error) {
         throw FileError(input, error);
+    }
+    // The copy has the original's permissions; the inbox keeps it private.
+    if (isInPrivateFolder(folder) && ::chmod(source.c_str(), 0600) != 0) {
+        throwFileError(source);
     }
     control.checkCancelled();
     render(source, folder / staged.framedName, frame);
@@ -256,6 +304,7 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
     }
     const auto previous = framedImageOf(item);
     const auto itemDirectory = directory_ / item.record.id;
+    claimTemporaryFolder(directory_, true);
     const auto output =
         itemDirectory / ("Screenshot-framed-" + firstCharacters(item.record.id, 16) + "-" +
                          newUuidString().substr(0, 8) + ".png");
@@ -270,8 +319,13 @@ PendingScreenshot ScreenshotInbox::changeFrame(const PendingScreenshot& item,
         removeQuietly(output);
         throw;
     }
-    // A single file: never a folder, whatever the item says.
-    ::unlink(previous.c_str());
+    // A single file of the item's own folder, never through a link: the
+    // folder is opened without following one.
+    const FileDescriptor folder(
+        ::open(itemDirectory.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.isOpen()) {
+        ::unlinkat(folder.get(), previous.filename().c_str(), 0);
+    }
     return updated;
 }
 

@@ -37,14 +37,25 @@ public:
 
     const std::filesystem::path& directory() const { return directory_; }
 
-    // Every readable item still pending, oldest first; the first unreadable
-    // item file ends the load with its error.
-    std::vector<PendingScreenshot> pending() const;
+    // Every readable item still pending, oldest first. An item that cannot
+    // be read, or whose files are not where they belong (requireIntactItem),
+    // is left out and left alone, and named in `damaged` (one sentence per
+    // item, starting with its path); without `damaged` the first such item
+    // ends the load with its error. A folder that cannot be listed fails.
+    std::vector<PendingScreenshot> pending(std::vector<std::string>* damaged = nullptr) const;
     // The item with that id, or none when it has no item file. Throws
     // "Invalid screenshot identifier." for an id that is not hexadecimal
     // digits and "-", and "<file>: The screenshot item is damaged." for an
-    // item file whose record has another id than its name.
+    // item file that is a symbolic link or whose record has another id than
+    // its name.
     std::optional<PendingScreenshot> item(const std::string& id) const;
+    // Checks that a pending item's files are its own: its folder is a real
+    // folder of the inbox, not a symbolic link (so it cannot lead outside),
+    // its framed image is a file of that folder, and neither that image nor
+    // its original is a link. Throws "<file>: The screenshot item is
+    // damaged." otherwise. Every action that reads, writes or removes an
+    // item's files checks it first.
+    void requireIntactItem(const PendingScreenshot& item) const;
     // Writes the item file atomically; the record's id must be valid.
     void store(const PendingScreenshot& item) const;
     // Frames `input` into `frame` as a new pending item `id` and returns its
@@ -70,8 +81,8 @@ public:
 private:
     // The error for an item file whose content does not fit its place.
     AppError damagedItem(const std::string& id) const;
-    // The path of a pending item's framed image, checked to be a file of the
-    // item's own folder.
+    // The path of a pending item's framed image, checked as
+    // requireIntactItem() does.
     std::filesystem::path framedImageOf(const PendingScreenshot& item) const;
 
     std::filesystem::path directory_;

@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "core/BuildInformation.h"
 #include "core/FileError.h"
+#include "core/PrivateFolder.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 
@@ -103,6 +104,9 @@ int runProcess(const std::vector<std::string>& arguments) {
     static char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv);
     try {
+        // What a command writes into the application's data folder (a frame
+        // library there, say) stays as private as the rest of it.
+        registerPrivateFolder(defaultDataFolder());
         cli(arguments, std::cout);
         finishStandardOutput();
         return 0;

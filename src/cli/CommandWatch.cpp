@@ -7,6 +7,7 @@
 #include "cli/ProgressLine.h"
 #include "core/ClosureMailbox.h"
 #include "core/FileIO.h"
+#include "core/PrivateFolder.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 #include "frames/FrameLibrary.h"
@@ -14,7 +15,6 @@
 
 #include <QCoreApplication>
 
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -24,17 +24,9 @@ namespace cadrelle {
 namespace {
 
 // The journals of the watch command live apart from the application's data,
-// under $XDG_STATE_HOME (by default ~/.local/state).
+// in the private state folder (by default ~/.local/state/cadrelle).
 std::filesystem::path journalDirectory() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    std::filesystem::path base;
-    if (state != nullptr && std::filesystem::path(state).is_absolute()) {
-        base = state;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home != nullptr ? home : "/") / ".local" / "state";
-    }
-    return base / "cadrelle" / "journals";
+    return privateStateFolder() / "journals";
 }
 
 // Prints what the watcher reports, on the main thread: each framed file's

@@ -2,6 +2,8 @@
 
 #include "FileDescriptor.h"
 #include "FileError.h"
+#include "PrivateFolder.h"
+#include "TemporaryItems.h"
 
 #include <QUuid>
 
@@ -19,6 +21,8 @@ namespace cadrelle {
 namespace {
 
 constexpr const char* kTemporaryPrefix = ".lumivane-";
+// The screenshot inbox stages its items in folders named like this.
+constexpr const char* kStagingPrefix = ".preparing-";
 
 void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem::path& path) {
     std::size_t done = 0;
@@ -34,10 +38,12 @@ void writeAll(int fd, std::span<const std::uint8_t> data, const std::filesystem:
     }
 }
 
-// Writes a new file that must not exist yet.
+// Writes a new file that must not exist yet. In a private folder the file is
+// private too, whatever the umask.
 void writeNewFile(std::span<const std::uint8_t> data, const std::filesystem::path& path,
                   bool sync) {
-    FileDescriptor fd = FileDescriptor::open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    FileDescriptor fd = FileDescriptor::open(path, O_WRONLY | O_CREAT | O_EXCL,
+                                             isInPrivateFolder(path.parent_path()) ? 0600 : 0644);
     writeAll(fd.get(), data, path);
     if (sync && ::fsync(fd.get()) != 0) {
         throwFileError(path);
@@ -117,10 +123,29 @@ Bytes readFile(const std::filesystem::path& path, std::uint64_t limit) {
 }
 
 void createDirectories(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::create_directories(path, error);
-    if (error) {
-        throw FileError(path, error);
+    struct stat attributes {};
+    if (::stat(path.c_str(), &attributes) == 0) {
+        if (!S_ISDIR(attributes.st_mode)) {
+            throw FileError(path, ENOTDIR);
+        }
+        return;
+    }
+    if (errno != ENOENT) {
+        throwFileError(path);
+    }
+    const auto parent =
+        path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    if (parent != path) {
+        createDirectories(parent);
+    }
+    // A folder made in a private folder is private too, whatever the umask.
+    if (::mkdir(path.c_str(), isInPrivateFolder(parent) ? 0700 : 0777) != 0) {
+        const int error = errno;
+        // Made by someone else meanwhile: fine when it is a folder.
+        if (error != EEXIST || ::stat(path.c_str(), &attributes) != 0 ||
+            !S_ISDIR(attributes.st_mode)) {
+            throw FileError(path, error);
+        }
     }
 }
 
@@ -159,18 +184,21 @@ void removeQuietly(const std::filesystem::path& path) noexcept {
     std::filesystem::remove_all(path, error);
 }
 
-namespace {
+namespace {} // namespace
 
 bool isTemporaryItemName(const std::string& name) {
-    const std::string prefix = kTemporaryPrefix;
-    if (name.compare(0, prefix.size(), prefix) != 0) {
-        return false;
+    for (const std::string prefix : {kTemporaryPrefix, kStagingPrefix}) {
+        if (name.compare(0, prefix.size(), prefix) == 0) {
+            // Exactly the form the program writes: an upper-case UUID.
+            const QString text = QString::fromStdString(name.substr(prefix.size()));
+            const QUuid uuid = QUuid::fromString(text);
+            return !uuid.isNull() && uuid.toString(QUuid::WithoutBraces).toUpper() == text;
+        }
     }
-    // Exactly the form temporaryItemName() writes: an upper-case UUID.
-    const QString text = QString::fromStdString(name.substr(prefix.size()));
-    const QUuid uuid = QUuid::fromString(text);
-    return !uuid.isNull() && uuid.toString(QUuid::WithoutBraces).toUpper() == text;
+    return false;
 }
+
+namespace {
 
 std::chrono::system_clock::time_point modificationTime(const std::filesystem::path& path) {
     struct stat status {};
@@ -235,6 +263,7 @@ void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::p
     const auto folder =
         path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     createDirectories(folder);
+    claimTemporaryFolder(folder);
     removeStaleTemporaryItems(folder);
     const ScopedRemoval temporary(folder / temporaryItemName());
     try {
@@ -256,6 +285,7 @@ void writeAtomically(std::span<const std::uint8_t> data, const std::filesystem::
     const auto folder =
         path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     createDirectories(folder);
+    claimTemporaryFolder(folder);
     ScopedRemoval temporary(folder / temporaryItemName());
     writeNewFile(data, temporary.path(), true);
     if (::rename(temporary.path().c_str(), path.c_str()) != 0) {

@@ -37,7 +37,8 @@ Bytes readFile(const std::filesystem::path& path, std::uint64_t limit);
 // destination, which is then hard-linked to its final name (the link fails
 // with "File exists" when the destination is taken). The temporary file is
 // always removed, and errors name `path`, never the temporary file. Missing
-// parent folders are created; stale temporary items in the folder go.
+// parent folders are created; the folder is claimed for temporary items
+// (see TemporaryItems.h), which removes those that killed runs left.
 void writeExclusive(std::span<const std::uint8_t> data, const std::filesystem::path& path);
 void writeExclusive(const std::string& data, const std::filesystem::path& path);
 
@@ -45,7 +46,10 @@ void writeExclusive(const std::string& data, const std::filesystem::path& path);
 void writeAtomically(std::span<const std::uint8_t> data, const std::filesystem::path& path);
 void writeAtomically(const std::string& data, const std::filesystem::path& path);
 
-// Creates a folder and its missing parents; throws FileError.
+// Creates a folder and its missing parents; throws FileError. A folder made
+// inside a registered private folder (see PrivateFolder.h) is made 0700,
+// whatever the umask; the files the writers above make there are 0600.
+// Elsewhere folders are 0777 and files 0644, less what the umask takes.
 void createDirectories(const std::filesystem::path& path);
 
 // A new UUID in its 36-character upper-case text form.
@@ -53,6 +57,10 @@ std::string newUuidString();
 
 // The name of a hidden temporary item: ".lumivane-" + a new UUID.
 std::string temporaryItemName();
+
+// Whether `name` is that of a hidden temporary item: temporaryItemName()'s
+// form, or an inbox staging folder's (".preparing-" + UUID).
+bool isTemporaryItemName(const std::string& name);
 
 // Removes the hidden temporary items (named like temporaryItemName()) in
 // `folder` that have not changed for a day: what a run that was killed left

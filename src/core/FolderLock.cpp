@@ -1,20 +1,25 @@
 #include "FolderLock.h"
 
-#include "FileError.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
+#include "AppError.h"
 
 namespace cadrelle {
 
-FolderLock::FolderLock(const std::filesystem::path& folder)
-    : descriptor_(FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY)) {
-    while (::flock(descriptor_.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            throwFileError(folder);
-        }
+namespace {
+
+LockFile takeOrThrow(const std::filesystem::path& folder, const std::string& busyMessage,
+                     const LockPatience& patience) {
+    auto lock =
+        LockFile::take(LockFile::forFolder("writing", folder), LockFile::Mode::exclusive, patience);
+    if (!lock) {
+        throw AppError(busyMessage);
     }
+    return std::move(*lock);
 }
+
+} // namespace
+
+FolderLock::FolderLock(const std::filesystem::path& folder, const std::string& busyMessage,
+                       const LockPatience& patience)
+    : lock_(takeOrThrow(folder, busyMessage, patience)) {}
 
 } // namespace cadrelle

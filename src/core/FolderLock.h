@@ -1,23 +1,28 @@
 #pragma once
 
-#include "core/FileDescriptor.h"
+#include "core/LockFile.h"
 
 #include <filesystem>
+#include <string>
 
 namespace cadrelle {
 
-// An exclusive advisory lock (flock) on an existing folder, held through an
-// open descriptor of the folder while this object lives: writers of one folder,
-// in this process or others, take turns. Waits until the lock is free; throws
-// FileError when the folder cannot be opened or locked.
+// An exclusive lock for the writers of one folder, in this process or
+// others, held while this object lives: they take turns. The lock is a lock
+// file of the user's private state folder named from the folder's resolved
+// path, never the folder itself, which other users may be able to open.
 class FolderLock {
 public:
-    explicit FolderLock(const std::filesystem::path& folder);
+    // Waits while another holder has the lock, as long as `patience` allows,
+    // then throws AppError `busyMessage`. Throws FileError when the lock file
+    // cannot be made.
+    FolderLock(const std::filesystem::path& folder, const std::string& busyMessage,
+               const LockPatience& patience = patienceOf(kLockWait));
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    FileDescriptor descriptor_;
+    LockFile lock_;
 };
 
 } // namespace cadrelle

@@ -23,6 +23,8 @@ namespace {
 
 constexpr const char* kCatalog = "catalog.json";
 constexpr const char* kRetired = "retired.json";
+constexpr const char* kLibraryBusy =
+    "Another copy of Cadrelle is changing the frame library. Try again when it has finished.";
 
 bool isPlainFileName(const std::string& file) {
     return !file.empty() && std::filesystem::path(file).filename().string() == file &&
@@ -105,11 +107,11 @@ std::vector<FrameAsset> FrameLibrary::load() const {
     return frames;
 }
 
-std::vector<FrameAsset>
-FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files) const {
+std::vector<FrameAsset> FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files,
+                                                  const LockPatience& patience) const {
     createDirectories(directory);
     // Writers of one library take turns, so no import loses another's records.
-    const FolderLock writing(directory);
+    const FolderLock writing(directory, kLibraryBusy, patience);
     auto frames = load();
 
     // Every file is checked before anything is copied or written.
@@ -145,7 +147,7 @@ FrameLibrary::importFiles(const std::vector<std::filesystem::path>& files) const
     return frames;
 }
 
-void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
+void FrameLibrary::installBundled(const FrameLibrary& shipped, const LockPatience& patience) const {
     const auto shippedFrames = shipped.load();
     std::set<std::string> shippedIds;
     for (const auto& frame : shippedFrames) {
@@ -160,7 +162,7 @@ void FrameLibrary::installBundled(const FrameLibrary& shipped) const {
     }
 
     createDirectories(directory);
-    const FolderLock writing(directory);
+    const FolderLock writing(directory, kLibraryBusy, patience);
     std::vector<FrameAsset> frames;
     for (auto& frame : load()) {
         if (!frame.isBundled.value_or(false) && !retired.contains(frame.id) &&

@@ -5,6 +5,8 @@
 #include "capture/WatchConfiguration.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
+#include "core/PrivateFolder.h"
+#include "core/TemporaryItems.h"
 #include "frames/FrameSelection.h"
 #include "simulator/SimulatorTimeController.h"
 
@@ -21,6 +23,30 @@ std::optional<FrameAsset> frameWithID(const std::vector<FrameAsset>& frames,
     return found == frames.end() ? std::nullopt : std::optional<FrameAsset>(*found);
 }
 
+// Removes what a killed run left in the data folder (see TemporaryItems.h),
+// and keeps other copies from doing so while this one runs.
+void claimDataFolders(const std::filesystem::path& data, const std::filesystem::path& inbox) {
+    claimTemporaryFolder(data);
+    claimTemporaryFolder(data / "Frames");
+    claimTemporaryFolder(data / "Journals");
+    claimTemporaryFolder(inbox, true);
+}
+
+// The error line naming the first damaged inbox item, and how many more.
+std::optional<std::string> damagedItemsMessage(const std::vector<std::string>& damaged) {
+    if (damaged.empty()) {
+        return std::nullopt;
+    }
+    std::string message = damaged.front();
+    if (damaged.size() == 2) {
+        message.append(" Another screenshot item is damaged too.");
+    } else if (damaged.size() > 2) {
+        message.append(" ").append(std::to_string(damaged.size() - 1));
+        message.append(" other screenshot items are damaged too.");
+    }
+    return message;
+}
+
 } // namespace
 
 AppModel::AppModel(AppModelSetup setup)
@@ -33,19 +59,31 @@ AppModel::AppModel(AppModelSetup setup)
       watchGeneration_(newUuidString()),
       videoFormats_(std::make_unique<VideoFormatPrompter>(std::move(setup.formatPresenter))),
       work_(std::make_unique<SerialQueue>("lumivane.import")) {
+    // Pending screenshots, the history and the journals are the user's
+    // alone, whatever the umask, and whatever an earlier version made.
+    makePrivateFolder(dataDirectory_);
     createDirectories(library_.directory);
+    claimDataFolders(dataDirectory_, inbox().directory());
     preferences_ = Preferences::load(settingsFile());
     loadFrames();
     history_ = CaptureHistory::load(history_.file());
+    // A damaged item must neither keep the application from starting nor
+    // hide the other pending screenshots; it is named once watching started,
+    // which clears earlier errors.
+    std::optional<std::string> inboxProblem;
     try {
-        pending_ = inbox().pending();
+        std::vector<std::string> damaged;
+        pending_ = inbox().pending(&damaged);
+        inboxProblem = damagedItemsMessage(damaged);
     } catch (const std::exception& error) {
-        // One damaged item must not keep the application from starting.
-        errorMessage_ = userDescription(error);
+        inboxProblem = userDescription(error);
     }
     launchAtLogin_ = services_.loginItem && services_.loginItem->isEnabled();
     restoreFolderAccess();
     startWatching();
+    if (inboxProblem) {
+        setErrorMessage(errorMessage_ ? *errorMessage_ + " " + *inboxProblem : *inboxProblem);
+    }
     updateSimulatorTime();
 }
 

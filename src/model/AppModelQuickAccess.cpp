@@ -89,6 +89,8 @@ void AppModel::screenshotDragEnded(const PendingScreenshot& item, bool accepted)
 
 void AppModel::discardScreenshot(const PendingScreenshot& item) {
     finishScreenshot(item, [this, &item]() -> std::optional<CaptureRecord> {
+        // A folder that is a link would send something else to the Trash.
+        inbox().requireIntactItem(item);
         PendingScreenshot deleted = item;
         deleted.state = PendingScreenshot::State::deleted;
         inbox().store(deleted);

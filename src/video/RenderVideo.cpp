@@ -4,6 +4,7 @@
 #include "core/FileError.h"
 #include "core/FileIO.h"
 #include "core/FileStamp.h"
+#include "core/TemporaryItems.h"
 #include "video/AudioTranscoder.h"
 #include "video/FrameCompositor.h"
 #include "video/MovieWriter.h"
@@ -176,14 +177,13 @@ void renderVideo(const std::filesystem::path& input, const std::filesystem::path
     const auto folder =
         output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
     createDirectories(folder);
+    claimTemporaryFolder(folder);
     removeStaleTemporaryItems(folder);
     const ScopedRemoval temporary(folder / temporaryItemName());
     const auto movie = temporary.path() / ("recording." + extension(format));
     ProgressReport report(progress, source.duration());
     try {
-        if (::mkdir(temporary.path().c_str(), 0755) != 0) {
-            throwFileError(temporary.path());
-        }
+        createDirectories(temporary.path());
         encodeMovie(source, decoder, frame, movie, control, format, report);
     } catch (const FileError& error) {
         // The hidden folder means nothing to the user: the output is what failed.

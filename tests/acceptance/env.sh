@@ -21,7 +21,7 @@
 #
 # Helpers for the scenarios, described where they are defined: step, fail,
 # wait_until, never, run, start_app, win, mapped, geom, expect_centred, shot,
-# rec, expect_exit, alive, locked, program_pids, tray_icons, has_name,
+# rec, expect_exit, alive, locked, watched, program_pids, tray_icons, has_name,
 # description_of, states_of, atspi, json_get, json_set.
 # CADRELLE_X_TRACE=1 traces a scenario's commands.
 
@@ -339,6 +339,13 @@ locked() {
     local inode
     inode="$(stat -c %i "$1")" || return 1
     grep -Eq "^[0-9]+: FLOCK .* [0-9a-f]+:[0-9a-f]+:$inode " /proc/locks
+}
+# watched FOLDER: whether a copy of the program watches FOLDER: it holds the
+# lock file named from the folder's resolved path in the private state folder.
+watched() {
+    local digest
+    digest="$(printf '%s' "$(realpath "$1")" | sha256sum)" || return 1
+    locked "$XDG_STATE_HOME/cadrelle/locks/watching-${digest%% *}.lock"
 }
 
 # program_pids: the running processes of the program under test in this

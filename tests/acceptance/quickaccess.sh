@@ -121,7 +121,7 @@ completed_setup '"screenshotPreviewEnabled": true'
 # --- A card appears -----------------------------------------------------------
 step "a screenshot's card appears in the corner without taking the focus"
 start_app --background
-wait_until 20 "the program to lock the capture folder" locked "$W"
+wait_until 20 "the program to lock the capture folder" watched "$W"
 xmessage -geometry +100+100 hi >/dev/null 2>&1 &
 focused="$(win xmessage)"
 xdotool windowactivate --sync "$focused"

@@ -63,7 +63,7 @@ wait "$APP" || true
 step "the Quick Access panel with three screenshots, the pointer over the newest"
 completed_setup '"screenshotPreviewEnabled": true'
 start_app --background
-wait_until 20 "the program to lock the capture folder" locked "$W"
+wait_until 20 "the program to lock the capture folder" watched "$W"
 heights=(272 524 776)
 colours=(gold lightgreen skyblue)
 for index in 0 1 2; do

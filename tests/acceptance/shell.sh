@@ -277,7 +277,7 @@ expect_exit "$APP" 10 0 "the program stopped with SIGTERM"
 watcher=$!
 watching() {
     alive "$watcher" || fail "cadrelle watch ended: $(tail -n 3 "$T/watch.log")"
-    locked "$W"
+    watched "$W"
 }
 wait_until 15 "cadrelle watch to lock $W" watching
 start_app

@@ -9,6 +9,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 namespace cadrelle {
@@ -159,7 +161,9 @@ TEST_F(ScreenshotInboxTest, PendingListsReadableItemsOldestFirst) {
     EXPECT_TRUE(inbox.pending().empty()) << "a missing inbox is empty";
     const auto makeItem = [&](const std::string& id, double date, PendingScreenshot::State state) {
         PendingScreenshot item;
-        item.record = CaptureRecord{id, date, "/in.png", "/out.png", "X \u00B7 Portrait"};
+        item.record =
+            CaptureRecord{id, date, "/in.png", (inbox.directory() / id / "x-framed-0.png").string(),
+                          "X \u00B7 Portrait"};
         item.frameID = "f";
         item.destination = "/export";
         item.state = state;
@@ -289,6 +293,84 @@ TEST_F(ScreenshotInboxTest, DamagedOrHostileItemsNeverTouchAnythingOutsideTheInb
     std::filesystem::create_directories(exportFolder);
     EXPECT_EQ(std::filesystem::path(hostile.save(changed, exportFolder).output).parent_path(),
               exportFolder);
+}
+
+// One damaged or foreign entry in the inbox never hides the other pending
+// screenshots: each is left as it is and named in a sentence of its own.
+TEST_F(ScreenshotInboxTest, DamagedOrForeignEntriesAreNamedAndHideNothing) {
+    const auto good =
+        inbox.prepare(screenshot("Screenshot 1.png"), kID, frame(0), exportFolder, control);
+    const auto other =
+        inbox.prepare(screenshot("Screenshot 2.png"), "aa", frame(0), exportFolder, control);
+    const auto linked =
+        inbox.prepare(screenshot("Screenshot 3.png"), "dd", frame(0), exportFolder, control);
+    const auto& box = inbox.directory();
+    // An item folder moved elsewhere and linked back.
+    std::filesystem::rename(box / "dd", dir / "outside");
+    std::filesystem::create_directory_symlink(dir / "outside", box / "dd");
+    // An item file that is a link to a copy of a good one.
+    std::filesystem::copy_file(box / "aa.json", dir / "copy.json");
+    std::filesystem::create_symlink(dir / "copy.json", box / "ee.json");
+    test::writeText(box / "notes.json", "{}");
+    std::filesystem::create_directories(box / "abc.json");
+    test::writeText(box / "ff.json", R"({"frameID":""})");
+    const auto before = entriesOf(box);
+    const auto outside = entriesOf(dir / "outside");
+
+    std::vector<std::string> damaged;
+    const auto items = inbox.pending(&damaged);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].record, good);
+    EXPECT_EQ(items[1].record, other);
+    std::sort(damaged.begin(), damaged.end());
+    const auto path = [&](const std::string& name) { return (box / name).string(); };
+    EXPECT_EQ(damaged,
+              (std::vector<std::string>{
+                  path("abc.json") + ": Is a directory",
+                  path("dd.json") + ": The screenshot item is damaged.",
+                  path("ee.json") + ": The screenshot item is damaged.",
+                  path("ff.json") + ": The data couldn't be read because it isn't in the correct "
+                                    "format.",
+                  path("notes.json") + ": Invalid screenshot identifier.",
+              }));
+    EXPECT_EQ(entriesOf(box), before) << "nothing was removed or added";
+    EXPECT_EQ(entriesOf(dir / "outside"), outside);
+    EXPECT_EQ(test::readText(box / "notes.json"), "{}");
+    EXPECT_EQ(linked.id, "dd");
+}
+
+// An item whose folder is a link may lead anywhere: it is refused before any
+// of its files is read, written or removed, and what it leads to stays as it
+// is. The same goes for a link in place of its original.
+TEST_F(ScreenshotInboxTest, AnItemFolderThatIsALinkIsRefusedAndNothingOutsideIsTouched) {
+    inbox.prepare(screenshot("Screenshot 1.png"), kID, frame(0), exportFolder, control);
+    const auto& box = inbox.directory();
+    std::filesystem::rename(box / kID, dir / "outside");
+    std::filesystem::create_directory_symlink(dir / "outside", box / kID);
+    const auto files = entriesOf(dir / "outside");
+    const auto item = *inbox.item(kID);
+    const std::string damaged =
+        (box / (kID + ".json")).string() + ": The screenshot item is damaged.";
+
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(item, frame(0)); }), damaged);
+    EXPECT_EQ(messageOf([&] { inbox.save(item, exportFolder); }), damaged);
+    EXPECT_EQ(messageOf([&] { inbox.requireIntactItem(item); }), damaged);
+    std::vector<std::string> problems;
+    EXPECT_TRUE(inbox.pending(&problems).empty());
+    EXPECT_EQ(problems, std::vector<std::string>{damaged});
+    EXPECT_EQ(entriesOf(dir / "outside"), files) << "nothing outside was removed or added";
+    EXPECT_FALSE(itemExists(exportFolder)) << "nothing was saved";
+    EXPECT_EQ(inbox.item(kID)->state, PendingScreenshot::State::pending);
+
+    // Back in place, with its original replaced by a link.
+    std::filesystem::remove(box / kID);
+    std::filesystem::rename(dir / "outside", box / kID);
+    test::writeText(dir / "elsewhere.png", "not the original");
+    std::filesystem::remove(box / kID / "source.png");
+    std::filesystem::create_symlink(dir / "elsewhere.png", box / kID / "source.png");
+    EXPECT_EQ(messageOf([&] { inbox.changeFrame(item, frame(0)); }), damaged);
+    EXPECT_EQ(entriesOf(box / kID), files);
+    EXPECT_EQ(test::readText(dir / "elsewhere.png"), "not the original");
 }
 
 TEST_F(ScreenshotInboxTest, LongMultiByteNamesFitWhenPreparedAndSaved) {

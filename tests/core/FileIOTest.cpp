@@ -2,8 +2,10 @@
 #include "core/AppError.h"
 #include "core/CaptureExportControl.h"
 #include "core/FileStamp.h"
+#include "core/LockFile.h"
 #include "core/Sha256.h"
 #include "support/FileSizeLimit.h"
+#include "support/LockHolder.h"
 #include "support/Messages.h"
 #include "support/TempDir.h"
 
@@ -41,41 +43,60 @@ TEST(WriteExclusive, FailuresNameTheDestinationNotTheHiddenFile) {
     EXPECT_TRUE(dir.entries().empty());
 }
 
-// A killed run leaves its hidden temporary item behind; the next write into
-// the folder removes such items once they are a day old, and nothing else.
-TEST(WriteExclusive, RemovesTemporaryItemsLeftForADay) {
+// A killed run leaves its hidden temporary items behind. The next write into
+// the folder removes every one of them at once, since nobody writes them any
+// more, unless another copy of the program still works in the folder: then
+// only those unchanged for a day go. Nothing else is touched.
+TEST(WriteExclusive, RemovesWhatKilledRunsLeft) {
     TempDir dir;
     const auto twoDaysAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
-    const auto age = [&](const std::string& name) {
-        std::filesystem::last_write_time(dir / name, twoDaysAgo);
-    };
     const std::string file = ".lumivane-0F8C2D4A-1B3E-4C5D-8E9F-A0B1C2D3E4F5";
     const std::string movieFolder = ".lumivane-5D4D2C1B-0A9F-4E8D-BC7B-6A5F4E3D2C1B";
     const std::string busyFolder = ".lumivane-11111111-2222-4333-8444-555555555555";
     const std::string fresh = ".lumivane-99999999-8888-4777-8666-555555555555";
-    test::writeText(dir / file, "partial");
-    age(file);
-    std::filesystem::create_directory(dir / movieFolder);
-    std::filesystem::create_directory(dir / busyFolder);
-    test::writeText(dir / movieFolder / "recording.mov", "partial");
-    age(movieFolder + "/recording.mov");
-    age(movieFolder);
-    // An export still writing into its old folder is not stale.
-    test::writeText(dir / busyFolder / "recording.mov", "partial");
-    age(busyFolder);
-    test::writeText(dir / fresh, "partial");
-    for (const std::string other : {".lumivane-not-a-uuid",
-                                    ".lumivane-0f8c2d4a-1b3e-4c5d-8e9f-"
-                                    "a0b1c2d3e4f5",
-                                    "photo.png"}) {
-        test::writeText(dir / other, "keep");
-        age(other);
-    }
+    const std::string staging = ".preparing-77777777-8888-4777-8666-555555555555";
+    const std::string link = ".lumivane-66666666-8888-4777-8666-555555555555";
+    const std::vector<std::string> others = {
+        ".lumivane-not-a-uuid", ".lumivane-0f8c2d4a-1b3e-4c5d-8e9f-a0b1c2d3e4f5", "photo.png"};
+    test::writeText(dir / "kept.txt", "a file a link leads to");
+    const auto leave = [&](const std::filesystem::path& folder) {
+        const auto age = [&](const std::string& name) {
+            std::filesystem::last_write_time(folder / name, twoDaysAgo);
+        };
+        std::filesystem::create_directories(folder / movieFolder);
+        std::filesystem::create_directories(folder / busyFolder);
+        std::filesystem::create_directories(folder / staging);
+        test::writeText(folder / file, "partial");
+        age(file);
+        test::writeText(folder / movieFolder / "recording.mov", "partial");
+        age(movieFolder + "/recording.mov");
+        age(movieFolder);
+        // An export still writing into its old folder is not stale.
+        test::writeText(folder / busyFolder / "recording.mov", "partial");
+        age(busyFolder);
+        test::writeText(folder / fresh, "partial");
+        std::filesystem::create_symlink(dir / "kept.txt", folder / link);
+        for (const std::string& other : others) {
+            test::writeText(folder / other, "keep");
+            age(other);
+        }
+    };
 
-    writeExclusive(std::string("framed"), dir / "framed.png");
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{
-                                 ".lumivane-0f8c2d4a-1b3e-4c5d-8e9f-a0b1c2d3e4f5", busyFolder,
-                                 fresh, ".lumivane-not-a-uuid", "framed.png", "photo.png"}));
+    // Another copy works in this folder.
+    leave(dir / "shared");
+    const test::LockHolder other(LockFile::forFolder("temporary", dir / "shared"), false);
+    ASSERT_TRUE(other.holds());
+    writeExclusive(std::string("framed"), dir / "shared" / "framed.png");
+    EXPECT_EQ(dir.entries("shared"),
+              (std::vector<std::string>{others[1], busyFolder, link, fresh, others[0], staging,
+                                        "framed.png", "photo.png"}));
+
+    // Nobody else does.
+    leave(dir / "own");
+    writeAtomically(std::string("{}"), dir / "own" / "settings.json");
+    EXPECT_EQ(dir.entries("own"),
+              (std::vector<std::string>{others[1], others[0], "photo.png", "settings.json"}));
+    EXPECT_EQ(test::readText(dir / "kept.txt"), "a file a link leads to");
 }
 
 TEST(WriteAtomically, ReplacesWithoutLeavingTemporaries) {

@@ -1,8 +1,10 @@
 #include "support/TestFrames.h"
 
 #include "core/JsonSupport.h"
+#include "core/LockFile.h"
 #include "frames/FrameLibrary.h"
 #include "frames/InspectFrame.h"
+#include "support/LockHolder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +212,36 @@ TEST(FrameLibrary, InstallsShippedFramesAndRetiresOldOnes) {
     EXPECT_EQ(messageOf([&] { untouched.installBundled(shipped); }),
               (shipped.directory / "retired.json").string() + ": " + kJsonFormatError);
     EXPECT_FALSE(std::filesystem::exists(untouched.directory));
+}
+
+// The library is shared by the application and import-frames. Another
+// copy's import keeps a writer waiting only as long as it allows, then the
+// writer says why and changes nothing; locking the library folder itself,
+// which anyone who can open it may do, keeps nobody waiting.
+TEST(FrameLibrary, AnotherWriterDelaysAnImportOnlyAsLongAsAllowed) {
+    TempDir sources;
+    TempDir home;
+    const FrameLibrary library{home / "Frames"};
+    const FrameLibrary shipped{sources / "Shipped"};
+    shipped.importFiles({frameFile(sources, "Phone - Black.png", 1)});
+    library.importFiles({frameFile(sources, "Phone - Silver.png", 2)});
+    {
+        const LockHolder stranger(library.directory);
+        ASSERT_TRUE(stranger.holds());
+        EXPECT_EQ(messageOf([&] { library.installBundled(shipped, nullptr); }), "");
+        EXPECT_EQ(library.load().size(), 2u);
+    }
+    const std::string catalog = readText(library.directory / "catalog.json");
+
+    const LockHolder otherCopy(LockFile::forFolder("writing", library.directory));
+    ASSERT_TRUE(otherCopy.holds());
+    const std::string busy =
+        "Another copy of Cadrelle is changing the frame library. Try again when it has finished.";
+    int waits = 0;
+    const auto patience = [&] { return ++waits < 2; };
+    const auto extra = frameFile(sources, "Phone - Gold.png", 3);
+    EXPECT_EQ(messageOf([&] { library.importFiles({extra}, patience); }), busy);
+    EXPECT_EQ(messageOf([&] { library.installBundled(shipped, patience); }), busy);
+    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(readText(library.directory / "catalog.json"), catalog);
 }
