@@ -124,7 +124,8 @@ StagedCapture CaptureFramer::stage(MatchedCapture& capture, VideoExportFormat fo
     }
     const auto frame = loadedFrame(capture.asset);
     control.checkCancelled();
-    staged.png = renderPng(screenshot ? *screenshot : Raster::load(capture.capture), *frame);
+    staged.png.emplace(renderPng(screenshot ? *screenshot : Raster::load(capture.capture), *frame),
+                       outputPath(capture, format));
     return staged;
 }
 
@@ -139,9 +140,8 @@ FramingResult CaptureFramer::publish(StagedCapture& staged, VideoExportFormat fo
         // reports it; an output found in the export folder was left alone.
         return {*staged.existing, setup_.screenshotInbox.has_value()};
     }
-    return writeOutput(capture, format, [&](const std::filesystem::path& output) {
-        writeExclusive(staged.png, output);
-    });
+    return writeOutput(capture, format,
+                       [&](const std::filesystem::path& output) { staged.png->publish(output); });
 }
 
 FramingResult

@@ -5,6 +5,7 @@
 #include "capture/ScreenshotInbox.h"
 #include "core/CaptureExportControl.h"
 #include "core/FileStamp.h"
+#include "core/StagedFile.h"
 #include "frames/FrameAsset.h"
 #include "frames/FrameLibrary.h"
 #include "frames/LoadedFrame.h"
@@ -49,12 +50,13 @@ struct MatchedCapture {
     bool isRecording() const;
 };
 
-// A screenshot framed but not yet in place: its PNG in memory (export folder)
-// or its item staged in the inbox. Dropping it leaves nothing behind.
+// A screenshot framed but not yet in place: its PNG in a hidden file beside
+// its output (export folder) or its item staged in the inbox. Nothing of it
+// stays in memory, and dropping it leaves nothing behind.
 struct StagedCapture {
     MatchedCapture capture;                // identified; its decoded screenshot freed
     std::optional<CaptureRecord> existing; // the output or item that existed already
-    std::vector<std::uint8_t> png;
+    std::optional<StagedFile> png;
     std::optional<StagedScreenshot> inboxItem;
 };
 

@@ -6,6 +6,11 @@ namespace cadrelle {
 
 namespace {
 
+// How many screenshots are framed ahead while they settle. Each waits as a
+// hidden file until it is published; a burst of captures is framed a few at
+// a time instead of all at once.
+constexpr std::size_t kFramedAhead = 4;
+
 // Reports "no current work" on every way out of processing.
 class ProgressReset {
 public:
@@ -31,7 +36,7 @@ void CaptureWatcherState::speculate() {
     // reported here, and a failure says nothing: the settled attempt frames
     // the capture the ordinary way and reports what goes wrong then.
     for (auto& [path, entry] : pending_) {
-        if (stopped_ || exportControl.isCancelled()) {
+        if (stopped_ || exportControl.isCancelled() || speculations_.size() >= kFramedAhead) {
             return;
         }
         if (entry.recording || entry.speculated || entry.attempts > 0) {

@@ -3,13 +3,16 @@
 #include "FfmpegMediaPlayer.h"
 #include "FittedImage.h"
 #include "LabelStyle.h"
+#include "PictureLoader.h"
 #include "RecordingPreview.h"
 #include "core/FileIO.h"
 #include "model/AppModel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace cadrelle {
@@ -40,7 +43,8 @@ CapturePreview::CapturePreview(AppModel& model, bool offersPlay, MediaPlayerFact
     : QWidget(parent), model_(model), offersPlay_(offersPlay),
       makePlayer_(orQtPlayer(std::move(makePlayer))), media_(new QVBoxLayout),
       image_(new FittedImage), caption_(new QLabel), play_(button(QStringLiteral("Play"))),
-      copy_(button({})), reveal_(button(QStringLiteral("Show in File Manager"))) {
+      copy_(button({})), reveal_(button(QStringLiteral("Show in File Manager"))),
+      pictures_(PictureLoader::shared()) {
     caption_->setAlignment(Qt::AlignCenter);
     caption_->setTextFormat(Qt::PlainText);
     setFontPoints(*caption_, 11);
@@ -79,13 +83,34 @@ void CapturePreview::refresh() {
     copy_->setVisible(capture.has_value());
     reveal_->setVisible(capture.has_value());
     showRecording(recording ? QString::fromStdString(capture->output) : QString());
-    if (!capture) {
+    if (!capture || recording) {
+        ++pictureRequest_;
         image_->setPicture({});
+    } else {
+        showPicture(capture->output);
+    }
+    if (!capture) {
         return;
     }
-    image_->setPicture(recording ? QPixmap() : QPixmap(QString::fromStdString(capture->output)));
     caption_->setText(QString::fromStdString(capture->frame));
     copy_->setText(recording ? QStringLiteral("Copy Video") : QStringLiteral("Copy Image"));
+}
+
+void CapturePreview::showPicture(const std::string& file) {
+    // The preview is never larger than the screen it is on. The picture is
+    // kept at a ratio of 1: the label fits it to its own size in pixels.
+    const QScreen* const shown = screen();
+    const QSize bounds =
+        shown != nullptr ? shown->availableSize() * shown->devicePixelRatio() : QSize(2048, 2048);
+    const std::uint64_t request = ++pictureRequest_;
+    const QPointer<CapturePreview> self(this);
+    pictures_->load({file, bounds, 1.0, std::nullopt}, [self, request](LoadedPicture loaded) {
+        if (!self || self->pictureRequest_ != request) {
+            return;
+        }
+        self->image_->setPicture(QPixmap::fromImage(std::move(loaded.image)));
+        emit self->pictureLoaded();
+    });
 }
 
 // The same file keeps its player and where it stands; another file, or none,

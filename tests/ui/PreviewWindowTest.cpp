@@ -1,7 +1,13 @@
 #include "ui/PreviewWindow.h"
 #include "WidgetQueries.h"
 #include "model/ModelFixture.h"
+#include "ui/CapturePreview.h"
 #include "ui/FittedImage.h"
+
+#include <QScreen>
+#include <QSignalSpy>
+
+#include <sys/stat.h>
 
 namespace cadrelle {
 namespace {
@@ -31,8 +37,10 @@ TEST_F(PreviewWindowTest, ShowsTheSelectedScreenshotInItsOwnWindow) {
 
     const auto framed = output / "shot-framed.png";
     test::writeScreenshot(framed, 40, 80);
+    QSignalSpy loaded(window.findChild<CapturePreview*>(), &CapturePreview::pictureLoaded);
     model->remember(
         {"id-1", 0, (input / "shot.png").string(), framed.string(), "Test Phone \u00B7 Portrait"});
+    ASSERT_TRUE(loaded.wait());
     const QStringList texts = visibleTexts(window);
     EXPECT_TRUE(texts.contains(u"Test Phone \u00B7 Portrait"_s));
     EXPECT_TRUE(texts.contains(u"Copy Image"_s));
@@ -45,6 +53,33 @@ TEST_F(PreviewWindowTest, ShowsTheSelectedScreenshotInItsOwnWindow) {
 
     findButton(window, u"Copy Image"_s)->click();
     EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + framed.string()});
+}
+
+TEST_F(PreviewWindowTest, APictureIsReadOffTheMainThreadNoLargerThanTheScreen) {
+    auto model = makeModel();
+    PreviewWindow window(*model);
+    window.showAndRaise();
+    const auto* preview = window.findChild<CapturePreview*>();
+    const auto* image = window.findChild<FittedImage*>();
+    QSignalSpy loaded(preview, &CapturePreview::pictureLoaded);
+
+    // A pipe named as the latest capture would make a reader wait for a
+    // writer forever: nothing is shown, and the window goes on.
+    const auto pipe = output / "pipe-framed.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    model->remember({"id-1", 0, (input / "a.png").string(), pipe.string(), "Test Phone"});
+    ASSERT_TRUE(loaded.wait());
+    EXPECT_TRUE(image->picture().isNull());
+    EXPECT_TRUE(visibleTexts(window).contains(u"Copy Image"_s));
+
+    // A picture larger than the screen is kept at the screen's size.
+    const QSize screen = window.screen()->availableSize() * window.screen()->devicePixelRatio();
+    const auto large = output / "large-framed.png";
+    test::writeScreenshot(large, 500, screen.height() * 2);
+    model->remember({"id-2", 0, (input / "b.png").string(), large.string(), "Test Phone"});
+    ASSERT_TRUE(loaded.wait());
+    EXPECT_EQ(image->picture().height(), screen.height());
+    EXPECT_EQ(image->picture().width(), 250);
 }
 
 } // namespace

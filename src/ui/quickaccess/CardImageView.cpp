@@ -84,6 +84,7 @@ QRect CardImageView::pictureRect() const {
 }
 
 void CardImageView::paintEvent(QPaintEvent*) {
+    emit drawn();
     if (picture_.isNull()) {
         return;
     }

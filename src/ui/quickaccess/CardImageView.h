@@ -36,6 +36,8 @@ signals:
     void swiped(double offset);
     void saveRequested();
     void dragEnded(bool accepted);
+    // The view is being drawn: the card loads its picture on demand.
+    void drawn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -8,6 +8,7 @@
 #include "TrayGeometry.h"
 #include "model/AppModel.h"
 #include "ui/LabelStyle.h"
+#include "ui/PictureLoader.h"
 #include "ui/WordElidedLabel.h"
 
 #include <QGraphicsOpacityEffect>
@@ -49,7 +50,8 @@ QHBoxLayout* rowLayout(QWidget* row) {
 ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
                                CardServices services, QWidget* parent)
     : QWidget(parent), model_(model), item_(item), services_(std::move(services)),
-      moreMenu_(new QMenu(this)), finishMenu_(new QMenu(QStringLiteral("Bezel Finish"), this)) {
+      image_(new StampedImage(PictureLoader::shared(), this)), moreMenu_(new QMenu(this)),
+      finishMenu_(new QMenu(QStringLiteral("Bezel Finish"), this)) {
     installCardAccessible();
     setFixedSize(kCardWidth, kCardHeight);
 
@@ -78,6 +80,8 @@ ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
     connect(&model_, &AppModel::previewBusyIDsChanged, this, &ScreenshotCard::updateFromModel);
     connect(&model_, &AppModel::previewErrorsChanged, this, &ScreenshotCard::updateFromModel);
     connect(&model_, &AppModel::framesChanged, this, &ScreenshotCard::updateFromModel);
+    connect(image_, &StampedImage::pictureChanged, this,
+            [this] { imageView_->setPicture(image_->picture()); });
     updateFromModel();
 }
 
@@ -119,6 +123,8 @@ QWidget* ScreenshotCard::makeImageArea() {
         QStringLiteral("Framed screenshot. Drag to share, or swipe right to save."));
     connect(imageView_, &CardImageView::swiped, this, &ScreenshotCard::setSwipeOffset);
     connect(imageView_, &CardImageView::saveRequested, this, &ScreenshotCard::save);
+    connect(imageView_, &CardImageView::drawn, this, &ScreenshotCard::ensureImage);
+    imageView_->setFile(QString::fromStdString(item_.record.output));
     connect(imageView_, &CardImageView::dragEnded, this,
             [this](bool accepted) { model_.screenshotDragEnded(item_, accepted); });
 
@@ -242,7 +248,7 @@ void ScreenshotCard::setItem(const PendingScreenshot& item) {
     const bool newFile = item.record.output != item_.record.output;
     item_ = item;
     if (newFile) {
-        image_.forget();
+        image_->forget();
         copied_ = false;
         reloadImage();
     }
@@ -264,15 +270,19 @@ void ScreenshotCard::tick() {
     }
 }
 
-void ScreenshotCard::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    reloadImage();
+QSize ScreenshotCard::imageBounds() const {
+    return imageView_->size() * imageView_->devicePixelRatioF();
 }
 
 void ScreenshotCard::reloadImage() {
-    image_.reload(item_.record.output);
-    imageView_->setPicture(image_.picture());
+    image_->reload(item_.record.output, imageBounds(), imageView_->devicePixelRatioF());
     imageView_->setFile(QString::fromStdString(item_.record.output));
+}
+
+void ScreenshotCard::ensureImage() {
+    if (!image_->requested(item_.record.output, imageBounds())) {
+        reloadImage();
+    }
 }
 
 void ScreenshotCard::setSwipeOffset(double offset) {

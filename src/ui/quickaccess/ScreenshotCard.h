@@ -74,7 +74,6 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* makeTitleRow();
@@ -83,6 +82,10 @@ private:
     void fillMenu();
     void updateFromModel();
     void reloadImage();
+    // Asks for the picture the first time the image is drawn (or drawn at
+    // another size): cards scrolled out of sight decode nothing.
+    void ensureImage();
+    QSize imageBounds() const;
     void setSwipeOffset(double offset);
     void applyAppearance();
     void save();
@@ -94,7 +97,7 @@ private:
     AppModel& model_;
     PendingScreenshot item_;
     CardServices services_;
-    StampedImage image_;
+    StampedImage* image_;
     bool copied_ = false;
     std::optional<QPointF> stripPress_;
     bool stripDragging_ = false;

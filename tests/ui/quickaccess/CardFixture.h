@@ -2,8 +2,10 @@
 
 #include "model/ModelFixture.h"
 #include "support/TestFrames.h"
+#include "ui/quickaccess/CardImageView.h"
 #include "ui/quickaccess/DragStarter.h"
 #include "ui/quickaccess/ScreenshotCard.h"
+#include "ui/quickaccess/StampedImage.h"
 
 #include <QPointer>
 
@@ -40,10 +42,28 @@ protected:
         return model->pendingScreenshots().back();
     }
 
+    // A card on screen once the read of its picture ended.
     std::unique_ptr<ScreenshotCard> makeCard(const PendingScreenshot& item) {
         auto card = std::make_unique<ScreenshotCard>(*model, item, CardServices{drags, launcher});
         card->show();
+        const auto* image = card->findChild<StampedImage*>();
+        EXPECT_TRUE(waitUntil([&] {
+            return image->requested(item.record.output, imageBounds(*card));
+        })) << "the picture is asked for once the card is drawn";
+        waitForPicture(*card);
         return card;
+    }
+
+    // The size the card's picture is shown at, in device pixels.
+    static QSize imageBounds(const ScreenshotCard& card) {
+        const auto* view = card.findChild<CardImageView*>();
+        return view->size() * view->devicePixelRatioF();
+    }
+
+    // Lets the card's running read of its picture end.
+    static void waitForPicture(const ScreenshotCard& card) {
+        const auto* image = card.findChild<StampedImage*>();
+        EXPECT_TRUE(waitUntil([&] { return !image->busy(); }));
     }
 
     bool isPending(const PendingScreenshot& item) const {

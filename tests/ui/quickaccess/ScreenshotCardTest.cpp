@@ -13,6 +13,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace cadrelle {
 namespace {
 
@@ -255,15 +257,47 @@ TEST_F(ScreenshotCardTest, ImageIsReadAgainOnlyWhenItsFileChanges) {
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::last_write_time(framedFile, date);
     card->setHovering(true, false);
+    waitForPicture(*card);
     EXPECT_EQ(image->picture().size(), framed);
 
     std::filesystem::last_write_time(framedFile, date + std::chrono::seconds(5));
     card->tick();
+    waitForPicture(*card);
     EXPECT_EQ(image->picture().size(), framed) << "not reread every second before editing";
     model->editScreenshot(item);
     card->setItem(model->pendingScreenshots().back());
     card->tick();
+    waitForPicture(*card);
     EXPECT_EQ(image->picture().size(), QSize(8, 8)) << "edits show up";
+}
+
+TEST_F(ScreenshotCardTest, APictureIsKeptAtTheSizeItIsShownAndOnlyRegularFilesAreRead) {
+    // A framed picture far larger than the card shows it.
+    const PendingScreenshot large = addItem();
+    std::filesystem::remove(large.record.output);
+    test::writeScreenshot(large.record.output, 660, 1434);
+    auto card = makeCard(large);
+    const auto* image = card->findChild<CardImageView*>();
+    const QSize bounds = imageBounds(*card);
+    const QSize kept = image->picture().size();
+    ASSERT_FALSE(kept.isEmpty());
+    EXPECT_TRUE(kept.width() <= bounds.width() && kept.height() <= bounds.height())
+        << kept.width() << "x" << kept.height() << " kept for " << bounds.width() << "x"
+        << bounds.height();
+    EXPECT_TRUE(kept.width() == bounds.width() || kept.height() == bounds.height())
+        << "as large as it is shown";
+    EXPECT_NEAR(double(kept.width()) / kept.height(), 660.0 / 1434.0, 0.02) << "in proportion";
+    // Copying reads the file itself.
+    card->triggerAction(u"Copy image"_s);
+    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + large.record.output});
+
+    // A pipe where the framed picture should be is never opened for reading,
+    // which would wait for a writer forever: the card shows no picture.
+    const PendingScreenshot piped = addItem();
+    std::filesystem::remove(piped.record.output);
+    ASSERT_EQ(::mkfifo(piped.record.output.c_str(), 0600), 0);
+    card = makeCard(piped);
+    EXPECT_TRUE(card->findChild<CardImageView*>()->picture().isNull());
 }
 
 TEST_F(ScreenshotCardTest, AccessibleActionsDoWhatTheButtonsDo) {
