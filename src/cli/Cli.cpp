@@ -22,6 +22,7 @@ using Command = std::function<void(const CommandLine&, std::ostream&)>;
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
+        {"compose", runCompose},
         {"frame", runFrame},
         {"frame-all", runFrameAll},
         {"inspect-frame", runInspectFrame},
@@ -75,7 +76,7 @@ int runProcess(const std::vector<std::string>& arguments) {
     static int argc = 1;
     static char name[] = "cadrelle";
     static char* argv[] = {name, nullptr};
-    const QCoreApplication application(argc, argv);
+    const auto application = makeCommandApplication(arguments, argc, argv);
     try {
         cli(arguments, std::cout);
         finishStandardOutput();
