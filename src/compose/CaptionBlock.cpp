@@ -9,14 +9,18 @@ namespace cadrelle {
 
 namespace {
 
-Qt::Alignment alignmentFor(TextStyle::Alignment alignment) {
+// The alignment on the page: leading and trailing are the sides where the
+// text's lines begin and end, so right-to-left text leads from the right.
+Qt::Alignment alignmentFor(TextStyle::Alignment alignment, bool rightToLeft) {
+    const Qt::Alignment start = rightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    const Qt::Alignment end = rightToLeft ? Qt::AlignLeft : Qt::AlignRight;
     switch (alignment) {
     case TextStyle::Alignment::center:
         return Qt::AlignHCenter;
     case TextStyle::Alignment::leading:
-        return Qt::AlignLeading; // mirrored for right-to-left text
+        return start | Qt::AlignAbsolute;
     case TextStyle::Alignment::trailing:
-        return Qt::AlignTrailing;
+        return end | Qt::AlignAbsolute;
     case TextStyle::Alignment::left:
         return Qt::AlignLeft | Qt::AlignAbsolute;
     case TextStyle::Alignment::right:
@@ -69,9 +73,10 @@ CaptionBlock::CaptionBlock(const QString& markedText, const QFont& baseFont, con
     font.setHintingPreference(QFont::PreferNoHinting);
     layout_->setText(marked.text);
     layout_->setFont(font);
-    QTextOption option(alignmentFor(style.alignment));
+    const bool rightToLeft = marked.text.isRightToLeft();
+    QTextOption option(alignmentFor(style.alignment, rightToLeft));
     option.setWrapMode(QTextOption::WordWrap);
-    option.setTextDirection(marked.text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    option.setTextDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
     layout_->setTextOption(option);
     QList<QTextLayout::FormatRange> formats;
     for (const auto& [start, length] : marked.highlights) {
