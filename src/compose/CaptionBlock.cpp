@@ -69,8 +69,9 @@ CaptionBlock::CaptionBlock(const QString& markedText, const QFont& baseFont, con
     QFont font = baseFont;
     font.setPixelSize(pixelSize);
     font.setWeight(static_cast<QFont::Weight>(style.weight));
-    // Captions are set as drawn, not snapped to the pixel grid of a screen.
-    font.setHintingPreference(QFont::PreferNoHinting);
+    // Glyphs snapped to the pixel grid: crisp at any size, and they compress
+    // better than freely placed ones.
+    font.setHintingPreference(QFont::PreferFullHinting);
     layout_->setText(marked.text);
     layout_->setFont(font);
     const bool rightToLeft = marked.text.isRightToLeft();

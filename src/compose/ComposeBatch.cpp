@@ -69,10 +69,13 @@ bool ComposeBatch::run(const ComposeReport& report, const CaptureExportControl& 
     if (report.progress) {
         report.progress(0, imageCount());
     }
-    parallelFor("lumivane.compose", locales_.size() * screens, availableThreads(),
-                [&](std::size_t index) {
-                    composeScreen(locales_[index / screens], index % screens, report, stop);
-                });
+    // Screens are composed on every core; with fewer screens than cores each
+    // image's encoding takes the cores instead.
+    const std::size_t tasks = locales_.size() * screens;
+    encodeThreads_ = tasks >= availableThreads() ? 1 : 0;
+    parallelFor("lumivane.compose", tasks, availableThreads(), [&](std::size_t index) {
+        composeScreen(locales_[index / screens], index % screens, report, stop);
+    });
     stop.checkCancelled();
     return failures_ == 0;
 }
@@ -104,7 +107,8 @@ void ComposeBatch::composeScreen(const Locale& locale, std::size_t screenIndex,
         const fs::path path =
             output_ / locale.name / size.name / imageFileName(screenIndex, screen.name);
         try {
-            writeExclusive(encodeRgbPng(composer_.render(size, device, *texts)), path);
+            writeExclusive(encodeRgbPng(composer_.render(size, device, *texts), encodeThreads_),
+                           path);
             reportResult(report, image, path, {});
         } catch (...) {
             reportResult(report, image, {}, userDescription(std::current_exception()));

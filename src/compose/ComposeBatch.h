@@ -37,6 +37,7 @@ private:
     std::filesystem::path output_;
     std::vector<Locale> locales_;
     std::vector<StoreSize> sizes_;
+    std::size_t encodeThreads_ = 0;
 
     std::mutex lock_; // guards the counts and the report
     std::size_t done_ = 0;

@@ -1,6 +1,7 @@
 #include "StoreImageRenderer.h"
 
 #include "compose/CaptionBlock.h"
+#include "compose/DeviceScaler.h"
 #include "compose/SoftShadow.h"
 #include "core/AppError.h"
 #include "frames/Raster.h"
@@ -164,8 +165,7 @@ QImage StoreImageRenderer::render(const StoreSize& size, const QImage& device,
     const double scale = std::min(boxWidth / device.width(), boxHeight / device.height());
     const QSize deviceSize(std::max(1, static_cast<int>(std::lround(device.width() * scale))),
                            std::max(1, static_cast<int>(std::lround(device.height() * scale))));
-    const QImage scaled =
-        device.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage scaled = scaleDevice(device, deviceSize);
     const double deviceTop = caption.above ? boxTop : boxTop + boxHeight - deviceSize.height();
     const QPoint devicePosition(
         static_cast<int>(std::lround((w - deviceSize.width()) / 2 + placement.offsetX * w)),
