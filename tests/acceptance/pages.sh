@@ -186,6 +186,7 @@ atspi wait "$E/store/en.json: The en strings have no \"gone\"." 10 ||
     fail "the preview did not follow the changed composition"
 json_set "$E/store/store.json" screens '[{"name": "home", "capture": "*.png", "title": "home"}]'
 atspi wait "$SHOT_BASE - 10.00.00.png" 10 || fail "the preview did not come back with the composition"
+show_page Capture
 
 step "the latest capture of a recording"
 rec 11.00.00 1

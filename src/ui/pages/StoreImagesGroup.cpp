@@ -39,7 +39,6 @@ StoreImagesGroup::StoreImagesGroup(AppModel& model, QWidget* parent)
     auto* choose = plainButton(QStringLiteral("Choose Composition\u2026"));
     connect(choose, &QPushButton::clicked, this, &StoreImagesGroup::chooseComposition);
     file_->setWordWrap(true);
-    file_->setAccessibleName(QStringLiteral("Composition file"));
     auto* row = new QHBoxLayout;
     row->addWidget(file_, 1);
     row->addWidget(choose);
@@ -50,7 +49,6 @@ StoreImagesGroup::StoreImagesGroup(AppModel& model, QWidget* parent)
     preview_->setMinimumHeight(kPreviewHeight);
     status_->setWordWrap(true);
     status_->setAlignment(Qt::AlignCenter);
-    status_->setAccessibleName(QStringLiteral("Store image preview status"));
     group->addRow(preview_);
     group->addRow(status_);
 
