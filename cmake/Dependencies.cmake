@@ -4,9 +4,10 @@ find_package(Threads REQUIRED)
 find_package(OpenSSL REQUIRED)
 find_package(nlohmann_json 3.10 REQUIRED)
 # Qt Network also reads the update feed, which needs no widgets.
-find_package(Qt6 REQUIRED COMPONENTS Core DBus Network)
+# Qt GUI (no widgets) draws store images, which the command line makes too.
+find_package(Qt6 REQUIRED COMPONENTS Core DBus Network Gui)
 if(CADRELLE_GUI)
-    find_package(Qt6 REQUIRED COMPONENTS Gui Widgets)
+    find_package(Qt6 REQUIRED COMPONENTS Widgets)
     # The widgets' bundled icons and the icon theme's symbolic icons are SVG.
     find_package(Qt6 REQUIRED COMPONENTS Svg)
     # Framed recordings play in the previews.

@@ -38,7 +38,7 @@ endfunction()
 function(cadrelle_link_program target)
     target_link_libraries(${target} PRIVATE cadrelle_cli ${CMAKE_DL_LIBS})
     target_link_options(${target} PRIVATE -Wl,--as-needed)
-    add_dependencies(${target} cadrelle_video_module)
+    add_dependencies(${target} cadrelle_video_module cadrelle_compose_module)
     if(CADRELLE_GUI)
         # "app" starts the desktop application from its module; without
         # widgets it is not built.

@@ -21,8 +21,8 @@ _cadrelle_dequote() {
     printf '%s' "$text"
 }
 
-# Adds names of the kind to COMPREPLY: "captures", "frames", "folders" or
-# "files". Folders are always offered, to go on into.
+# Adds names of the kind to COMPREPLY: "captures", "frames", "json",
+# "folders" or "files". Folders are always offered, to go on into.
 _cadrelle_files() {
     local kind=$1 word pattern
     word=$(_cadrelle_dequote "$2")
@@ -31,6 +31,7 @@ _cadrelle_files() {
     case $kind in
     captures) pattern='!*.@([pP][nN][gG]|[mM][pP]4)' ;;
     frames) pattern='!*.[pP][nN][gG]' ;;
+    json) pattern='!*.[jJ][sS][oO][nN]' ;;
     files) pattern= ;;
     *) return ;;
     esac
@@ -47,7 +48,7 @@ _cadrelle_words() {
 _cadrelle() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local command=${COMP_WORDS[1]:-} options
-    local commands='frame inspect-frame import-frames app frame-all watch'
+    local commands='frame inspect-frame import-frames app frame-all watch compose'
     COMPREPLY=()
 
     if ((COMP_CWORD == 1)); then
@@ -70,6 +71,7 @@ _cadrelle() {
     app) options='--background --data-dir' ;;
     frame-all) options='--output --library --preferred --video-format --json' ;;
     watch) options='--input --output --library --preferred --all-png --video-format --json' ;;
+    compose) options='--config --output --locale --size --library --json' ;;
     *) return ;;
     esac
 
@@ -79,7 +81,8 @@ _cadrelle() {
         _cadrelle_words 'mp4 hevc-alpha prores-4444' "$cur"
         return
         ;;
-    *' --preferred') return ;;
+    *' --preferred' | *' --locale' | *' --size') return ;;
+    'compose --config') _cadrelle_files json "$cur"; return ;;
     'frame --input') _cadrelle_files captures "$cur"; return ;;
     'frame --output') _cadrelle_files files "$cur"; return ;;
     *' --frame' | 'inspect-frame --input') _cadrelle_files frames "$cur"; return ;;

@@ -54,6 +54,7 @@ inline constexpr std::array kPreferenceKeys{
     PreferenceKey{"simulatorTimeEnabled", &Preferences::simulatorTimeEnabled},
     // Minutes after midnight of the simulator clock.
     PreferenceKey{"simulatorTimeMinutes", &Preferences::simulatorTimeMinutes, 0, 1439},
+    PreferenceKey{"storeCompositionPath", &Preferences::storeCompositionPath},
 };
 
 } // namespace cadrelle

@@ -28,6 +28,9 @@ struct Preferences {
     bool completedSetup = false;
     bool simulatorTimeEnabled = false;
     std::int64_t simulatorTimeMinutes = kDefaultSimulatorTimeMinutes;
+    // The store image composition the cards' "Save Store Image" and the
+    // settings' preview use.
+    std::optional<std::string> storeCompositionPath;
 
     // The defaults; both folders are the user's Desktop folder.
     Preferences();

@@ -102,7 +102,7 @@ int runProcess(const std::vector<std::string>& arguments) {
     static int argc = 1;
     static char name[] = "cadrelle";
     static char* argv[] = {name, nullptr};
-    const QCoreApplication application(argc, argv);
+    const auto application = makeCommandApplication(arguments, argc, argv);
     try {
         // What a command writes into the application's data folder (a frame
         // library there, say) stays as private as the rest of it.

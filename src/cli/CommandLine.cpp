@@ -31,6 +31,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments,
             line.options[word] = "";
         } else if (index + 1 < arguments.size()) {
             line.options[word] = arguments[++index];
+            line.repeated[word].push_back(line.options[word]);
         } else if (!line.helpRequested) {
             throw AppError("Missing value for " + word);
         }

@@ -15,6 +15,8 @@ namespace cadrelle {
 struct CommandLine {
     std::string command;
     std::map<std::string, std::string> options;
+    // Every value of each option, in order, for options that may be repeated.
+    std::map<std::string, std::vector<std::string>> repeated;
     std::vector<std::string> positionals;
     // "--help" or "-h" was given where an option may stand.
     bool helpRequested = false;
@@ -27,7 +29,7 @@ struct CommandLine {
     // Run cadrelle <command> --help." unless help was asked for. For any other
     // first word, every element beginning with "--" takes the next as its
     // value. A repeated option keeps its last value. Throws "Missing value for
-    // <option>".
+    // <option>"; every value is also kept in `repeated`.
     static CommandLine parse(const std::vector<std::string>& arguments,
                              const CommandDescription* description);
 

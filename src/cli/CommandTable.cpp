@@ -69,6 +69,18 @@ const std::vector<CommandDescription>& commandTable() {
          "",
          "",
          runWatch},
+        {"compose",
+         "Composes framed captures into store images for each locale and store size.",
+         {{"--config", "COMPOSITION_JSON", "Composition: sizes, background, captions, screens",
+           true},
+          {"--output", "DIRECTORY", "Folder for DIRECTORY/<locale>/<size>/<NN>-<screen>.png", true},
+          {"--locale", "L[,L...]", "Only these locales (may be repeated; default: all)"},
+          {"--size", "NAME[,NAME...]", "Only these sizes (may be repeated; default: all)"},
+          kLibrary,
+          {"--json", "", "One JSON object per store image on standard output"}},
+         "",
+         "",
+         runCompose},
     };
     return table;
 }

@@ -3,8 +3,17 @@
 #include "cli/CommandLine.h"
 #include "video/VideoExportFormat.h"
 
+#include <QtGlobal>
+
 #include <exception>
 #include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QCoreApplication;
+QT_END_NAMESPACE
 
 namespace cadrelle {
 
@@ -16,6 +25,13 @@ void runFrame(const CommandLine& line, std::ostream& out);
 // Watches a capture folder until SIGINT or SIGTERM, printing each framed file.
 void runWatch(const CommandLine& line, std::ostream& out);
 void runFrameAll(const CommandLine& line, std::ostream& out);
+// Composes store images from a composition file.
+void runCompose(const CommandLine& line, std::ostream& out);
+
+// The application object for a command: a GUI one for compose, which draws
+// text, from the compose module; a core one for every other command.
+std::unique_ptr<QCoreApplication> makeCommandApplication(const std::vector<std::string>& arguments,
+                                                         int& argc, char** argv);
 
 // Thrown by a command that has already reported its failures on standard
 // error: the process exits with status 1 and prints nothing more.

@@ -49,6 +49,17 @@ void composeRow(const Raster& screenshot, const LoadedFrame& frame, std::int64_t
     }
 }
 
+void checkScreenshotSize(const Raster& screenshot, const LoadedFrame& frame) {
+    const PixelRect& s = frame.asset().screen;
+    if (screenshot.width != s.width || screenshot.height != s.height) {
+        throw AppError("This frame needs a " + std::to_string(s.width) + " \u00D7 " +
+                       std::to_string(s.height) + " screenshot; this image is " +
+                       std::to_string(screenshot.width) + " \u00D7 " +
+                       std::to_string(screenshot.height) +
+                       ". Choose a matching frame or orientation.");
+    }
+}
+
 } // namespace
 
 void checkSeparateOutput(const std::filesystem::path& input, const std::filesystem::path& output) {
@@ -69,20 +80,27 @@ void render(const Raster& screenshot, const std::filesystem::path& output,
 }
 
 std::vector<std::uint8_t> renderPng(const Raster& screenshot, const LoadedFrame& frame) {
-    const PixelRect& s = frame.asset().screen;
-    if (screenshot.width != s.width || screenshot.height != s.height) {
-        throw AppError("This frame needs a " + std::to_string(s.width) + " \u00D7 " +
-                       std::to_string(s.height) + " screenshot; this image is " +
-                       std::to_string(screenshot.width) + " \u00D7 " +
-                       std::to_string(screenshot.height) +
-                       ". Choose a matching frame or orientation.");
-    }
+    checkScreenshotSize(screenshot, frame);
 
     // The framed image is composed and encoded row by row, strip by strip on
     // all cores: a few rows per thread instead of a whole canvas.
     return encodePng(
         frame.image().width, frame.image().height,
         [&](std::int64_t y, std::uint8_t* row) { composeRow(screenshot, frame, y, row); });
+}
+
+Raster frameScreenshot(const Raster& screenshot, const LoadedFrame& frame) {
+    checkScreenshotSize(screenshot, frame);
+    Raster framed;
+    framed.width = frame.image().width;
+    framed.height = frame.image().height;
+    const auto rowBytes = static_cast<std::size_t>(framed.width) * 4;
+    framed.pixels.resize(rowBytes * static_cast<std::size_t>(framed.height));
+    for (std::int64_t y = 0; y < framed.height; ++y) {
+        composeRow(screenshot, frame, y,
+                   framed.pixels.data() + static_cast<std::size_t>(y) * rowBytes);
+    }
+    return framed;
 }
 
 } // namespace cadrelle

@@ -26,4 +26,7 @@ void render(const Raster& screenshot, const std::filesystem::path& output,
 // The framed PNG's bytes, for a caller that writes them later.
 std::vector<std::uint8_t> renderPng(const Raster& screenshot, const LoadedFrame& frame);
 
+// The framed image itself, premultiplied, for a caller that draws it further.
+Raster frameScreenshot(const Raster& screenshot, const LoadedFrame& frame);
+
 } // namespace cadrelle

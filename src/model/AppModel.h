@@ -141,6 +141,10 @@ public:
     void saveScreenshot(const PendingScreenshot& item,
                         const std::optional<std::filesystem::path>& folder = std::nullopt);
     void saveScreenshotElsewhere(const PendingScreenshot& item);
+    // Composes the screenshot with the chosen store image composition and
+    // saves one image per size beside where Save puts it; the card is busy
+    // meanwhile and shows a failure as its error.
+    void saveStoreImage(const PendingScreenshot& item);
     void screenshotDragEnded(const PendingScreenshot& item, bool accepted);
     void copyScreenshot(const PendingScreenshot& item);
     void editScreenshot(const PendingScreenshot& item);

@@ -71,7 +71,15 @@ orange_pixels() {
         -format '%[fx:round(mean*w*h)]' info:
 }
 
-completed_setup '"simulatorTimeMinutes": 600'
+# A store image composition for the Device Frames page's preview.
+mkdir -p "$E/store"
+cat >"$E/store/store.json" <<'JSON'
+{"sizes": ["300x600"], "background": {"color": "#203040"},
+ "screens": [{"name": "home", "capture": "*.png", "title": "home"}],
+ "locales": {"en": {"strings": "en.json", "captures": "."}}}
+JSON
+echo '{"home": "Frame **every** capture"}' >"$E/store/en.json"
+completed_setup '"simulatorTimeMinutes": 600, "storeCompositionPath": "'"$E/store/store.json"'"'
 
 # --- Each page's strings ------------------------------------------------------
 step "each page shows its strings"
@@ -206,6 +214,16 @@ wait_until 5 "the file manager to be asked for $E" opened "$E"
 atspi press "Copy Image"
 copied_image() { clipboard TARGETS | grep -qx image/png; }
 wait_until 5 "an image on the clipboard" copied_image
+
+step "the store image preview follows the latest screenshot and its composition"
+show_page "Device Frames"
+atspi wait "$SHOT_BASE - 10.00.00.png" 10 || fail "the preview does not show the new screenshot"
+json_set "$E/store/store.json" screens '[{"name": "home", "capture": "*.png", "title": "gone"}]'
+atspi wait "$E/store/en.json: The en strings have no \"gone\"." 10 ||
+    fail "the preview did not follow the changed composition"
+json_set "$E/store/store.json" screens '[{"name": "home", "capture": "*.png", "title": "home"}]'
+atspi wait "$SHOT_BASE - 10.00.00.png" 10 || fail "the preview did not come back with the composition"
+show_page Capture
 
 step "the latest capture of a recording"
 rec 11.00.00 1

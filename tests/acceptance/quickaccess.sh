@@ -116,7 +116,16 @@ differs() { [[ $(compare -metric AE "$1" "$2" null: 2>&1 || true) != 0 ]]; }
 exported() { find "$E" -maxdepth 1 -name '*.png' | wc -l; }
 unmapped() { ! mapped "$PANEL"; }
 
-completed_setup '"screenshotPreviewEnabled": true'
+# The composition "Save Store Image" uses: two sizes.
+mkdir -p "$T/store"
+cat >"$T/store/store.json" <<'JSON'
+{"sizes": ["300x600", "240x480"],
+ "background": {"gradient": {"angle": 180, "stops": ["#102040", "#F08080"]}},
+ "screens": [{"name": "home", "capture": "*.png", "title": "home"}],
+ "locales": {"en": {"strings": "en.json", "captures": "."}}}
+JSON
+echo '{"home": "Frame **every** capture"}' >"$T/store/en.json"
+completed_setup '"screenshotPreviewEnabled": true, "storeCompositionPath": "'"$T/store/store.json"'"'
 
 # --- A card appears -----------------------------------------------------------
 step "a screenshot's card appears in the corner without taking the focus"
@@ -178,7 +187,7 @@ esac
 read -r x y < <(centre_of "More screenshot actions")
 menu="$(atspi menu "$x" "$y" "Bezel Finish" "$other")" || fail "the card's menu could not be used"
 names="$(awk -F'\t' '$1 != "separator" {print $2}' <<<"$menu" | paste -sd'|')"
-[[ $names == "Save to Desktop|Save to Another Folder…|Edit in Image Editor|Copy Image|Bezel Finish|Show Original in File Manager|Move Screenshot to Trash|Black|Silver" ]] ||
+[[ $names == "Save to Desktop|Save to Another Folder…|Save Store Image|Edit in Image Editor|Copy Image|Bezel Finish|Show Original in File Manager|Move Screenshot to Trash|Black|Silver" ]] ||
     fail "the card's menu and its finishes read \"$names\""
 [[ ,$(states_of "$menu" "$current"), == *,checked,* ]] || fail "the current finish $current is not checked"
 [[ ,$(states_of "$menu" "$other"), != *,checked,* ]] || fail "the finish $other is checked too"
@@ -190,6 +199,17 @@ wait_until 10 "the item's framed file to change" finish_changed
     fail "the re-framed file is \"$(inbox get "$ITEM" record.output)\""
 [[ ! -e $framed ]] || fail "the framed file of the old finish is still there"
 atspi wait "Copy image" 3 || fail "the copy button still says \"Copied\" after the finish changed"
+
+step "Save Store Image composes the card's screenshot in every size of the composition"
+read -r x y < <(centre_of "More screenshot actions")
+atspi menu "$x" "$y" "Save Store Image" >/dev/null || fail "the card's menu could not be used"
+store_images() { find "$E" -maxdepth 1 -name '*-framed-*-[0-9]*x[0-9]*-*.png' | sort; }
+two_store_images() { [[ $(store_images | wc -l) == 2 ]]; }
+wait_until 20 "two store images in $E" two_store_images
+[[ $(store_images | xargs identify -format '%wx%h %[channels]\n' | sort | paste -sd'|') == "240x480 srgb|300x600 srgb" ]] ||
+    fail "the store images are $(store_images | xargs identify -format '%wx%h %[channels] ')"
+item_in "$ITEM" pending || fail "saving store images changed the card's state"
+store_images | xargs rm
 
 # --- Saving -------------------------------------------------------------------
 step "a drag to the right on the hint row saves"

@@ -93,7 +93,11 @@ TEST_F(SettingsPages, EachPageShowsItsGroupsInOrder) {
          u"Apple device frames are included in their original finishes. Captures keep their "
          u"native resolution and orientation."_s,
          u"Match device and orientation"_s, u"Custom Frames"_s,
-         u"Add your own PNG device artwork"_s, u"Import Frames\u2026"_s,
+         u"Add your own PNG device artwork"_s, u"Import Frames\u2026"_s, u"Store Images"_s,
+         u"\u201CSave Store Image\u201D on a screenshot composes it onto a background with "
+         u"captions in every size of this composition."_s,
+         u"No composition chosen"_s, u"Choose Composition\u2026"_s,
+         u"Choose a composition to see the latest screenshot as a store image."_s,
          u"Change a single screenshot\u2019s bezel in Quick Access. Your preferred frame for "
          u"future captures stays the same."_s},
         {u"After Export"_s, u"Show recording preview"_s, u"Video Format"_s,

@@ -2,6 +2,7 @@
 
 #include "PageGroup.h"
 #include "PreferenceEditing.h"
+#include "StoreImagesGroup.h"
 #include "ToggleRow.h"
 #include "model/AppModel.h"
 
@@ -46,6 +47,7 @@ DeviceFramesPage::DeviceFramesPage(AppModel& model, QWidget* parent)
     auto* layout = pageLayout(*this);
     layout->addWidget(frame);
     layout->addWidget(custom);
+    layout->addWidget(new StoreImagesGroup(model));
     layout->addWidget(
         footnote(QStringLiteral("Change a single screenshot\u2019s bezel in Quick Access. Your "
                                 "preferred frame for future captures stays the same.")));

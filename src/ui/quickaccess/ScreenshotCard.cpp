@@ -195,6 +195,8 @@ void ScreenshotCard::fillMenu() {
             });
     connect(moreMenu_->addAction(QStringLiteral("Save to Another Folder\u2026")),
             &QAction::triggered, this, [this] { model_.saveScreenshotElsewhere(item_); });
+    connect(moreMenu_->addAction(QStringLiteral("Save Store Image")), &QAction::triggered, this,
+            [this] { model_.saveStoreImage(item_); });
     moreMenu_->addSeparator();
     connect(moreMenu_->addAction(kEditTitle), &QAction::triggered, this,
             [this] { model_.editScreenshot(item_); });

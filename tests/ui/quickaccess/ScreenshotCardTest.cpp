@@ -58,11 +58,12 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     QToolButton* more = button(*card, u"More screenshot actions"_s);
     ASSERT_NE(more, nullptr);
     EXPECT_EQ(more->toolTip(), u"More screenshot actions"_s);
-    EXPECT_EQ(titles(*more->menu()),
-              (QStringList{u"Save to Desktop"_s, u"Save to Another Folder\u2026"_s, u"-"_s,
-                           u"Edit in Image Editor"_s, u"Copy Image"_s, u"Bezel Finish"_s, u"-"_s,
-                           u"Show Original in File Manager"_s, u"Move Screenshot to Trash"_s}));
-    const QMenu* finishes = more->menu()->actions()[5]->menu();
+    EXPECT_EQ(
+        titles(*more->menu()),
+        (QStringList{u"Save to Desktop"_s, u"Save to Another Folder\u2026"_s, u"Save Store Image"_s,
+                     u"-"_s, u"Edit in Image Editor"_s, u"Copy Image"_s, u"Bezel Finish"_s, u"-"_s,
+                     u"Show Original in File Manager"_s, u"Move Screenshot to Trash"_s}));
+    const QMenu* finishes = more->menu()->actions()[6]->menu();
     ASSERT_NE(finishes, nullptr);
     QStringList finishTitles = titles(*finishes);
     finishTitles.sort();
@@ -90,7 +91,7 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     EXPECT_EQ(test::findButton(*card, u"Save"_s)->toolTip(),
               u"Save to "_s + QString::fromStdString(item.destination));
 
-    more->menu()->actions()[7]->trigger();
+    more->menu()->actions()[8]->trigger();
     EXPECT_EQ(launcher->revealed, std::vector<std::filesystem::path>{item.record.original});
 
     model->editScreenshot(item);
