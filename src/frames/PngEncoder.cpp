@@ -30,26 +30,22 @@ constexpr std::size_t kStripBytes = 1024 * 1024;
 // screenshots (flat interface, photos, grainy wallpaper) filtered by
 // PngRowFilter. libdeflate's lazy matching at level 6 is the base: 2–11%
 // smaller than ImageMagick's default (zlib level 7, filtered strategy) in
-// less than half the time of zlib at level 6. Busy strips (photos, grain)
-// gain more: level 7 saves about 1% on them for 10–60% more time, and the
-// near-optimal parsing of level 10 saves 4–6% for about five times the time
-// of level 6. Quiet strips (flat interface, bezels) gain nothing from either
-// but would pay for level 10's search, so they stay at level 6. Level 10 goes
-// to every third busy strip only, which keeps a framed photo or grainy
-// screenshot well inside the time it takes other tools while making it
-// 3–4% smaller than ImageMagick's. The choice depends on the strip's own
-// rows and index, never on the threads.
+// less than half the time of zlib at level 6. On busy strips (photos, grain)
+// the near-optimal parsing of level 10 saves another 4–6%, more per unit of
+// time than levels 7–9, for about five times the time of level 6; quiet
+// strips (flat interface, bezels) gain little from it and would pay for its
+// search. Level 10 goes to every third busy strip only, which makes a framed
+// photo or grainy screenshot 3–4% smaller than ImageMagick's while keeping
+// it well inside the time other tools take. The choice depends on the
+// strip's own rows and index, never on the threads.
 constexpr double kBusyBitsPerByte = 1.0; // entropy of the filtered bytes
-constexpr int kQuietLevel = 6;
-constexpr int kBusyLevel = 7;
+constexpr int kLevel = 6;
 constexpr int kThoroughLevel = 10;
 constexpr std::size_t kThoroughEvery = 3;
 
 int stripLevel(std::size_t index, double bits, std::size_t bytes) {
-    if (bits < kBusyBitsPerByte * static_cast<double>(bytes)) {
-        return kQuietLevel;
-    }
-    return index % kThoroughEvery == 0 ? kThoroughLevel : kBusyLevel;
+    const bool busy = bits >= kBusyBitsPerByte * static_cast<double>(bytes);
+    return busy && index % kThoroughEvery == 0 ? kThoroughLevel : kLevel;
 }
 
 const char* const kCannotCreate = "Unable to create PNG data.";
