@@ -84,6 +84,12 @@ void CaptureWatcherState::setUp() {
                                  self->followedFileChanged(path.toStdString());
                              }
                          });
+        finished_ =
+            std::make_unique<FinishedCaptures>(config_.input, config_.finishedFileEvents, [weak] {
+                if (const auto self = weak.lock()) {
+                    self->collectFinished();
+                }
+            });
     });
     if (!watching) {
         folderLock_.reset();
@@ -126,6 +132,7 @@ void CaptureWatcherState::stop() {
         settleTimer_.reset();
         delete events_;
         events_ = nullptr;
+        finished_.reset();
         folderLock_.reset();
         speculations_.clear();
     });
@@ -154,6 +161,9 @@ void CaptureWatcherState::scan() {
         return;
     }
     lastScan_ = now();
+    if (finished_) {
+        finished_->collect(lastScan_);
+    }
     std::vector<CaptureCandidate> candidates;
     try {
         candidates = listCaptureCandidates(config_.input, config_.allPNG);
@@ -178,6 +188,9 @@ void CaptureWatcherState::scan() {
     std::erase_if(pending_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(speculations_, [&](const auto& entry) { return gone(entry.first); });
     std::erase_if(videoChoices_, [&](const auto& entry) { return gone(entry.first); });
+    if (finished_) {
+        finished_->forgetAllBut([&](const std::string& path) { return !gone(path); });
+    }
     std::erase_if(awaitingVideoChoice_, [&](const auto& entry) {
         return gone(entry.first) || FileStamp::ofEntry(entry.first) != entry.second;
     });
@@ -202,9 +215,11 @@ void CaptureWatcherState::scan() {
         if (waiting == pending_.end() || waiting->second.stamp != *stamp) {
             pending_[path] = PendingFile{*stamp, now(), 0, candidate.isRecording};
             speculations_.erase(path);
-            continue;
-        }
-        if (now() - waiting->second.since < settlingTime(candidate.isRecording)) {
+            if (!isFinished(candidate, *stamp)) {
+                continue;
+            }
+        } else if (now() - waiting->second.since < settlingTime(candidate.isRecording) &&
+                   !isFinished(candidate, *stamp)) {
             continue;
         }
         if (exportControl.isCancelled()) {
@@ -253,6 +268,9 @@ void CaptureWatcherState::processSettled(const CaptureCandidate& candidate,
         return;
     }
     pending_.erase(path);
+    if (finished_) {
+        finished_->forget(path); // a later change is a new version and waits again
+    }
     if (onCapture_) {
         onCapture_(*record);
     }
@@ -317,7 +335,11 @@ void CaptureWatcherState::scheduleSettleScan() {
     // retry on the timer; scanning again at once would only list the folder.
     std::optional<TimePoint> due;
     for (const auto& [path, entry] : pending_) {
-        const auto settled = entry.since + settlingTime(entry.recording);
+        auto settled = entry.since + settlingTime(entry.recording);
+        if (const auto ready = finished_ ? finished_->readyAt(path, entry.stamp) : std::nullopt;
+            ready && !entry.recording) {
+            settled = std::min(settled, *ready);
+        }
         const auto asked = awaitingVideoChoice_.find(path);
         const bool waitsForAnswer =
             asked != awaitingVideoChoice_.end() && asked->second == entry.stamp;
@@ -364,6 +386,25 @@ void CaptureWatcherState::followedFileChanged(const std::string& path) {
     speculations_.erase(path);
     speculate();
     scheduleSettleScan();
+}
+
+void CaptureWatcherState::collectFinished() {
+    if (stopped_ || !finished_) {
+        return;
+    }
+    const auto paths = finished_->collect(now());
+    if (!started_) {
+        return; // noted for the next scan
+    }
+    for (const auto& path : paths) {
+        followedFileChanged(path); // a pending file's new stamp restarts its wait
+    }
+    scheduleSettleScan();
+}
+
+bool CaptureWatcherState::isFinished(const CaptureCandidate& candidate, const FileStamp& stamp) {
+    return finished_ && !candidate.isRecording &&
+           finished_->isReady(candidate.path.string(), stamp, now());
 }
 
 } // namespace cadrelle

@@ -5,6 +5,7 @@
 #include "capture/CaptureFramer.h"
 #include "capture/CaptureJournal.h"
 #include "capture/CaptureWatcher.h"
+#include "capture/FinishedCaptures.h"
 #include "core/CaptureExportControl.h"
 #include "core/SerialQueue.h"
 
@@ -89,6 +90,10 @@ private:
     // A followed (pending) file was written to, renamed or removed.
     void followedFileChanged(const std::string& path);
     void scheduleSettleScan();
+    // Notes the screenshots that were just closed or moved in.
+    void collectFinished();
+    // Whether a pending screenshot may skip the rest of its settling wait.
+    bool isFinished(const CaptureCandidate& candidate, const FileStamp& stamp);
     TimePoint now() const { return now_(); }
 
     WatchConfiguration config_;
@@ -109,7 +114,8 @@ private:
     bool started_ = false;
 
     std::unique_ptr<CaptureFolderLock> folderLock_;
-    QFileSystemWatcher* events_ = nullptr; // lives on `queue`
+    QFileSystemWatcher* events_ = nullptr;       // lives on `queue`
+    std::unique_ptr<FinishedCaptures> finished_; // lives on `queue`
     std::set<std::string> followedFiles_;
     std::optional<SerialQueue::TimerId> timer_;
     std::optional<SerialQueue::TimerId> settleTimer_;

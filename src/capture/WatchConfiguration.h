@@ -27,6 +27,10 @@ struct WatchConfiguration {
     // The inbox directory when Quick Access is on; screenshots then become
     // pending inbox items instead of files in the export folder.
     std::optional<std::filesystem::path> screenshotInbox;
+    // Screenshots that their writer closed, or that were moved in, complete,
+    // are framed without the settling wait where the folder reports such
+    // events. Off: every capture waits until it has stayed unchanged.
+    bool finishedFileEvents = true;
 
     // What the run frames with.
     FramingSetup framingSetup() const;

@@ -16,8 +16,9 @@ std::array<std::uint8_t, 2> zlibStreamHeader();
 // A strip that is not the last is left open: its final block is marked as
 // not final and an empty stored block brings it to a byte boundary, as a
 // sync flush would, so the next strip's data follows directly; the last one
-// ends the stream. The result depends only on the arguments. Throws "Unable
-// to create PNG data." or "Unable to finish the PNG.".
-std::vector<std::uint8_t> deflateStrip(std::span<const std::uint8_t> input, bool last);
+// ends the stream. `level` is libdeflate's compression level (1 to 12). The
+// result depends only on the arguments. Throws "Unable to create PNG data."
+// or "Unable to finish the PNG.".
+std::vector<std::uint8_t> deflateStrip(std::span<const std::uint8_t> input, bool last, int level);
 
 } // namespace cadrelle

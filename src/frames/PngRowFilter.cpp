@@ -51,12 +51,12 @@ double PngRowFilter::entropyBits(const std::uint8_t* bytes) const {
     return bits;
 }
 
-void PngRowFilter::filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out) {
+double PngRowFilter::filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out) {
     const std::size_t n = rowBytes_;
     if (above != nullptr && std::memcmp(row, above, n) == 0) {
         out[0] = 2;
         std::memset(out + 1, 0, n);
-        return;
+        return 0;
     }
     const std::uint8_t* up = above != nullptr ? above : zeros_.data();
     std::uint8_t* sub = candidates_.data();
@@ -92,6 +92,7 @@ void PngRowFilter::filter(const std::uint8_t* row, const std::uint8_t* above, st
     }
     out[0] = bestType;
     std::memcpy(out + 1, best, n);
+    return bestBits;
 }
 
 } // namespace cadrelle

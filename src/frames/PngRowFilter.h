@@ -20,8 +20,9 @@ public:
 
     // Writes the filter type byte and then the filtered row, 1 + rowBytes
     // bytes, to `out`. `above` is the previous row of the image, or nullptr
-    // for the first row.
-    void filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out);
+    // for the first row. Returns the entropy of the filtered row in bits, a
+    // measure of how busy it is.
+    double filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out);
 
 private:
     double entropyBits(const std::uint8_t* bytes) const;

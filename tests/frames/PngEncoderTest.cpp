@@ -9,15 +9,27 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using namespace cadrelle;
 
 namespace {
 
 // A premultiplied picture like a framed screenshot: busy screen content, a
-// flat bezel, a transparent corner and a translucent panel.
-Raster drawFramedPicture(std::uint32_t width, std::uint32_t height) {
+// flat bezel, a transparent corner and a translucent panel; with `grain`, the
+// lower part carries film-like noise, which is compressed harder.
+Raster drawFramedPicture(std::uint32_t width, std::uint32_t height, bool grain = false) {
     test::RgbaImage image = test::drawScreenshot(width, height);
+    std::uint32_t random = 12345;
+    for (std::uint32_t y = grain ? height / 3 : height; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            random = random * 1103515245u + 12345u;
+            std::uint8_t* pixel = image.at(x, y);
+            for (int c = 0; c < 3; ++c) {
+                pixel[c] = static_cast<std::uint8_t>((pixel[c] + x / 8 + y / 16 + (random >> 28)));
+            }
+        }
+    }
     image.fill(0, 0, width, height / 4, test::kBezel);
     image.fill(0, 0, width / 8, height / 8, 0x00000000);
     image.fill(width / 2, height / 2, width / 4, height / 4, 0xC0804060);
@@ -68,16 +80,20 @@ Chunks readChunks(const std::vector<std::uint8_t>& png) {
 
 } // namespace
 
-// The image is compressed in strips of rows on worker threads; the strips
-// must not depend on the number of threads, and every shape must come back
-// exactly: strips of hundreds of rows, strips of a few wide rows, and a
-// narrow image that is a single strip.
+// The image is compressed in strips of rows on worker threads, busy strips
+// harder than quiet ones; the strips and their compression must not depend
+// on the number of threads, and every shape must come back exactly: strips
+// of hundreds of rows, strips of a few wide rows, a narrow image that is a
+// single strip, and a grainy picture whose strips are compressed unequally.
 TEST(PngEncoder, GivesTheSameBytesWithAnyNumberOfThreadsAndDecodesToThePixels) {
     test::ensureCoreApplication();
-    for (const auto& [width, height] :
-         {std::pair<std::uint32_t, std::uint32_t>{400, 1800}, {6000, 200}, {8, 3000}}) {
+    for (const auto& [width, height, grain] :
+         {std::tuple<std::uint32_t, std::uint32_t, bool>{400, 1800, false},
+          {6000, 200, false},
+          {8, 3000, false},
+          {1200, 1800, true}}) {
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-        const Raster raster = drawFramedPicture(width, height);
+        const Raster raster = drawFramedPicture(width, height, grain);
         const auto png = encodeWithThreads(raster, 1);
         for (const std::size_t threads : {2, 3, 8, 0}) {
             EXPECT_EQ(encodeWithThreads(raster, threads), png) << threads << " threads";
