@@ -187,7 +187,7 @@ std::vector<std::uint8_t> encodeRgbPng(const QImage& source, std::size_t threads
                     Strip& strip = strips[index];
                     strip.length = filtered.size();
                     strip.adler = adler32_z(1, filtered.data(), filtered.size());
-                    strip.deflated = deflateStrip(filtered, index + 1 == count);
+                    strip.deflated = deflateStrip(filtered, index + 1 == count, 6);
                 });
 
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
