@@ -160,6 +160,21 @@ void AppModel::setPreviewErrors(std::map<std::string, std::string> errors) {
     emit previewErrorsChanged();
 }
 
+void AppModel::setCardBusy(const std::string& id, bool busy) {
+    auto ids = previewBusyIDs_;
+    if (busy) {
+        ids.insert(id);
+    } else {
+        ids.erase(id);
+    }
+    setPreviewBusyIDs(std::move(ids));
+    if (busy && previewErrors_.count(id) != 0) {
+        auto errors = previewErrors_;
+        errors.erase(id);
+        setPreviewErrors(std::move(errors));
+    }
+}
+
 void AppModel::setPreviewBusyIDs(std::set<std::string> ids) {
     previewBusyIDs_ = std::move(ids);
     emit previewBusyIDsChanged();

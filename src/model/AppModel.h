@@ -198,6 +198,9 @@ private:
     void setPending(std::vector<PendingScreenshot> pending);
     void setPreviewErrors(std::map<std::string, std::string> errors);
     void setPreviewBusyIDs(std::set<std::string> ids);
+    // Marks a card busy while work on its item runs (clearing its old error),
+    // or no longer busy.
+    void setCardBusy(const std::string& id, bool busy);
     void setSimulatorTimeStatus(SimulatorTimeStatus status);
     void notifyQuickAccess();
 

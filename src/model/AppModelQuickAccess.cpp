@@ -159,14 +159,7 @@ void AppModel::changeScreenshotFinish(const PendingScreenshot& item, const Frame
     if (previewBusyIDs_.count(id) != 0) {
         return;
     }
-    auto busy = previewBusyIDs_;
-    busy.insert(id);
-    setPreviewBusyIDs(std::move(busy));
-    if (previewErrors_.count(id) != 0) {
-        auto errors = previewErrors_;
-        errors.erase(id);
-        setPreviewErrors(std::move(errors));
-    }
+    setCardBusy(id, true);
     work_->async([this, item, frame, library = library_, box = inbox()] {
         std::optional<PendingScreenshot> changed;
         std::string failure;
@@ -176,9 +169,7 @@ void AppModel::changeScreenshotFinish(const PendingScreenshot& item, const Frame
             failure = userDescription(error);
         }
         mailbox_.post([this, item, changed, failure] {
-            auto ids = previewBusyIDs_;
-            ids.erase(item.record.id);
-            setPreviewBusyIDs(std::move(ids));
+            setCardBusy(item.record.id, false);
             if (!changed) {
                 screenshotError(failure, item);
                 return;

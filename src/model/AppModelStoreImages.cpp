@@ -16,14 +16,7 @@ void AppModel::saveStoreImage(const PendingScreenshot& item) {
         screenshotError("Choose a store image composition in Settings \u2192 Device Frames.", item);
         return;
     }
-    auto busy = previewBusyIDs_;
-    busy.insert(id);
-    setPreviewBusyIDs(std::move(busy));
-    if (previewErrors_.count(id) != 0) {
-        auto errors = previewErrors_;
-        errors.erase(id);
-        setPreviewErrors(std::move(errors));
-    }
+    setCardBusy(id, true);
     const std::filesystem::path composition = *preferences_.storeCompositionPath;
     work_->async([this, item, composition] {
         std::string failure;
@@ -36,9 +29,7 @@ void AppModel::saveStoreImage(const PendingScreenshot& item) {
             failure = userDescription(error);
         }
         mailbox_.post([this, item, failure] {
-            auto ids = previewBusyIDs_;
-            ids.erase(item.record.id);
-            setPreviewBusyIDs(std::move(ids));
+            setCardBusy(item.record.id, false);
             if (!failure.empty()) {
                 screenshotError(failure, item);
             }
