@@ -180,9 +180,11 @@ TEST_F(AppDelegateTest, ReopeningRestoresAMinimisedWindowAndKeepsAnOpenQuestionI
     handOver(makeDelegate(true, {dir / "missing.png"}));
     EXPECT_TRUE(window.isVisible() && !window.isMinimized()) << "opened files";
 
+    // The opened file's job may still run: the recording's question comes
+    // once it has ended.
     running->model()->frameManually({dir / "clip.mp4"});
+    ASSERT_TRUE(test::waitUntil([&] { return openQuestion() != nullptr; }));
     VideoFormatDialog* question = openQuestion();
-    ASSERT_NE(question, nullptr);
     window.activateWindow();
     ASSERT_TRUE(test::waitUntil([&] { return QApplication::activeWindow() == &window; }));
     handOver(makeDelegate(false));
