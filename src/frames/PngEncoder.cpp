@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <new>
 #include <span>
@@ -70,18 +71,27 @@ void unpremultiplyRow(const std::uint8_t* source, std::uint8_t* target, std::siz
     }
 }
 
+// The rows of an image and how they are laid out: premultiplied RGBA that
+// is stored with straight alpha, or opaque RGB stored as it is.
+struct RowFormat {
+    const std::function<void(std::int64_t, std::uint8_t*)>& source;
+    bool premultiplied;
+    std::size_t pixelBytes;  // 4 or 3
+    std::uint8_t colourType; // IHDR colour type: 6 RGBA, 2 RGB
+};
+
 // Where the strips start and end. It depends on the image size only, never
 // on the number of threads, so neither do the bytes.
 struct StripLayout {
     std::int64_t width;
     std::int64_t height;
-    std::size_t rowBytes;      // 4 × width
+    std::size_t rowBytes;      // pixel bytes × width
     std::size_t filteredBytes; // filter type byte + rowBytes
     std::int64_t rowsPerStrip;
     std::size_t strips;
 
-    StripLayout(std::int64_t w, std::int64_t h)
-        : width(w), height(h), rowBytes(static_cast<std::size_t>(w) * 4),
+    StripLayout(std::int64_t w, std::int64_t h, std::size_t pixelBytes)
+        : width(w), height(h), rowBytes(static_cast<std::size_t>(w) * pixelBytes),
           filteredBytes(rowBytes + 1), rowsPerStrip(static_cast<std::int64_t>(
                                            std::max<std::size_t>(1, kStripBytes / filteredBytes))),
           strips(static_cast<std::size_t>((h + rowsPerStrip - 1) / rowsPerStrip)) {}
@@ -96,24 +106,30 @@ struct CompressedStrip {
 // Makes, filters and deflates the rows of one strip. The row above the strip
 // is made again here for the filters of its first row.
 CompressedStrip compressStrip(const StripLayout& layout, std::size_t index,
-                              const PremultipliedRowSource& rowSource) {
+                              const RowFormat& format) {
     const std::int64_t first = static_cast<std::int64_t>(index) * layout.rowsPerStrip;
     const std::int64_t end = std::min(layout.height, first + layout.rowsPerStrip);
     std::vector<std::uint8_t> filtered(static_cast<std::size_t>(end - first) *
                                        layout.filteredBytes);
-    std::vector<std::uint8_t> premultiplied(layout.rowBytes);
+    std::vector<std::uint8_t> premultiplied(format.premultiplied ? layout.rowBytes : 0);
     std::vector<std::uint8_t> above(layout.rowBytes);
     std::vector<std::uint8_t> current(layout.rowBytes);
     const auto pixels = static_cast<std::size_t>(layout.width);
+    const auto makeRow = [&](std::int64_t y, std::uint8_t* row) {
+        if (format.premultiplied) {
+            format.source(y, premultiplied.data());
+            unpremultiplyRow(premultiplied.data(), row, pixels);
+        } else {
+            format.source(y, row);
+        }
+    };
     if (first > 0) {
-        rowSource(first - 1, premultiplied.data());
-        unpremultiplyRow(premultiplied.data(), above.data(), pixels);
+        makeRow(first - 1, above.data());
     }
-    PngRowFilter filter(layout.rowBytes);
+    PngRowFilter filter(layout.rowBytes, format.pixelBytes);
     double bits = 0;
     for (std::int64_t y = first; y < end; ++y) {
-        rowSource(y, premultiplied.data());
-        unpremultiplyRow(premultiplied.data(), current.data(), pixels);
+        makeRow(y, current.data());
         bits += filter.filter(current.data(), y > 0 ? above.data() : nullptr,
                               filtered.data() +
                                   static_cast<std::size_t>(y - first) * layout.filteredBytes);
@@ -150,10 +166,10 @@ void appendChunk(std::vector<std::uint8_t>& png, const char* type,
                     static_cast<std::uint32_t>(crc32_z(0, png.data() + start, png.size() - start)));
 }
 
-// The PNG around the strips: the signature, IHDR (8-bit RGBA, not
+// The PNG around the strips: the signature, IHDR (8 bits per channel, not
 // interlaced), sRGB (perceptual), one IDAT per strip holding the zlib stream
 // and IEND.
-std::vector<std::uint8_t> assemblePng(const StripLayout& layout,
+std::vector<std::uint8_t> assemblePng(const StripLayout& layout, std::uint8_t colourType,
                                       std::vector<CompressedStrip>& strips) {
     std::size_t total = 128;
     uLong adler = adler32_z(0, nullptr, 0);
@@ -166,7 +182,7 @@ std::vector<std::uint8_t> assemblePng(const StripLayout& layout,
     std::vector<std::uint8_t> header;
     appendBigEndian(header, static_cast<std::uint32_t>(layout.width));
     appendBigEndian(header, static_cast<std::uint32_t>(layout.height));
-    header.insert(header.end(), {8, 6, 0, 0, 0});
+    header.insert(header.end(), {8, colourType, 0, 0, 0});
     appendChunk(png, "IHDR", {header});
     const std::array<std::uint8_t, 1> perceptual = {0};
     appendChunk(png, "sRGB", {perceptual});
@@ -186,7 +202,35 @@ std::vector<std::uint8_t> assemblePng(const StripLayout& layout,
     return png;
 }
 
+std::vector<std::uint8_t> encodeRows(std::int64_t width, std::int64_t height,
+                                     const RowFormat& format, std::size_t threads) {
+    // A strip of one filtered row must fit a chunk, the height IHDR.
+    if (width < 1 || height < 1 || width > 0x0FFFFFFF || height > 0x7FFFFFFF) {
+        throw AppError(kCannotCreate);
+    }
+    try {
+        const StripLayout layout(width, height, format.pixelBytes);
+        std::vector<CompressedStrip> strips(layout.strips);
+        parallelFor(
+            "lumivane.png", layout.strips, threads == 0 ? availableThreads() : threads,
+            [&](std::size_t index) { strips[index] = compressStrip(layout, index, format); });
+        return assemblePng(layout, format.colourType, strips);
+    } catch (const std::bad_alloc&) {
+        throw AppError("Not enough memory to create the image.");
+    }
+}
+
 } // namespace
+
+std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
+                                    const PremultipliedRowSource& rowSource, std::size_t threads) {
+    return encodeRows(width, height, RowFormat{rowSource, true, 4, 6}, threads);
+}
+
+std::vector<std::uint8_t> encodeRgbPng(std::int64_t width, std::int64_t height,
+                                       const RgbRowSource& rowSource, std::size_t threads) {
+    return encodeRows(width, height, RowFormat{rowSource, false, 3, 2}, threads);
+}
 
 std::vector<std::uint8_t> encodePng(const Raster& raster) {
     if (raster.width < 1 || raster.height < 1 ||
@@ -199,24 +243,6 @@ std::vector<std::uint8_t> encodePng(const Raster& raster) {
             std::memcpy(row, raster.pixels.data() + static_cast<std::size_t>(y) * rowBytes,
                         rowBytes);
         });
-}
-
-std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
-                                    const PremultipliedRowSource& rowSource, std::size_t threads) {
-    // A strip of one filtered row must fit a chunk, the height IHDR.
-    if (width < 1 || height < 1 || width > 0x0FFFFFFF || height > 0x7FFFFFFF) {
-        throw AppError(kCannotCreate);
-    }
-    try {
-        const StripLayout layout(width, height);
-        std::vector<CompressedStrip> strips(layout.strips);
-        parallelFor(
-            "lumivane.png", layout.strips, threads == 0 ? availableThreads() : threads,
-            [&](std::size_t index) { strips[index] = compressStrip(layout, index, rowSource); });
-        return assemblePng(layout, strips);
-    } catch (const std::bad_alloc&) {
-        throw AppError("Not enough memory to create the image.");
-    }
 }
 
 } // namespace cadrelle

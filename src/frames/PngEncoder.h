@@ -30,4 +30,13 @@ std::vector<std::uint8_t> encodePng(std::int64_t width, std::int64_t height,
                                     const PremultipliedRowSource& rowSource,
                                     std::size_t threads = 0);
 
+// Writes row `y` of an opaque image as RGB8, 3 × width bytes, to `row`, under
+// the same rules as a PremultipliedRowSource.
+using RgbRowSource = std::function<void(std::int64_t y, std::uint8_t* row)>;
+
+// The same encoding, strips and compression for an opaque image, stored as
+// 8-bit RGB without an alpha channel and marked sRGB.
+std::vector<std::uint8_t> encodeRgbPng(std::int64_t width, std::int64_t height,
+                                       const RgbRowSource& rowSource, std::size_t threads = 0);
+
 } // namespace cadrelle

@@ -6,9 +6,9 @@
 
 namespace cadrelle {
 
-// Chooses and applies a PNG filter for rows of 4-byte pixels (8-bit RGBA).
-// Each row gets whichever of the five filters (None, Sub, Up, Average,
-// Paeth) leaves bytes of the lowest entropy, the number of bits an ideal
+// Chooses and applies a PNG filter for rows of 8-bit RGB or RGBA pixels
+// (`pixelBytes` 3 or 4). Each row gets whichever of the five filters (None,
+// Sub, Up, Average, Paeth) leaves bytes of the lowest entropy, the number of bits an ideal
 // code for the row's own byte frequencies would need, which predicts how well
 // the row deflates better than the common sum of absolute values does; ties
 // go to the earlier filter, and a row equal to the one above gets Up. The
@@ -16,7 +16,7 @@ namespace cadrelle {
 // wherever the image is cut into strips.
 class PngRowFilter {
 public:
-    explicit PngRowFilter(std::size_t rowBytes);
+    PngRowFilter(std::size_t rowBytes, std::size_t pixelBytes);
 
     // Writes the filter type byte and then the filtered row, 1 + rowBytes
     // bytes, to `out`. `above` is the previous row of the image, or nullptr
@@ -25,9 +25,8 @@ public:
     double filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out);
 
 private:
-    double entropyBits(const std::uint8_t* bytes) const;
-
     std::size_t rowBytes_;
+    std::size_t pixelBytes_;
     std::vector<std::uint8_t> zeros_;
     std::vector<std::uint8_t> candidates_; // Sub, Up, Average, Paeth, rowBytes each
     std::vector<double> countBits_;        // c × log2(c) for every count c up to rowBytes

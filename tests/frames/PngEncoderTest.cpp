@@ -103,6 +103,48 @@ TEST(PngEncoder, GivesTheSameBytesWithAnyNumberOfThreadsAndDecodesToThePixels) {
     }
 }
 
+// Opaque images are stored as 8-bit RGB with the same strips and
+// compression: the header says RGB without alpha, the bytes do not depend on
+// the threads, and the image decodes to exactly the given colours, opaque.
+TEST(PngEncoder, WritesOpaqueRgbImagesWithoutAlpha) {
+    test::ensureCoreApplication();
+    for (const auto& [width, height, grain] :
+         {std::tuple<std::uint32_t, std::uint32_t, bool>{1200, 1800, true}, {7, 2000, false}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        const Raster picture = drawFramedPicture(width, height, grain);
+        std::vector<std::uint8_t> rgb;
+        for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
+            rgb.insert(rgb.end(), picture.pixels.begin() + static_cast<std::ptrdiff_t>(i),
+                       picture.pixels.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+        }
+        const auto encode = [&](std::size_t threads) {
+            return encodeRgbPng(
+                width, height,
+                [&](std::int64_t y, std::uint8_t* row) {
+                    std::memcpy(row, rgb.data() + static_cast<std::size_t>(y) * width * 3,
+                                width * 3);
+                },
+                threads);
+        };
+        const auto png = encode(1);
+        for (const std::size_t threads : {3, 0}) {
+            EXPECT_EQ(encode(threads), png) << threads << " threads";
+        }
+        const Chunks chunks = readChunks(png);
+        ASSERT_GE(chunks.types.size(), 4u);
+        EXPECT_EQ(chunks.types[1], "sRGB");
+        EXPECT_EQ(png[8 + 8 + 8], 8) << "bit depth";
+        EXPECT_EQ(png[8 + 8 + 9], 2) << "colour type RGB";
+        const Raster decoded = Raster::decode(png);
+        ASSERT_EQ(decoded.pixels.size(), picture.pixels.size());
+        for (std::size_t i = 0, j = 0; i < decoded.pixels.size(); i += 4, j += 3) {
+            ASSERT_EQ(std::memcmp(decoded.pixels.data() + i, rgb.data() + j, 3), 0)
+                << "pixel " << i / 4;
+            ASSERT_EQ(decoded.pixels[i + 3], 255) << "pixel " << i / 4;
+        }
+    }
+}
+
 // One zlib stream across all IDAT chunks: a strict inflate consumes every
 // byte, ends exactly at the end of the data and finds the Adler-32 right.
 TEST(PngEncoder, WritesOneCompleteZlibStreamInConsecutiveImageDataChunks) {
