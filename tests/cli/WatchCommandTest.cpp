@@ -92,7 +92,7 @@ TEST_F(WatchCommandTest, PrintsEachFramedFileAndStopsCleanlyOnSignals) {
                         "other copy (including debug builds), then reopen Cadrelle.");
 
     const Outcome stopped = test::stopCadrelle(*process);
-    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
     EXPECT_EQ(stopped.err, "");
 }
 
@@ -138,7 +138,7 @@ TEST_F(WatchCommandTest, InterruptCancelsARunningExportAndLeavesNothing) {
     ASSERT_TRUE(test::waitUntil([&] { return test::hasTemporaryItem(output); }, 60s))
         << "the export did not start";
     const Outcome stopped = test::stopCadrelle(*process, SIGINT);
-    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
     EXPECT_TRUE(entriesOf(output).empty()) << "no partial or temporary file";
     EXPECT_EQ(stopped.out, "");
 }
@@ -161,7 +161,7 @@ TEST_F(WatchCommandTest, KilledMidFramingLosesNothingAndDuplicatesNothing) {
     // A further scan, a second later, must not add anything.
     EXPECT_FALSE(test::waitUntil([&] { return visibleOutputs().size() > 3; }, 1500ms));
     const Outcome stopped = test::stopCadrelle(*restarted);
-    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
 
     const auto names = visibleOutputs();
     ASSERT_EQ(names.size(), 3u) << stopped.err;
@@ -195,7 +195,7 @@ TEST_F(WatchCommandTest, NamesThatAreNotUtf8AreFramedAndKeptInTheJournal) {
     QByteArray seen;
     const auto lines = outputLines(*process, 3, seen);
     const Outcome stopped = test::stopCadrelle(*process);
-    EXPECT_EQ(stopped.status, 0);
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
     EXPECT_EQ(stopped.err, "");
 
     ASSERT_EQ(lines.size(), 3) << seen.toStdString();
