@@ -24,8 +24,8 @@ std::optional<std::int64_t> sideNamed(std::string_view text) {
 } // namespace
 
 const std::vector<StoreSize>& storeSizes() {
-    // The App Store's screenshot sizes per display class (App Store Connect
-    // Help, "Screenshot specifications"): portrait width × height. A class
+    // The App Store's screenshot sizes per display class, as App Store Connect
+    // Help lists them: portrait width × height. A class
     // that accepts two sizes has a name for each.
     static const std::vector<StoreSize> sizes = {
         {"iphone-6.9", 1320, 2868}, {"iphone-6.9-1290", 1290, 2796},

@@ -15,7 +15,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -164,8 +163,11 @@ TEST_F(FinishedCapturesTest, AScreenshotMovedInIsFramedAtOnceAndARewriteIsANewVe
     scanAfter(*running, 100ms);
     ASSERT_EQ(capturesNow().size(), 1u);
 
-    std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
-    test::writeScreenshot(input / "Screenshot 1.png", 20, 30, 3);
+    // New content under the same name, its time set apart from the first's.
+    const auto before = std::filesystem::last_write_time(input / "Screenshot 1.png");
+    test::writeScreenshot(dir / "rewritten.png", 20, 30, 3);
+    std::filesystem::last_write_time(dir / "rewritten.png", before + 1s);
+    std::filesystem::rename(dir / "rewritten.png", input / "Screenshot 1.png");
     running->scanNow();
     scanAfter(*running, 100ms);
     const auto both = capturesNow();
