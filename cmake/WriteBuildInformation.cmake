@@ -1,4 +1,4 @@
-# Writes the build-information translation unit (cmake -P). Takes TEMPLATE,
+# Writes the build-information header of one program (cmake -P). Takes TEMPLATE,
 # OUTPUT, VERSION, FEED_URL, CA_FILE and either PUBLIC_KEY or PUBLIC_KEY_FILE,
 # a file holding the Base64 key (made during the build for test programs).
 if(PUBLIC_KEY_FILE)

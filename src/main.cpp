@@ -1,6 +1,9 @@
 #include "cli/Cli.h"
-#ifdef CADRELLE_WITH_APP
 #include "core/BuildInformation.h"
+// This program's own build information, kProgramBuildInformation, written by
+// the build for each program made from this file.
+#include "ProgramBuildInformation.h"
+#ifdef CADRELLE_WITH_APP
 #include "core/Installation.h"
 
 #include <dlfcn.h>
@@ -17,7 +20,8 @@ namespace {
 
 // Opens the desktop application's module and runs it. The module is never
 // closed: the application runs until the process ends.
-int runApplicationModule(const std::vector<std::string>& arguments) {
+int runApplicationModule(const std::vector<std::string>& arguments,
+                         const cadrelle::BuildInformation& information) {
     const auto path = cadrelle::Installation::running().file(std::filesystem::path("lib") /
                                                              "cadrelle" / "libcadrelle-app.so");
     using Entry = int (*)(const std::vector<std::string>*, const cadrelle::BuildInformation*);
@@ -33,7 +37,7 @@ int runApplicationModule(const std::vector<std::string>& arguments) {
     }
     // The module reports this program's version and update settings, which
     // test builds choose per program.
-    return entry(&arguments, &cadrelle::buildInformation());
+    return entry(&arguments, &information);
 }
 
 } // namespace
@@ -50,8 +54,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef CADRELLE_WITH_APP
     if (arguments.empty() || (arguments.front() == "app" && !cadrelle::asksForHelp(arguments))) {
-        return runApplicationModule(arguments);
+        return runApplicationModule(arguments, kProgramBuildInformation);
     }
 #endif
-    return cadrelle::runProcess(arguments);
+    return cadrelle::runProcess(arguments, kProgramBuildInformation);
 }

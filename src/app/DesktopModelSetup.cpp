@@ -29,8 +29,12 @@ std::filesystem::path programSettingsFile() {
 }
 
 AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
+                                const BuildInformation& information,
                                 std::function<void(const std::filesystem::path&)> relaunch) {
-    const Installation& installation = Installation::running();
+    // A program outside a version folder (the build tree) runs as the
+    // version it was built as.
+    const Installation installation =
+        Installation::of(Installation::running().executable, information.version);
     AppModelSetup setup;
     setup.dataDirectory = dataDirectory;
     setup.shippedFrames = shippedFramesDirectory();
@@ -61,8 +65,8 @@ AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
     updates.runningVersion = installation.version;
     updates.relaunch = std::move(relaunch);
     setup.updateBackend = std::make_shared<LinuxUpdateBackend>(
-        std::move(updates), makeUpdateInstaller(), std::make_shared<UpdateDialog>());
-    setup.updateConfiguration = UpdateConfiguration::built();
+        std::move(updates), makeUpdateInstaller(installation), std::make_shared<UpdateDialog>());
+    setup.updateConfiguration = UpdateConfiguration::of(information);
     return setup;
 }
 

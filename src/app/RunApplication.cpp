@@ -5,7 +5,6 @@
 #include "app/DesktopModelSetup.h"
 #include "app/MessageBoxAlertPresenter.h"
 #include "core/AppError.h"
-#include "core/BuildInformation.h"
 #include "core/StandardError.h"
 #include "core/StopSignals.h"
 
@@ -57,7 +56,7 @@ std::optional<std::string> chooseWindowingPlatform() {
 
 } // namespace
 
-int runApplication(const std::vector<std::string>& arguments) {
+int runApplication(const std::vector<std::string>& arguments, const BuildInformation& information) {
     AppArguments parsed;
     try {
         parsed = AppArguments::parse(arguments, std::filesystem::current_path());
@@ -75,7 +74,7 @@ int runApplication(const std::vector<std::string>& arguments) {
     static char name[] = "cadrelle";
     static char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
-    const std::string_view version = buildInformation().version;
+    const std::string_view version = information.version;
     QApplication::setApplicationVersion(
         QString::fromUtf8(version.data(), static_cast<qsizetype>(version.size())));
     QApplication::setDesktopFileName(QStringLiteral("cadrelle"));
@@ -89,7 +88,7 @@ int runApplication(const std::vector<std::string>& arguments) {
     std::optional<std::filesystem::path> relaunch;
     int status = 0;
     {
-        AppDelegate delegate(desktopModelSetup(parsed.dataFolder(),
+        AppDelegate delegate(desktopModelSetup(parsed.dataFolder(), information,
                                                [&relaunch](const std::filesystem::path& program) {
                                                    relaunch = program;
                                                    QCoreApplication::exit(0);

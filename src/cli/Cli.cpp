@@ -3,7 +3,6 @@
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
 #include "core/AppError.h"
-#include "core/BuildInformation.h"
 #include "core/FileError.h"
 #include "core/PrivateFolder.h"
 #include "core/StandardError.h"
@@ -68,9 +67,10 @@ bool asksForHelp(const std::vector<std::string>& arguments) {
     }
 }
 
-void cli(const std::vector<std::string>& arguments, std::ostream& out) {
+void cli(const std::vector<std::string>& arguments, std::ostream& out,
+         const BuildInformation& information) {
     if (!arguments.empty() && (arguments[0] == "--version" || arguments[0] == "-V")) {
-        out << "cadrelle " << buildInformation().version << '\n';
+        out << "cadrelle " << information.version << '\n';
         return;
     }
     const CommandDescription* command = arguments.empty() ? nullptr : findCommand(arguments[0]);
@@ -92,9 +92,10 @@ void cli(const std::vector<std::string>& arguments, std::ostream& out) {
     }
 }
 
-int runProcess(const std::vector<std::string>& arguments) {
+int runProcess(const std::vector<std::string>& arguments, const BuildInformation& information) {
+    // A program built without the widgets has no desktop application.
     if (arguments.empty() || (arguments.front() == "app" && !asksForHelp(arguments))) {
-        writeStandardError("The background application is not part of this build yet.\n");
+        writeStandardError("Error: This build of Cadrelle has no desktop application.\n");
         return 1;
     }
     // Commands that work on several threads use queues with Qt event loops,
@@ -107,7 +108,7 @@ int runProcess(const std::vector<std::string>& arguments) {
         // What a command writes into the application's data folder (a frame
         // library there, say) stays as private as the rest of it.
         registerPrivateFolder(defaultDataFolder());
-        cli(arguments, std::cout);
+        cli(arguments, std::cout, information);
         finishStandardOutput();
         return 0;
     } catch (const FailuresReported&) {

@@ -5,9 +5,10 @@
 namespace cadrelle {
 
 // What is fixed when a program is built: its version and where its updates
-// come from. Every executable links exactly one definition, generated from the
-// build's settings, so test builds can make the same program under another
-// version or update feed without compiling the libraries again.
+// come from. Each executable's main() holds its own value, generated from the
+// build's settings, and hands it to the command line and the application, so
+// test builds can make the same program under another version or update feed
+// without compiling the libraries again.
 struct BuildInformation {
     std::string_view version;
     std::string_view updateFeedURL;
@@ -16,7 +17,5 @@ struct BuildInformation {
     // PEM file of extra certificate authorities trusted for updates (tests).
     std::string_view updateCertificateAuthorities;
 };
-
-const BuildInformation& buildInformation();
 
 } // namespace cadrelle

@@ -1,7 +1,5 @@
 #include "Installation.h"
 
-#include "core/BuildInformation.h"
-
 #include <algorithm>
 #include <system_error>
 
@@ -47,7 +45,7 @@ const Installation& Installation::running() {
     static const Installation installation = [] {
         std::error_code error;
         const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-        return of(error ? fs::path() : executable, buildInformation().version);
+        return of(error ? fs::path() : executable);
     }();
     return installation;
 }

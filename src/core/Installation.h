@@ -41,8 +41,9 @@ struct Installation {
     // as `builtVersion`.
     static Installation of(const std::filesystem::path& executable,
                            std::string_view builtVersion = {});
-    // The running program's installation (/proc/self/exe and the build's
-    // version).
+    // The running program's installation (/proc/self/exe). Its version is
+    // the version folder's name; without one it is empty, so callers that
+    // need the version use of(running().executable, builtVersion).
     static const Installation& running();
     // Whether `name` can name a version folder: letters, digits, ".", "_",
     // "+" and "-", at most 64 of them, not starting with "." and not

@@ -1,14 +1,11 @@
 #include "UpdateConfiguration.h"
 
-#include "core/BuildInformation.h"
-
 #include <QByteArray>
 #include <QUrl>
 
 namespace cadrelle {
 
-UpdateConfiguration UpdateConfiguration::built() {
-    const BuildInformation& information = buildInformation();
+UpdateConfiguration UpdateConfiguration::of(const BuildInformation& information) {
     return {std::string(information.updateFeedURL), std::string(information.updatePublicKey),
             std::string(information.updateCertificateAuthorities)};
 }

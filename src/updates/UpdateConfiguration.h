@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BuildInformation.h"
+
 #include <string>
 
 namespace cadrelle {
@@ -14,8 +16,9 @@ struct UpdateConfiguration {
     // at the authority of a local server.
     std::string extraCertificateAuthorities;
 
-    // The values given to the build (empty in a build without updates).
-    static UpdateConfiguration built();
+    // The values given to the program's build (empty in a build without
+    // updates).
+    static UpdateConfiguration of(const BuildInformation& information);
 
     // Whether the feed is an HTTPS address with a host and the key decodes to
     // exactly 32 bytes.

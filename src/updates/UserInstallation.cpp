@@ -247,8 +247,8 @@ fs::path UserInstallation::currentExecutable() const {
     return programIn(installation_.versions / target);
 }
 
-std::shared_ptr<UpdateInstaller> makeUpdateInstaller() {
-    return std::make_shared<UserInstallation>(Installation::running(), ::geteuid());
+std::shared_ptr<UpdateInstaller> makeUpdateInstaller(Installation installation) {
+    return std::make_shared<UserInstallation>(std::move(installation), ::geteuid());
 }
 
 } // namespace cadrelle

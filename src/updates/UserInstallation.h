@@ -50,8 +50,8 @@ private:
     const std::uint64_t sizeLimit_;
 };
 
-// The installer of the running program (its installation, the effective
-// user).
-std::shared_ptr<UpdateInstaller> makeUpdateInstaller();
+// The installer of the running program's `installation` for the effective
+// user.
+std::shared_ptr<UpdateInstaller> makeUpdateInstaller(Installation installation);
 
 } // namespace cadrelle

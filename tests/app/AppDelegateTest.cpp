@@ -43,7 +43,7 @@ protected:
     }
 
     std::unique_ptr<AppDelegate> makeDelegate(bool background, std::vector<fs::path> files = {}) {
-        AppModelSetup setup = desktopModelSetup(data);
+        AppModelSetup setup = desktopModelSetup(data, test::kTestProgram);
         setup.shippedFrames = shipped.library.directory;
         return std::make_unique<AppDelegate>(
             std::move(setup), AppLaunch{background, std::move(files), geometry}, alerts);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BuildInformation.h"
 #include "support/CoreApplication.h"
 
 #include <filesystem>
@@ -13,5 +14,9 @@ void ensureApplication();
 
 // The temporary home folder of this test process.
 const std::filesystem::path& testHome();
+
+// The program the tests set the application up as: a version, and no update
+// feed.
+inline constexpr BuildInformation kTestProgram{"0.1.0", "", "", ""};
 
 } // namespace cadrelle::test

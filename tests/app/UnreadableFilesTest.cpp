@@ -69,7 +69,7 @@ TEST(UnreadableFilesTest, PipesNamedByTheHistoryOrAnInboxItemNeverHoldUpTheStart
                  PendingScreenshot::State::pending,
                  false});
 
-    AppModelSetup setup = desktopModelSetup(data);
+    AppModelSetup setup = desktopModelSetup(data, test::kTestProgram);
     setup.shippedFrames = shipped.library.directory;
     const auto alerts = std::make_shared<RecordedAlerts>();
     AppDelegate delegate(std::move(setup), AppLaunch{false, {}, dir / "config" / "Cadrelle.conf"},

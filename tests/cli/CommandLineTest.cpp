@@ -65,7 +65,7 @@ TEST(CommandLine, UnknownWordsPrintTheUsageAndTheApplicationIsNotStarted) {
         EXPECT_EQ(outcome.err, "Error: No graphical session was found. Run cadrelle app inside an "
                                "X11 or Wayland desktop session.\n");
 #else
-        EXPECT_EQ(outcome.err, "The background application is not part of this build yet.\n");
+        EXPECT_EQ(outcome.err, "Error: This build of Cadrelle has no desktop application.\n");
 #endif
     }
 #if CADRELLE_WITH_APP
