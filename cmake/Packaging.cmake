@@ -15,11 +15,6 @@ set(CPACK_PACKAGE_VENDOR "The Cadrelle developers")
 set(CPACK_PACKAGE_CONTACT ${CADRELLE_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-# CPack's installation would replace the manifest of the user's last
-# `cmake --install`, which the README's uninstall command reads.
-set(CPACK_CADRELLE_INSTALL_MANIFEST ${CMAKE_BINARY_DIR}/install_manifest.txt)
-set(CPACK_INSTALL_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SaveInstallManifest.cmake)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/RestoreInstallManifest.cmake)
 # Debian's zsh reads the completions of packages from vendor-completions, not
 # from the site-functions folder other installations use.
 set(CPACK_CUSTOM_INSTALL_VARIABLES "CADRELLE_ZSH_COMPLETIONS=share/zsh/vendor-completions")
