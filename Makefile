@@ -10,11 +10,15 @@ RELEASE_URL ?= https://cadrelle.example/releases
 
 .PHONY: deps build package release demo test test-asan test-tsan bench fuzz format clean
 
+# Configures the Release build folder with the options given.
+configure = cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(1) $(CMAKE_FLAGS) >/dev/null
+
 deps:
 	@scripts/install-deps
 
+# The program, its modules and its frames: no tests, benchmarks or tools.
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	@$(call configure,-DBUILD_TESTING=OFF -DCADRELLE_BENCHMARKS=OFF)
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # The Debian package cadrelle_<version>_<arch>.deb, made from the Release build
@@ -32,10 +36,16 @@ release: deps
 	@$(MAKE) --no-print-directory build
 	@scripts/make-release --key "$(KEY)" --build $(BUILD_DIR) --url "$(RELEASE_URL)" --output .
 
+# The demo also needs the sample program and the sample recording it makes.
 demo: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target make-samples cadrelle_sample_recording
 	@scripts/demo $(BUILD_DIR)
 
-test: build
+# Every test (label "lint" for the source checks alone), then the tests
+# without widgets under the sanitizers.
+test: deps
+	@$(call configure,-DBUILD_TESTING=ON)
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
 
@@ -43,7 +53,7 @@ test: build
 # UndefinedBehaviorSanitizer.
 test-asan: deps
 	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCADRELLE_SANITIZE=ON \
-		-DCADRELLE_GUI=OFF >/dev/null
+		-DCADRELLE_GUI=OFF -DBUILD_TESTING=ON >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	@cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/leak-suppressions.txt:print_suppressions=0 \
@@ -57,13 +67,17 @@ test-asan: deps
 # ClosureMailbox's own lock, which it does see.
 test-tsan: deps
 	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADRELLE_TSAN=ON \
-		-DCADRELLE_GUI=OFF >/dev/null
+		-DCADRELLE_GUI=OFF -DBUILD_TESTING=ON >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS) --target threaded_tests
 	@cd $(TSAN_DIR) && \
 		TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1 \
 		ctest --output-on-failure -L threaded -j $(JOBS)
 
-bench: build
+# The benchmark programs and the sample program the scripts make inputs with.
+bench: deps
+	@$(call configure,-DCADRELLE_BENCHMARKS=ON)
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target make-samples
 	@bench/run-all $(BUILD_DIR)
 
 # Fuzzing is not part of CI:

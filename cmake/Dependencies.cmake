@@ -24,5 +24,7 @@ pkg_check_modules(X265 IMPORTED_TARGET x265)
 # Downloaded updates are .tar.gz archives.
 pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 
-find_package(GTest REQUIRED)
-include(GoogleTest)
+if(BUILD_TESTING)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+endif()
