@@ -50,7 +50,7 @@ bench_kind() {
     rm -f c.png v.png m.png
     cp=$(peak_kib "$cadrelle" frame --input "$shot" --frame "$frame" --output c.png)
     vp=$(peak_kib vips composite2 "$frame" "$shot" v.png dest-over --x "$x" --y "$y")
-    mp=$(peak_kib convert "$frame" "$shot" -geometry +$x+$y -compose DstOver -composite m.png)
+    mp=$(peak_kib convert "$frame" "$shot" -geometry "+$x+$y" -compose DstOver -composite m.png)
     rm -f c.png v.png m.png
 
     echo "  $kind screenshot"

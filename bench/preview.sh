@@ -10,7 +10,6 @@
 # ffmpeg command line only decodes the same movie on this machine (a ceiling
 # for any player). Runs offscreen.
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-build}" && pwd)"
 rate="${RATE:-60}"
 case "${FORMAT:-prores-4444}" in

@@ -51,7 +51,7 @@ make_recording "${SECONDS60:-60}" "$work/rec60.mp4"
 bitrate=$(python3 -c "print(int(min(max(60 * $evenW * $evenH * 0.12, 4e6), 4e7)))")
 preset=fast   # CodecVideoSink::kX264Preset
 lookahead=10  # CodecVideoSink::kX264Lookahead
-place="[0:v]pad=$evenW:$evenH:$x:$y:black,format=yuva444p[v];[2:v]format=gray,pad=$evenW:$evenH[m];[v][m]alphamerge[vm]"
+place="[0:v]pad=$evenW:$evenH:$x:$y:black,format=yuva444p[v];[2:v]format=gray,pad=$evenW:${evenH}[m];[v][m]alphamerge[vm]"
 tags="-color_primaries bt709 -color_trc bt709 -colorspace bt709"
 # The still pictures loop for exactly as long as the recording lasts.
 stills() { # INPUT
@@ -59,12 +59,16 @@ stills() { # INPUT
     seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$1")
     echo "-loop 1 -framerate 60 -t $seconds -i $frame -loop 1 -framerate 60 -t $seconds -i $work/mask.png"
 }
+# The functions run in hyperfine's own bash, which gets no arrays: the still
+# inputs and the colour tags are words of one string, split on purpose.
+# shellcheck disable=SC2046,SC2086
 ffmpeg_mp4() { # INPUT OUTPUT
     ffmpeg -v error -y -i "$1" $(stills "$1") \
         -filter_complex "$place;color=c=black:s=${evenW}x$evenH:r=60,format=yuva444p[bg];[bg][vm]overlay=shortest=1:format=yuv444[b];[b][1:v]overlay=shortest=1:format=yuv444,format=yuv420p[out]" \
-        -map "[out]" -map 0:a -c:v libx264 -preset $preset -rc-lookahead $lookahead -profile:v high -bf 0 -b:v "$bitrate" $tags \
+        -map "[out]" -map 0:a -c:v libx264 -preset "$preset" -rc-lookahead "$lookahead" -profile:v high -bf 0 -b:v "$bitrate" $tags \
         -c:a aac -b:a 192k -movflags +faststart "$2"
 }
+# shellcheck disable=SC2046,SC2086 # as above
 ffmpeg_prores() { # INPUT OUTPUT
     ffmpeg -v error -y -i "$1" $(stills "$1") \
         -filter_complex "$place;[vm][1:v]overlay=shortest=1:format=yuv444,format=yuva444p10le[out]" \
@@ -97,6 +101,7 @@ time_pair prores prores-4444 mov ffmpeg_prores
 for format in mp4 prores-4444; do
     line=$("$probe" composite "$work/rec10.mp4" "$frame" "$format")
     cpu=$(sed -E 's/.*cpu ([0-9.]+) s.*/\1/' <<<"$line")
+    # shellcheck disable=SC2154 # mp4_ours and prores_ours are set by time_pair
     total=$([[ $format == mp4 ]] && echo "$mp4_ours" || echo "$prores_ours")
     echo "compositing $format: $cpu s CPU for the whole recording, $(python3 -c "print('%.1f' % (100 * $cpu / $total))")% of the export's wall time"
 done

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     };
     using namespace std::string_literals;
     write("boxes.mp4", "\0\0\0\x08moov\0\0\0\x0cmdat1234"s);
-    write("wide.mp4", "\0\0\0\x08moov\0\0\0\x01mdat\0\0\0\0\0\0\0\x14" "abcd"s);
+    write("wide.mp4", "\0\0\0\x08moov\0\0\0\x01mdat\0\0\0\0\0\0\0\x14"
+                      "abcd"s);
     write("to-end.mp4", "\0\0\0\x08moov\0\0\0\0mdatxyz"s);
     return 0;
 }

@@ -1,8 +1,8 @@
 // Prints the capture fingerprint's throughput on one file, for bench/watch.sh:
 //   fingerprint-bench FILE [RUNS]
 // Each run hashes the whole file as the watcher does; the median run counts.
-#include "core/CaptureExportControl.h"
 #include "capture/CaptureNaming.h"
+#include "core/CaptureExportControl.h"
 
 #include <algorithm>
 #include <chrono>

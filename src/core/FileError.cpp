@@ -10,6 +10,8 @@ FileError::FileError(const std::filesystem::path& path, std::error_code code)
 FileError::FileError(const std::filesystem::path& path, int errnoValue)
     : FileError(path, std::error_code(errnoValue, std::generic_category())) {}
 
-void throwFileError(const std::filesystem::path& path) { throw FileError(path, errno); }
+void throwFileError(const std::filesystem::path& path) {
+    throw FileError(path, errno);
+}
 
 } // namespace cadrelle

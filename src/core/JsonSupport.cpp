@@ -26,8 +26,8 @@ std::string base64Encode(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::vector<std::uint8_t> base64Decode(const std::string& text) {
-    const auto result = QByteArray::fromBase64Encoding(
-        QByteArray::fromStdString(text), QByteArray::AbortOnBase64DecodingErrors);
+    const auto result = QByteArray::fromBase64Encoding(QByteArray::fromStdString(text),
+                                                       QByteArray::AbortOnBase64DecodingErrors);
     if (!result) {
         throw std::invalid_argument("Invalid Base64 data.");
     }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # start_app and completed_setup (env.sh) take optional words
 # The desktop application of the Debian package under a real X server: the
 # program the package test unpacked into the build folder makes its first
 # launch (the onboarding, the frames shipped in the package copied to the data

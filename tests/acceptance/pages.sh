@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # start_app and completed_setup (env.sh) take optional words
 # The pages of the settings window under a real X server, as a tester with
 # only the built program would check them: the strings of each page (compared
 # with the lists kept in pages/), the switches for the tray icon, starting at

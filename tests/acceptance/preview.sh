@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # start_app and completed_setup (env.sh) take optional words
 # The preview of an exported recording under a real X server: with "Preview
 # exported recordings" on, a framed recording opens in "Cadrelle Preview",
 # which waits for the user to play it. A transparent movie shows the

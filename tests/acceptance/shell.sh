@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # start_app and completed_setup (env.sh) take optional words
 # The desktop application's shell under a real X server, as a tester with only
 # the built program would check it: the first launch and the onboarding, one
 # instance at a time, the launch-failure alert, choosing the folders, direct
@@ -129,7 +130,10 @@ win "$INPUT_TITLE" >/dev/null
 atspi wait "Choose Folder"
 expect_state "Create New Folder" enabled no
 choose_folder "$INPUT_TITLE" "$W"
+# The folder row shows the path as the user reads it, with a literal "~".
+# shellcheck disable=SC2088
 atspi wait "~/Captures" 5
+# shellcheck disable=SC2088 # as above
 expect_names -- "Captures" "~/Captures" "Change…"
 dump="$(atspi dump)" || fail "the accessibility tree could not be read"
 has_name "$dump" "Choose a screenshot folder to continue." && fail "the hint is still shown"

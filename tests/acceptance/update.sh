@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # start_app and completed_setup (env.sh) take optional words
 # Software updates under a real X server, from the user's side: the test
 # release 0.1.0 installed into a prefix of its own with its install.sh, set
 # to start at login, finds 0.2.0 on a local HTTPS server (the throwaway
