@@ -15,21 +15,21 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
         model->frameManually({screenshot("a.png")});
         EXPECT_EQ(model->errorMessage(), "Finish setup first, then use Open Captures to frame "
                                          "existing screenshots and recordings.");
-        EXPECT_FALSE(model->isWorking());
+        EXPECT_FALSE(model->framing().isWorking());
     }
     std::vector<std::string> statuses;
     const auto model = makeSetUpModel(false);
     const auto shot = dir / "opened" / "shot.png";
     writeScreenshot(shot, 20, 30);
     makeMp4(dir / "opened" / "clip.mp4", Mp4Spec{});
-    QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
-                     [&] { statuses.push_back(model->exportStatus().value_or("none")); });
+    QObject::connect(&model->framing(), &cadrelle::ManualFraming::exportStatusChanged, model.get(),
+                     [&] { statuses.push_back(model->framing().exportStatus().value_or("none")); });
 
     model->frameManually({shot, dir / "opened" / "clip.mp4"});
-    EXPECT_TRUE(model->isWorking());
+    EXPECT_TRUE(model->framing().isWorking());
     ASSERT_EQ(presenter->presented.size(), 1u);
     presenter->choose(std::nullopt);
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }));
 
     ASSERT_EQ(model->captures().size(), 1u);
     const auto framed = std::filesystem::path(model->captures().front().output);
@@ -38,11 +38,11 @@ TEST_F(ManualFraming, IsRefusedBeforeSetupAndFramesOnlyScreenshotsWhenTheFormatI
         << framed;
     EXPECT_EQ(entriesOf(output), std::vector<std::string>{framed.filename().string()});
     EXPECT_EQ(statuses, (std::vector<std::string>{"Preparing shot.png\u2026", "none"}));
-    EXPECT_FALSE(model->manualExportControl().has_value());
+    EXPECT_FALSE(model->framing().manualExportControl().has_value());
 
     // Framing the same file again makes a new file: manual runs never reuse.
     model->frameManually({shot});
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }));
     EXPECT_EQ(entriesOf(output).size(), 2u);
 }
 
@@ -60,7 +60,7 @@ TEST_F(ManualFraming, FilesThatComeDuringAJobAreFramedAfterItInOrder) {
     model->frameManually({shots[1], shots[2]});
     presenter->choose(std::nullopt);
     model->frameManually({shots[3]});
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }));
 
     std::vector<std::string> framed;
     for (const CaptureRecord& record : model->captures()) {
@@ -83,7 +83,7 @@ TEST_F(ManualFraming, OpenCapturesStartsInTheCaptureFolderAndFramesTheChosenFile
               "Choose PNG screenshots or saved MP4 recordings from Glimmerbox.");
     EXPECT_EQ(panels->shown[0].button, "Frame Captures");
     EXPECT_EQ(panels->shown[0].startFolder, input);
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }));
     EXPECT_EQ(model->captures().size(), 1u);
 }
 
@@ -93,11 +93,11 @@ TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {
     Mp4Spec longer;
     longer.frames = 90;
     makeMp4(dir / "clip.mp4", longer);
-    QObject::connect(model.get(), &AppModel::exportStatusChanged, model.get(),
-                     [&] { statuses.push_back(model->exportStatus().value_or("none")); });
+    QObject::connect(&model->framing(), &cadrelle::ManualFraming::exportStatusChanged, model.get(),
+                     [&] { statuses.push_back(model->framing().exportStatus().value_or("none")); });
     model->frameManually({dir / "clip.mp4"});
     presenter->choose(VideoExportFormat::mp4);
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }));
     ASSERT_EQ(model->captures().size(), 1u);
     EXPECT_EQ(statuses.front(), "Preparing clip.mp4\u2026");
     EXPECT_EQ(statuses[1], "Framing recording \u00B7 0%");
@@ -106,9 +106,10 @@ TEST_F(ManualFraming, RecordingsReportProgressAndShutdownCancelsSilently) {
     // A second export, stopped by the application quitting.
     model->frameManually({dir / "clip.mp4"});
     presenter->choose(VideoExportFormat::proRes4444);
-    ASSERT_TRUE(model->manualExportControl().has_value());
-    ASSERT_TRUE(waitUntil(
-        [&] { return model->exportStatus().value_or("").rfind("Framing recording", 0) == 0; }));
+    ASSERT_TRUE(model->framing().manualExportControl().has_value());
+    ASSERT_TRUE(waitUntil([&] {
+        return model->framing().exportStatus().value_or("").rfind("Framing recording", 0) == 0;
+    }));
     model->shutdown();
     EXPECT_FALSE(model->errorMessage().has_value()) << "a cancellation is not an error";
     for (const auto& name : entriesOf(output)) {

@@ -13,8 +13,8 @@ protected:
         const auto shot = dir / "opened" / "Screenshot 1.png";
         writeScreenshot(shot, 20, 30);
         model->frameManually({shot});
-        ASSERT_TRUE(waitUntil([&] { return !model->pendingScreenshots().empty(); }));
-        item = model->pendingScreenshots().front();
+        ASSERT_TRUE(waitUntil([&] { return !model->quickAccess().pendingScreenshots().empty(); }));
+        item = model->quickAccess().pendingScreenshots().front();
     }
 
     std::optional<PendingScreenshot> stored() const {
@@ -28,54 +28,55 @@ protected:
 TEST_F(QuickAccess, SavingPicksAFreeNameAndEntersTheHistory) {
     const std::string base = std::filesystem::path(item.record.output).stem().string();
     writeText(output / (base + ".png"), "taken");
-    model->saveScreenshot(item);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
+    model->quickAccess().saveScreenshot(item);
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().empty());
     ASSERT_EQ(model->captures().size(), 1u);
     EXPECT_EQ(model->captures().front().output, (output / (base + "-1.png")).string());
     EXPECT_EQ(readText(output / (base + ".png")), "taken");
     EXPECT_EQ(stored()->state, PendingScreenshot::State::saved);
     // A finished item takes no more actions.
-    model->saveScreenshot(item);
+    model->quickAccess().saveScreenshot(item);
     EXPECT_EQ(model->captures().size(), 1u);
 }
 
 TEST_F(QuickAccess, SaveElsewhereAsksForAFolder) {
     panels->answers.push_back({dir / "elsewhere"});
     std::filesystem::create_directories(dir / "elsewhere");
-    model->saveScreenshotElsewhere(item);
+    model->quickAccess().saveScreenshotElsewhere(item);
     ASSERT_EQ(panels->shown.size(), 1u);
     EXPECT_EQ(panels->shown[0].title, "Choose where to save this framed screenshot.");
     EXPECT_EQ(panels->shown[0].button, "Save Here");
     EXPECT_EQ(panels->shown[0].kind, FilePanelRequest::Kind::folder);
     EXPECT_EQ(entriesOf(dir / "elsewhere").size(), 1u);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().empty());
 }
 
 TEST_F(QuickAccess, DragsAndDiscardsEndTheItemOnlyWhenTheyHappen) {
-    model->screenshotDragEnded(item, false);
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u) << "a refused drag changes nothing";
+    model->quickAccess().screenshotDragEnded(item, false);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u)
+        << "a refused drag changes nothing";
 
     trash->fails = true;
-    model->discardScreenshot(item);
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+    model->quickAccess().discardScreenshot(item);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u);
     // Named after the framed screenshot, not after the item's folder (its id).
     const std::string framedName = std::filesystem::path(item.record.output).filename().string();
     EXPECT_EQ(framedName.rfind("Screenshot 1-framed-", 0), 0u) << framedName;
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    EXPECT_EQ(model->quickAccess().previewErrors().at(item.record.id),
               "Couldn't move " + framedName + " to the Trash: the trash is full.");
     EXPECT_EQ(stored()->state, PendingScreenshot::State::pending) << "state restored";
 
-    model->screenshotDragEnded(item, true);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
-    EXPECT_TRUE(model->previewErrors().empty());
+    model->quickAccess().screenshotDragEnded(item, true);
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().empty());
+    EXPECT_TRUE(model->quickAccess().previewErrors().empty());
     EXPECT_EQ(stored()->state, PendingScreenshot::State::shared);
     ASSERT_EQ(model->captures().size(), 1u);
     EXPECT_EQ(model->captures().front().id, item.record.id);
 }
 
 TEST_F(QuickAccess, DiscardingMovesTheItemToTheTrashAndNeverIntoTheHistory) {
-    model->discardScreenshot(item);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
+    model->quickAccess().discardScreenshot(item);
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().empty());
     EXPECT_TRUE(model->captures().empty());
     EXPECT_EQ(stored()->state, PendingScreenshot::State::deleted);
     ASSERT_EQ(trash->trashed.size(), 1u);
@@ -83,17 +84,17 @@ TEST_F(QuickAccess, DiscardingMovesTheItemToTheTrashAndNeverIntoTheHistory) {
 }
 
 TEST_F(QuickAccess, CopyAndEditReportTheirProblemsOnTheCard) {
-    model->copyScreenshot(item);
-    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + item.record.output});
+    model->quickAccess().copyScreenshot(item);
+    EXPECT_EQ(clipboard->contents, std::vector<std::string>{"image:" + item.record.output});
 
     writeText(item.record.output, "half-saved");
-    model->copyScreenshot(item);
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    model->quickAccess().copyScreenshot(item);
+    EXPECT_EQ(model->quickAccess().previewErrors().at(item.record.id),
               "Couldn't read the screenshot. Finish saving your edits, then try again.");
 
     launcher->editorExists = false;
-    model->editScreenshot(item);
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    model->quickAccess().editScreenshot(item);
+    EXPECT_EQ(model->quickAccess().previewErrors().at(item.record.id),
               "An image editor couldn't be found on this computer.");
     EXPECT_TRUE(launcher->edited.empty());
 
@@ -101,33 +102,33 @@ TEST_F(QuickAccess, CopyAndEditReportTheirProblemsOnTheCard) {
     bool storedFirst = false;
     launcher->onEdit = [&] { storedFirst = stored()->editorOpened; };
     int panelRefreshes = 0;
-    model->screenshotPreviewChanged = [&] { ++panelRefreshes; };
-    model->editScreenshot(item);
+    QObject::connect(model.get(), &AppModel::screenshotPreviewChanged, [&] { ++panelRefreshes; });
+    model->quickAccess().editScreenshot(item);
     EXPECT_TRUE(storedFirst) << "the item is marked before the editor opens it";
     EXPECT_EQ(panelRefreshes, 1) << "the card learns that the editor has it";
     EXPECT_EQ(launcher->edited, std::vector<std::filesystem::path>{item.record.output});
-    EXPECT_TRUE(model->pendingScreenshots().front().editorOpened);
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().front().editorOpened);
 }
 
 TEST_F(QuickAccess, ChangingTheFinishReframesOnTheWorkQueue) {
-    const auto finishes = model->finishes(item);
+    const auto finishes = model->quickAccess().finishes(item);
     ASSERT_EQ(finishes.size(), 1u) << "only frames of the same model and opening";
     EXPECT_EQ(finishes[0].id, item.frameID);
 
-    model->changeScreenshotFinish(item, finishes[0]);
-    EXPECT_EQ(model->previewBusyIDs(), std::set<std::string>{item.record.id});
-    model->saveScreenshot(item); // busy: ignored
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+    model->quickAccess().changeScreenshotFinish(item, finishes[0]);
+    EXPECT_EQ(model->quickAccess().previewBusyIDs(), std::set<std::string>{item.record.id});
+    model->quickAccess().saveScreenshot(item); // busy: ignored
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u);
     model->waitForWork();
-    ASSERT_TRUE(waitUntil([&] { return model->previewBusyIDs().empty(); }));
-    const PendingScreenshot changed = model->pendingScreenshots().front();
+    ASSERT_TRUE(waitUntil([&] { return model->quickAccess().previewBusyIDs().empty(); }));
+    const PendingScreenshot changed = model->quickAccess().pendingScreenshots().front();
     EXPECT_NE(changed.record.output, item.record.output);
     EXPECT_TRUE(std::filesystem::exists(changed.record.output));
     EXPECT_FALSE(std::filesystem::exists(item.record.output));
 
     PendingScreenshot unknownFrame = changed;
     unknownFrame.frameID = "gone";
-    EXPECT_TRUE(model->finishes(unknownFrame).empty());
+    EXPECT_TRUE(model->quickAccess().finishes(unknownFrame).empty());
 }
 
 } // namespace

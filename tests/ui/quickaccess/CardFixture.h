@@ -1,6 +1,11 @@
 #pragma once
 
+#include "capture/CaptureDimensions.h"
+#include "core/FileIO.h"
+#include "core/SerialQueue.h"
+#include "frames/LoadedFrame.h"
 #include "model/ModelFixture.h"
+#include "model/QuickAccessItems.h"
 #include "support/TestFrames.h"
 #include "ui/quickaccess/CardImageView.h"
 #include "ui/quickaccess/DragStarter.h"
@@ -21,30 +26,43 @@ struct FakeDragStarter : DragStarter {
     }
 };
 
-// A set-up model with Quick Access on whose device has two finishes
-// ("Default" and "Silver"), and cards made for its pending screenshots.
+// Quick Access items whose device has two finishes ("Default" and
+// "Silver"), and cards made for its pending screenshots. No model and no
+// watcher: items are framed into the inbox by the test itself.
 class CardFixture : public ModelFixture {
 protected:
     CardFixture() {
         shipped.library.importFiles(
             {writeFrame(dir / "shipped" / "drawn" / "iPhone Test 20x30 - Silver - Portrait.png",
                         FrameDrawing{30, 40, 5, 5, 20, 30})});
-        model = makeSetUpModel(true);
+        preferences.outputPath = output.string();
+        items = std::make_unique<QuickAccessItems>(
+            inbox, shipped.library, DesktopServices{panels, launcher, trash, loginItem, clipboard},
+            preferences, work);
+        items->setFrames(shipped.library.load());
     }
 
-    // Frames one more screenshot and returns its pending item.
+    // Lets the work the items queued end before they go.
+    ~CardFixture() override { work.stop(); }
+
+    // Frames one more screenshot into the inbox, hands its record to the
+    // items and returns its pending item.
     PendingScreenshot addItem() {
         const auto shot = dir / "opened" / ("Screenshot " + std::to_string(++shots) + ".png");
         writeScreenshot(shot, 20, 30, shots);
-        const std::size_t before = model->pendingScreenshots().size();
-        model->frameManually({shot});
-        EXPECT_TRUE(waitUntil([&] { return model->pendingScreenshots().size() > before; }));
-        return model->pendingScreenshots().back();
+        const CaptureExportControl control;
+        const FrameAsset frame = selectFrame(shot, shipped.library.load(), std::nullopt,
+                                             preferences.automaticallyMatch, control);
+        const CaptureRecord record = inbox.prepare(
+            shot, newUuidString(), LoadedFrame(frame, shipped.library.directory / frame.file),
+            output, control);
+        EXPECT_TRUE(items->take(record));
+        return items->pendingScreenshots().back();
     }
 
     // A card on screen once the read of its picture ended.
     std::unique_ptr<ScreenshotCard> makeCard(const PendingScreenshot& item) {
-        auto card = std::make_unique<ScreenshotCard>(*model, item, CardServices{drags, launcher});
+        auto card = std::make_unique<ScreenshotCard>(*items, item, CardServices{drags, launcher});
         card->show();
         const auto* image = card->findChild<StampedImage*>();
         EXPECT_TRUE(waitUntil([&] {
@@ -67,7 +85,7 @@ protected:
     }
 
     bool isPending(const PendingScreenshot& item) const {
-        for (const auto& pending : model->pendingScreenshots()) {
+        for (const auto& pending : items->pendingScreenshots()) {
             if (pending.record.id == item.record.id) {
                 return true;
             }
@@ -76,7 +94,10 @@ protected:
     }
 
     std::shared_ptr<FakeDragStarter> drags = std::make_shared<FakeDragStarter>();
-    std::unique_ptr<AppModel> model;
+    Preferences preferences;
+    ScreenshotInbox inbox{data / "Screenshot Inbox"};
+    SerialQueue work{"card-test"};
+    std::unique_ptr<QuickAccessItems> items;
     std::uint32_t shots = 0;
 };
 
