@@ -45,7 +45,8 @@ AppDelegate::Launched AppDelegate::launch() {
     } catch (const AlreadyRunning& running) {
         try {
             if (InstanceForwarder::forward(InstanceForwarder::socketName(dataDirectory_),
-                                           {launch_.files, launch_.backgroundRequested})) {
+                                           {launch_.files, launch_.backgroundRequested},
+                                           launch_.handOverLimit)) {
                 return Launched::handedOver;
             }
         } catch (const std::exception&) {

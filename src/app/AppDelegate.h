@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -27,6 +28,9 @@ struct AppLaunch {
     std::vector<std::filesystem::path> files;
     // Where the settings window keeps its place and size.
     std::filesystem::path geometryFile;
+    // How long the request may wait for the running copy's answer when
+    // another copy holds the instance lock.
+    std::chrono::milliseconds handOverLimit = std::chrono::seconds(2);
 };
 
 // The running application: takes the instance lock, makes the model, the
