@@ -41,7 +41,7 @@ template <typename Done> bool runUntil(AppModel& model, Done done) {
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&model, &AppModel::pendingScreenshotsChanged, &loop, [&] {
+    QObject::connect(&model.quickAccess(), &QuickAccessItems::itemAdded, &loop, [&] {
         if (done()) {
             loop.quit();
         }
@@ -87,9 +87,9 @@ int main(int argc, char** argv) {
         throw AppError("No simulators here.");
     };
     AppModel app(std::move(setup));
-    app.selectFolder(input, true);
-    app.selectFolder(output, false);
-    app.completeSetup();
+    app.folderSetup().selectFolder(input, true);
+    app.folderSetup().selectFolder(output, false);
+    app.folderSetup().completeSetup();
     if (!app.isWatching()) {
         std::fprintf(stderr, "not watching: %s\n", app.errorMessage().value_or("").c_str());
         return 1;
@@ -98,13 +98,14 @@ int main(int argc, char** argv) {
 
     std::vector<double> latencies;
     for (int n = 1; fs::exists(shots / (std::to_string(n) + ".png")); ++n) {
-        const std::size_t before = app.pendingScreenshots().size();
+        const std::size_t before = app.quickAccess().pendingScreenshots().size();
         const fs::path staged = input / (".staged-" + std::to_string(n));
         fs::copy_file(shots / (std::to_string(n) + ".png"), staged);
         const auto written = std::chrono::steady_clock::now();
         fs::rename(staged, input / ("Simulator Screenshot - " + model + " - " + std::to_string(n) +
                                     ".png"));
-        if (!runUntil(app, [&] { return app.pendingScreenshots().size() > before; })) {
+        if (!runUntil(app,
+                      [&] { return app.quickAccess().pendingScreenshots().size() > before; })) {
             std::fprintf(stderr, "screenshot %d was not framed: %s\n", n,
                          app.errorMessage().value_or("").c_str());
             return 1;

@@ -1,7 +1,7 @@
 #include "AppDelegate.h"
 
 #include "app/LaunchBehavior.h"
-#include "app/StatusItem.h"
+#include "app/TrayIcon.h"
 #include "ui/PreviewWindow.h"
 #include "ui/SettingsWindow.h"
 #include "ui/VideoFormatDialog.h"
@@ -30,12 +30,9 @@ AppDelegate::~AppDelegate() {
     if (model_) {
         // Nothing the model reports while it shuts down reaches the windows,
         // which go first.
-        model_->showPreview = nullptr;
-        model_->screenshotPreviewChanged = nullptr;
-        model_->closeSettings = nullptr;
-        model_->presentationChanged = nullptr;
+        model_->disconnect(this);
     }
-    statusItem_.reset();
+    trayIcon_.reset();
     previewWindow_.reset();
     window_.reset();
     quickAccess_.reset();
@@ -48,7 +45,8 @@ AppDelegate::Launched AppDelegate::launch() {
     } catch (const AlreadyRunning& running) {
         try {
             if (InstanceForwarder::forward(InstanceForwarder::socketName(dataDirectory_),
-                                           {launch_.files, launch_.backgroundRequested})) {
+                                           {launch_.files, launch_.backgroundRequested},
+                                           launch_.handOverLimit)) {
                 return Launched::handedOver;
             }
         } catch (const std::exception&) {
@@ -74,14 +72,13 @@ AppDelegate::Launched AppDelegate::launch() {
     } catch (...) {
         return fail(userDescription(std::current_exception()));
     }
-    // This desktop delivers no launch event.
     const bool openSettings = LaunchBehavior::shouldOpenSettings(
-        std::nullopt, launch_.backgroundRequested, model_->preferences().completedSetup);
+        launch_.backgroundRequested, model_->preferences().completedSetup);
     connectModel();
-    quickAccess_ = std::make_unique<ScreenshotTrayController>(*model_);
+    quickAccess_ = std::make_unique<ScreenshotTrayController>(model_->quickAccess());
     window_ = std::make_unique<SettingsWindow>(*model_, launch_.geometryFile);
     connect(window_.get(), &SettingsWindow::quitRequested, this, &AppDelegate::quit);
-    statusItem_ = std::make_unique<StatusItem>(
+    trayIcon_ = std::make_unique<TrayIcon>(
         *model_, [this] { showWindow(); }, window_->quitAction());
     if (openSettings) {
         showWindow();
@@ -89,8 +86,9 @@ AppDelegate::Launched AppDelegate::launch() {
     refreshQuickAccess();
     AppUpdater& updater = model_->updater();
     updater.workIsInProgress = [model = QPointer<AppModel>(model_.get())] {
-        return model != nullptr && (model->isWorking() || model->watchExportStatus().has_value() ||
-                                    !model->previewBusyIDs().empty());
+        return model != nullptr &&
+               (model->framing().isWorking() || model->watchExportStatus().has_value() ||
+                !model->quickAccess().previewBusyIDs().empty());
     };
     updater.start();
     if (!launch_.files.empty()) {
@@ -110,29 +108,15 @@ AppDelegate::Launched AppDelegate::fail(const std::string& description) {
 }
 
 void AppDelegate::connectModel() {
-    // The model keeps these for its whole life; each does nothing once the
-    // delegate is gone.
-    const QPointer<AppDelegate> self(this);
-    model_->showPreview = [self] {
-        if (self) {
-            self->showCapturePreview();
+    connect(model_.get(), &AppModel::showPreview, this, &AppDelegate::showCapturePreview);
+    connect(model_.get(), &AppModel::screenshotPreviewChanged, this,
+            &AppDelegate::refreshQuickAccess);
+    connect(model_.get(), &AppModel::closeSettings, this, [this] {
+        if (window_) {
+            window_->close();
         }
-    };
-    model_->screenshotPreviewChanged = [self] {
-        if (self) {
-            self->refreshQuickAccess();
-        }
-    };
-    model_->closeSettings = [self] {
-        if (self && self->window_) {
-            self->window_->close();
-        }
-    };
-    model_->presentationChanged = [self] {
-        if (self) {
-            self->updateStatusItem();
-        }
-    };
+    });
+    connect(model_.get(), &AppModel::presentationChanged, this, &AppDelegate::updateTrayIcon);
 }
 
 void AppDelegate::handle(const LaunchRequest& request) {
@@ -191,9 +175,9 @@ void AppDelegate::showCapturePreview() {
     previewWindow_->showAndRaise();
 }
 
-void AppDelegate::updateStatusItem() {
-    if (statusItem_) {
-        statusItem_->update();
+void AppDelegate::updateTrayIcon() {
+    if (trayIcon_) {
+        trayIcon_->update();
     }
 }
 

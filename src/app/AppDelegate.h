@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,7 +18,7 @@ namespace cadrelle {
 class PreviewWindow;
 class ScreenshotTrayController;
 class SettingsWindow;
-class StatusItem;
+class TrayIcon;
 
 // How the application was started.
 struct AppLaunch {
@@ -27,6 +28,9 @@ struct AppLaunch {
     std::vector<std::filesystem::path> files;
     // Where the settings window keeps its place and size.
     std::filesystem::path geometryFile;
+    // How long the request may wait for the running copy's answer when
+    // another copy holds the instance lock.
+    std::chrono::milliseconds handOverLimit = std::chrono::seconds(2);
 };
 
 // The running application: takes the instance lock, makes the model, the
@@ -65,12 +69,12 @@ public:
     // Shows the preview window, made on first use.
     void showCapturePreview();
     // Adds or removes the tray icon to match the preference.
-    void updateStatusItem();
+    void updateTrayIcon();
 
     AppModel* model() const { return model_.get(); }
     SettingsWindow* settingsWindow() const { return window_.get(); }
     PreviewWindow* previewWindow() const { return previewWindow_.get(); }
-    StatusItem* statusItem() const { return statusItem_.get(); }
+    TrayIcon* trayIcon() const { return trayIcon_.get(); }
 
 private:
     Launched fail(const std::string& description);
@@ -93,7 +97,7 @@ private:
     std::unique_ptr<ScreenshotTrayController> quickAccess_;
     std::unique_ptr<SettingsWindow> window_;
     std::unique_ptr<PreviewWindow> previewWindow_;
-    std::unique_ptr<StatusItem> statusItem_;
+    std::unique_ptr<TrayIcon> trayIcon_;
 };
 
 } // namespace cadrelle

@@ -5,8 +5,8 @@
 #include "desktop/FreedesktopTrash.h"
 #include "desktop/XdgLauncher.h"
 #include "frames/ShippedFrames.h"
+#include "ui/QtClipboard.h"
 #include "ui/QtFilePanels.h"
-#include "ui/QtPasteboard.h"
 #include "ui/QtVideoFormatPresenter.h"
 #include "ui/UpdateDialog.h"
 #include "updates/LinuxUpdateBackend.h"
@@ -54,7 +54,7 @@ AppModelSetup desktopModelSetup(const std::filesystem::path& dataDirectory,
         }
     }
     setup.services.loginItem = std::move(autostart);
-    setup.services.pasteboard = std::make_shared<QtPasteboard>();
+    setup.services.clipboard = std::make_shared<QtClipboard>();
     setup.formatPresenter = std::make_shared<QtVideoFormatPresenter>();
     // No runner given: the simulator clock runs the real xcrun and xcode-select.
     setup.simulatorRun = {};

@@ -2,18 +2,8 @@
 
 namespace cadrelle::LaunchBehavior {
 
-bool shouldOpenSettings(const std::optional<LaunchEvent>& event, bool backgroundRequested,
-                        bool completedSetup) {
-    if (!completedSetup) {
-        return true;
-    }
-    if (backgroundRequested) {
-        return false;
-    }
-    if (!event || event->id != "oapp" || !event->launchedAs) {
-        return true;
-    }
-    return *event->launchedAs != "lgit" && *event->launchedAs != "svit";
+bool shouldOpenSettings(bool backgroundRequested, bool completedSetup) {
+    return !completedSetup || !backgroundRequested;
 }
 
 } // namespace cadrelle::LaunchBehavior

@@ -1,5 +1,6 @@
 #include "CaptureCandidates.h"
 
+#include "capture/CaptureNaming.h"
 #include "core/FileError.h"
 
 #include <algorithm>
@@ -29,14 +30,9 @@ bool isFramedOutputName(const std::string& name) {
 }
 
 bool isCaptureName(const std::string& name, bool allPNG, bool* isRecording) {
-    const std::string lower = lowerCased(name);
-    const auto dot = lower.rfind('.');
-    if (dot == std::string::npos) {
-        return false;
-    }
-    const std::string extension = lower.substr(dot + 1);
-    const bool recording = extension == "mp4";
-    if (!recording && extension != "png") {
+    const std::filesystem::path path(name);
+    const bool recording = cadrelle::isRecording(path);
+    if (!recording && !isScreenshot(path)) {
         return false;
     }
     if (isFramedOutputName(name)) {

@@ -1,5 +1,6 @@
 #include "CaptureDimensions.h"
 
+#include "capture/CaptureNaming.h"
 #include "capture/VideoModule.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
@@ -12,12 +13,11 @@ namespace cadrelle {
 
 MeasuredCapture measureCapture(const std::filesystem::path& capture,
                                const CaptureExportControl& control) {
-    const std::string extension = lowercaseExtension(capture);
-    if (extension == "mp4") {
+    if (isRecording(capture)) {
         const RecordingSize recording = videoEngine().measureRecording(capture, control);
         return {{recording.width, recording.height}, std::nullopt};
     }
-    if (extension == "png") {
+    if (isScreenshot(capture)) {
         Raster image = Raster::load(capture);
         const CaptureSize size{image.width, image.height};
         return {size, std::move(image)};

@@ -12,6 +12,19 @@ bool isRecording(const std::filesystem::path& capture) {
     return lowercaseExtension(capture) == "mp4";
 }
 
+bool isScreenshot(const std::filesystem::path& capture) {
+    return lowercaseExtension(capture) == "png";
+}
+
+bool isFramedVideo(const std::filesystem::path& output) {
+    const std::string kind = lowercaseExtension(output);
+    return kind == extension(VideoExportFormat::mp4) || mayBeTransparentVideo(output);
+}
+
+bool mayBeTransparentVideo(const std::filesystem::path& output) {
+    return lowercaseExtension(output) == extension(VideoExportFormat::hevcAlpha);
+}
+
 std::string captureFingerprint(const std::filesystem::path& capture, const std::string& frameID,
                                const CaptureExportControl& control) {
     Sha256 hash;

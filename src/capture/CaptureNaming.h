@@ -11,6 +11,15 @@ namespace cadrelle {
 // Whether a capture is a recording: its lower-cased extension is "mp4".
 // Every other capture is treated as a screenshot.
 bool isRecording(const std::filesystem::path& capture);
+// Whether a capture is a screenshot: its lower-cased extension is "png".
+bool isScreenshot(const std::filesystem::path& capture);
+
+// Whether a framed output is a video: its lower-cased extension is "mp4"
+// or "mov" (the extensions of the video export formats).
+bool isFramedVideo(const std::filesystem::path& output);
+// Whether a framed video may have transparent pixels: a "mov", the
+// container of the transparent formats; an "mp4" is always opaque.
+bool mayBeTransparentVideo(const std::filesystem::path& output);
 
 // The capture fingerprint: SHA-256 over the UTF-8 bytes of the capture's
 // path immediately followed by the frame id, then over the file's bytes in

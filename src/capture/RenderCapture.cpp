@@ -1,5 +1,6 @@
 #include "RenderCapture.h"
 
+#include "capture/CaptureNaming.h"
 #include "capture/VideoModule.h"
 #include "core/AppError.h"
 #include "core/FileIO.h"
@@ -12,10 +13,9 @@ namespace cadrelle {
 void renderCapture(const std::filesystem::path& input, const std::filesystem::path& output,
                    const LoadedFrame& frame, const CaptureExportControl& control,
                    VideoExportFormat videoFormat, const ProgressHandler& progress) {
-    const std::string kind = lowercaseExtension(input);
-    if (kind == "mp4") {
+    if (isRecording(input)) {
         videoEngine().renderVideo(input, output, frame, control, videoFormat, progress);
-    } else if (kind == "png") {
+    } else if (isScreenshot(input)) {
         render(input, output, frame);
     } else {
         throw AppError("Choose a PNG screenshot or an MP4 recording.");

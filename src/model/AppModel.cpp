@@ -1,5 +1,6 @@
 #include "AppModel.h"
 
+#include "capture/CaptureNaming.h"
 #include "capture/CaptureProgress.h"
 #include "capture/CaptureWatcher.h"
 #include "capture/WatchConfiguration.h"
@@ -32,21 +33,6 @@ void claimDataFolders(const std::filesystem::path& data, const std::filesystem::
     claimTemporaryFolder(inbox, true);
 }
 
-// The error line naming the first damaged inbox item, and how many more.
-std::optional<std::string> damagedItemsMessage(const std::vector<std::string>& damaged) {
-    if (damaged.empty()) {
-        return std::nullopt;
-    }
-    std::string message = damaged.front();
-    if (damaged.size() == 2) {
-        message.append(" Another screenshot item is damaged too.");
-    } else if (damaged.size() > 2) {
-        message.append(" ").append(std::to_string(damaged.size() - 1));
-        message.append(" other screenshot items are damaged too.");
-    }
-    return message;
-}
-
 } // namespace
 
 AppModel::AppModel(AppModelSetup setup)
@@ -58,12 +44,18 @@ AppModel::AppModel(AppModelSetup setup)
                                             std::move(setup.updateBackend))),
       watchGeneration_(newUuidString()),
       videoFormats_(std::make_unique<VideoFormatPrompter>(std::move(setup.formatPresenter))),
-      work_(std::make_unique<SerialQueue>("lumivane.import")) {
+      framing_(
+          std::make_unique<ManualFraming>([this] { return framingSnapshot(); }, *videoFormats_)),
+      quickAccess_(
+          std::make_unique<QuickAccessItems>(ScreenshotInbox(dataDirectory_ / "Screenshot Inbox"),
+                                             library_, services_, preferences_, framing_->work())),
+      folderSetup_(std::make_unique<FolderSetup>(preferences_, settingsFile(), services_.panels)) {
+    connectParts();
     // Pending screenshots, the history and the journals are the user's
     // alone, whatever the umask, and whatever an earlier version made.
     makePrivateFolder(dataDirectory_);
     createDirectories(library_.directory);
-    claimDataFolders(dataDirectory_, inbox().directory());
+    claimDataFolders(dataDirectory_, quickAccess_->inbox().directory());
     preferences_ = Preferences::load(settingsFile());
     loadFrames();
     history_ = CaptureHistory::load(history_.file());
@@ -72,9 +64,7 @@ AppModel::AppModel(AppModelSetup setup)
     // which clears earlier errors.
     std::optional<std::string> inboxProblem;
     try {
-        std::vector<std::string> damaged;
-        pending_ = inbox().pending(&damaged);
-        inboxProblem = damagedItemsMessage(damaged);
+        inboxProblem = quickAccess_->load();
     } catch (const std::exception& error) {
         inboxProblem = userDescription(error);
     }
@@ -96,7 +86,7 @@ void AppModel::loadFrames() {
     if (shippedFrames_ && itemExists(*shippedFrames_ / "catalog.json")) {
         library_.installBundled(FrameLibrary{*shippedFrames_});
     }
-    frames_ = library_.load();
+    setFrames(library_.load());
     if (!frameWithID(frames_, preferences_.selectedFrameID)) {
         if (const auto replacement = replacementFrame(preferred, frames_)) {
             preferences_.selectedFrameID = replacement->id;
@@ -135,9 +125,10 @@ void AppModel::setStatus(std::string status) {
     emit statusChanged();
 }
 
-void AppModel::setExportStatus(std::optional<std::string> status) {
-    exportStatus_ = std::move(status);
-    emit exportStatusChanged();
+void AppModel::setFrames(std::vector<FrameAsset> frames) {
+    frames_ = std::move(frames);
+    quickAccess_->setFrames(frames_);
+    emit framesChanged();
 }
 
 void AppModel::setWatchExportStatus(std::optional<std::string> status) {
@@ -145,58 +136,13 @@ void AppModel::setWatchExportStatus(std::optional<std::string> status) {
     emit watchExportStatusChanged();
 }
 
-void AppModel::setWorking(bool working) {
-    isWorking_ = working;
-    emit isWorkingChanged();
-}
-
-void AppModel::setPending(std::vector<PendingScreenshot> pending) {
-    pending_ = std::move(pending);
-    emit pendingScreenshotsChanged();
-}
-
-void AppModel::setPreviewErrors(std::map<std::string, std::string> errors) {
-    previewErrors_ = std::move(errors);
-    emit previewErrorsChanged();
-}
-
-void AppModel::setCardBusy(const std::string& id, bool busy) {
-    auto ids = previewBusyIDs_;
-    if (busy) {
-        ids.insert(id);
-    } else {
-        ids.erase(id);
-    }
-    setPreviewBusyIDs(std::move(ids));
-    if (busy && previewErrors_.count(id) != 0) {
-        auto errors = previewErrors_;
-        errors.erase(id);
-        setPreviewErrors(std::move(errors));
-    }
-}
-
-void AppModel::setPreviewBusyIDs(std::set<std::string> ids) {
-    previewBusyIDs_ = std::move(ids);
-    emit previewBusyIDsChanged();
-}
-
 void AppModel::setSimulatorTimeStatus(SimulatorTimeStatus status) {
     simulatorTimeStatus_ = std::move(status);
     emit simulatorTimeStatusChanged();
 }
 
-void AppModel::notifyQuickAccess() {
-    if (screenshotPreviewChanged) {
-        screenshotPreviewChanged();
-    }
-}
-
 std::filesystem::path AppModel::settingsFile() const {
     return dataDirectory_ / "settings.json";
-}
-
-ScreenshotInbox AppModel::inbox() const {
-    return ScreenshotInbox(dataDirectory_ / "Screenshot Inbox");
 }
 
 void AppModel::startWatching() {
@@ -222,7 +168,7 @@ void AppModel::startWatching() {
                      journalFileName(config.input, config.output.string(), config.allPNG);
     config.videoFormat = VideoExportFormat::mp4;
     if (preferences_.screenshotPreviewEnabled) {
-        config.screenshotInbox = inbox().directory();
+        config.screenshotInbox = quickAccess_->inbox().directory();
     }
     watchGeneration_ = newUuidString();
     const std::string generation = watchGeneration_;
@@ -289,9 +235,7 @@ void AppModel::savePreferences(bool restart) {
         setErrorMessage(userDescription(error));
     }
     emit preferencesChanged();
-    if (presentationChanged) {
-        presentationChanged();
-    }
+    emit presentationChanged();
     if (restart) {
         stopWatching();
         startWatching();
@@ -309,28 +253,106 @@ void AppModel::remember(const CaptureRecord& record) {
 
 void AppModel::received(const CaptureRecord& record) {
     try {
-        if (const auto item = inbox().item(record.id)) {
-            if (item->state == PendingScreenshot::State::pending) {
-                if (!isPending(record.id)) {
-                    auto pending = pending_;
-                    pending.push_back(*item);
-                    setPending(std::move(pending));
-                }
-                notifyQuickAccess();
-                return;
-            }
-            if (item->state == PendingScreenshot::State::deleted) {
-                return;
-            }
+        if (quickAccess_->take(record)) {
+            return;
         }
     } catch (const std::exception& error) {
         setErrorMessage(userDescription(error));
     }
     remember(record);
-    const std::string kind = lowercaseExtension(record.output);
-    if ((kind == "mp4" || kind == "mov") && preferences_.previewAfterCapture && showPreview) {
-        showPreview();
+    if (isFramedVideo(record.output) && preferences_.previewAfterCapture) {
+        emit showPreview();
     }
+}
+
+void AppModel::connectParts() {
+    connect(quickAccess_.get(), &QuickAccessItems::finished, this, &AppModel::remember);
+    for (const auto signal : {&QuickAccessItems::itemAdded, &QuickAccessItems::itemChanged,
+                              &QuickAccessItems::itemRemoved}) {
+        connect(quickAccess_.get(), signal, this, &AppModel::screenshotPreviewChanged);
+    }
+    connect(framing_.get(), &ManualFraming::framed, this, &AppModel::received);
+    connect(framing_.get(), &ManualFraming::failed, this,
+            [this](const std::string& message) { setErrorMessage(message); });
+    connect(framing_.get(), &ManualFraming::framesImported, this,
+            [this](const std::vector<FrameAsset>& frames) {
+                setFrames(frames);
+                savePreferences(true);
+            });
+    connect(folderSetup_.get(), &FolderSetup::preferencesSaved, this,
+            [this](const Preferences& preferences) { setPreferences(preferences); });
+    connect(folderSetup_.get(), &FolderSetup::failed, this,
+            [this](const std::string& message) { setErrorMessage(message); });
+    connect(folderSetup_.get(), &FolderSetup::folderSelected, this, [this] {
+        setErrorMessage(std::nullopt);
+        if (preferences_.completedSetup) {
+            stopWatching();
+            startWatching();
+        }
+    });
+    connect(folderSetup_.get(), &FolderSetup::setupCompleted, this, [this] {
+        setErrorMessage(std::nullopt);
+        emit presentationChanged();
+        startWatching();
+    });
+}
+
+void AppModel::restoreFolderAccess() {
+    preferences_ = folderSetup_->restoredFolders();
+    savePreferences(false);
+}
+
+FramingSetup AppModel::framingSnapshot() const {
+    FramingSetup setup;
+    setup.library = library_;
+    setup.assets = frames_;
+    setup.selectedID = preferences_.selectedFrameID;
+    setup.automaticallyMatch = preferences_.automaticallyMatch;
+    setup.output = std::filesystem::path(preferences_.outputPath);
+    if (preferences_.screenshotPreviewEnabled) {
+        setup.screenshotInbox = quickAccess_->inbox().directory();
+    }
+    return setup;
+}
+
+void AppModel::frameManually(const std::vector<std::filesystem::path>& files) {
+    if (!preferences_.completedSetup) {
+        setErrorMessage("Finish setup first, then use Open Captures to frame existing "
+                        "screenshots and recordings.");
+        return;
+    }
+    framing_->frame(files);
+}
+
+void AppModel::chooseScreenshots() {
+    FilePanelRequest request;
+    request.kind = FilePanelRequest::Kind::files;
+    request.title = "Choose PNG screenshots or saved MP4 recordings from Glimmerbox.";
+    request.button = "Frame Captures";
+    request.multiple = true;
+    request.nameFilters = {"*.png *.PNG *.mp4 *.MP4"};
+    // Captures are found where they arrive.
+    request.startFolder = std::filesystem::path(preferences_.inputPath);
+    services_.panels->show(request, [this](std::vector<std::filesystem::path> files) {
+        if (!files.empty()) {
+            frameManually(files);
+        }
+    });
+}
+
+void AppModel::importFrames() {
+    FilePanelRequest request;
+    request.kind = FilePanelRequest::Kind::files;
+    request.title = "Choose front-facing PNG frames with a transparent screen opening. Apple "
+                    "device frames are already included.";
+    request.button = "Import Frames";
+    request.multiple = true;
+    request.nameFilters = {"*.png *.PNG"};
+    services_.panels->show(request, [this](std::vector<std::filesystem::path> files) {
+        if (!files.empty()) {
+            framing_->importFrames(files, library_);
+        }
+    });
 }
 
 void AppModel::revealOutput() {
@@ -346,12 +368,11 @@ void AppModel::copyCapture() {
     if (!capture) {
         return;
     }
-    services_.pasteboard->clear();
-    const std::string kind = lowercaseExtension(capture->output);
-    if (kind == "mp4" || kind == "mov") {
-        services_.pasteboard->putFile(capture->output);
+    services_.clipboard->clear();
+    if (isFramedVideo(capture->output)) {
+        services_.clipboard->putFile(capture->output);
     } else {
-        services_.pasteboard->putImage(capture->output);
+        services_.clipboard->putImage(capture->output);
     }
 }
 
@@ -403,7 +424,7 @@ void AppModel::updateSimulatorTime() {
 }
 
 void AppModel::waitForWork() {
-    work_->sync([] {});
+    framing_->waitForWork();
 }
 
 void AppModel::shutdown() {
@@ -414,13 +435,13 @@ void AppModel::shutdown() {
     if (simulatorTime_) {
         simulatorTime_->stop();
     }
-    lifetimeControl_.cancel();
+    framing_->cancel();
     // The watcher stops before its questions are withdrawn: a withdrawn
     // question is not a declined one, and the recording is asked about again
     // at the next start.
     stopWatching();
     videoFormats_->cancelAll();
-    work_->stop(SerialQueue::StopMode::drain);
+    framing_->stop();
     // Folder access needs no release on this platform.
 }
 

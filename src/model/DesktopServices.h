@@ -66,9 +66,9 @@ public:
     virtual void setEnabled(bool enabled) = 0;
 };
 
-class Pasteboard {
+class Clipboard {
 public:
-    virtual ~Pasteboard() = default;
+    virtual ~Clipboard() = default;
     virtual void clear() = 0;
     // Puts the image read from a PNG file there; false when it can't be read.
     virtual bool putImage(const std::filesystem::path& png) = 0;
@@ -81,7 +81,7 @@ struct DesktopServices {
     std::shared_ptr<DesktopLauncher> launcher;
     std::shared_ptr<TrashBin> trash;
     std::shared_ptr<LoginItem> loginItem;
-    std::shared_ptr<Pasteboard> pasteboard;
+    std::shared_ptr<Clipboard> clipboard;
 };
 
 } // namespace cadrelle

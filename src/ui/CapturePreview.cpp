@@ -5,6 +5,7 @@
 #include "LabelStyle.h"
 #include "PictureLoader.h"
 #include "RecordingPreview.h"
+#include "capture/CaptureNaming.h"
 #include "core/FileIO.h"
 #include "model/AppModel.h"
 
@@ -17,11 +18,6 @@
 
 namespace cadrelle {
 namespace {
-
-bool isRecording(const std::string& output) {
-    const std::string extension = lowercaseExtension(output);
-    return extension == "mp4" || extension == "mov";
-}
 
 QPushButton* button(const QString& text) {
     auto* made = new QPushButton(text);
@@ -76,7 +72,7 @@ CapturePreview::CapturePreview(AppModel& model, bool offersPlay, MediaPlayerFact
 
 void CapturePreview::refresh() {
     const auto capture = model_.selectedCapture();
-    const bool recording = capture && isRecording(capture->output);
+    const bool recording = capture && isFramedVideo(capture->output);
     image_->setVisible(capture && !recording);
     caption_->setVisible(capture.has_value());
     play_->setVisible(recording && offersPlay_);

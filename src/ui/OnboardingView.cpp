@@ -95,17 +95,19 @@ OnboardingView::OnboardingView(AppModel& model, QWidget* parent)
     layout->addWidget(scroll, 1);
     layout->addLayout(footer);
 
-    connect(captureCard_, &FolderCard::chooseClicked, this, [this] { model_.chooseFolder(true); });
-    connect(exportCard_, &FolderCard::chooseClicked, this, [this] { model_.chooseFolder(false); });
+    connect(captureCard_, &FolderCard::chooseClicked, this,
+            [this] { model_.folderSetup().chooseFolder(true); });
+    connect(exportCard_, &FolderCard::chooseClicked, this,
+            [this] { model_.folderSetup().chooseFolder(false); });
     connect(quit, &QPushButton::clicked, this, &OnboardingView::quitRequested);
-    connect(finish_, &QPushButton::clicked, this, [this] { model_.completeSetup(); });
+    connect(finish_, &QPushButton::clicked, this, [this] { model_.folderSetup().completeSetup(); });
     connect(&model_, &AppModel::preferencesChanged, this, &OnboardingView::refresh);
     connect(&model_, &AppModel::errorMessageChanged, this, &OnboardingView::refresh);
     refresh();
 }
 
 void OnboardingView::refresh() {
-    const bool ready = model_.canCompleteSetup();
+    const bool ready = model_.folderSetup().canCompleteSetup();
     const auto& preferences = model_.preferences();
     // The capture folder shows only once it can be used to finish setup.
     const QString capture = ready ? QString::fromStdString(preferences.inputPath) : QString();

@@ -4,8 +4,8 @@
 #include "SeekSlider.h"
 #include "UiIcons.h"
 #include "VideoView.h"
+#include "capture/CaptureNaming.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -19,9 +19,8 @@ QString minutesAndSeconds(qint64 milliseconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-// MOV is the container of the transparent formats; MP4 is always opaque.
 bool mayBeTransparent(const QString& path) {
-    return QFileInfo(path).suffix().compare(QStringLiteral("mov"), Qt::CaseInsensitive) == 0;
+    return mayBeTransparentVideo(path.toStdString());
 }
 
 } // namespace

@@ -57,12 +57,12 @@ StatusRows::StatusRows(AppModel& model, QWidget* parent)
 
     connect(dismiss, &QToolButton::clicked, this, [this] { model_.setErrorMessage(std::nullopt); });
     connect(cancel_, &QPushButton::clicked, this, [this] {
-        if (auto control = model_.manualExportControl()) {
+        if (auto control = model_.framing().manualExportControl()) {
             control->cancel();
         }
     });
     connect(&model_, &AppModel::errorMessageChanged, this, &StatusRows::refresh);
-    connect(&model_, &AppModel::exportStatusChanged, this, &StatusRows::refresh);
+    connect(&model_.framing(), &ManualFraming::exportStatusChanged, this, &StatusRows::refresh);
     connect(&model_, &AppModel::watchExportStatusChanged, this, &StatusRows::refresh);
     refresh();
 }
@@ -72,7 +72,7 @@ void StatusRows::refresh() {
     errorText_->setText(error ? QString::fromStdString(*error) : QString());
     errorBanner_->setVisible(error.has_value());
 
-    const auto& manual = model_.exportStatus();
+    const auto& manual = model_.framing().exportStatus();
     const auto& progress = manual ? manual : model_.watchExportStatus();
     progressText_->setText(progress ? QString::fromStdString(*progress) : QString());
     progressRow_->setVisible(progress.has_value());

@@ -2,7 +2,7 @@
 #include "TestApplication.h"
 #include "app/DesktopModelSetup.h"
 #include "app/InstanceLock.h"
-#include "app/StatusItem.h"
+#include "app/TrayIcon.h"
 #include "model/SetupFolders.h"
 #include "support/CaptureTestSupport.h"
 #include "support/Messages.h"
@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -46,7 +45,8 @@ protected:
         AppModelSetup setup = desktopModelSetup(data, test::kTestProgram);
         setup.shippedFrames = shipped.library.directory;
         return std::make_unique<AppDelegate>(
-            std::move(setup), AppLaunch{background, std::move(files), geometry}, alerts);
+            std::move(setup), AppLaunch{background, std::move(files), geometry, handOverLimit},
+            alerts);
     }
 
     // The state a finished first-run setup leaves in settings.json.
@@ -96,6 +96,7 @@ protected:
     fs::path input = dir / "captures";
     fs::path output = dir / "export";
     fs::path geometry = dir / "config" / "Cadrelle.conf";
+    std::chrono::milliseconds handOverLimit = std::chrono::seconds(2);
     test::TestLibrary shipped = test::makeTestLibrary(dir / "shipped", {{20, 30}});
     std::shared_ptr<RecordedAlerts> alerts = std::make_shared<RecordedAlerts>();
 };
@@ -107,7 +108,7 @@ TEST_F(AppDelegateTest, ABackgroundStartAfterSetupStaysHiddenUntilALaterLaunchAs
     ASSERT_NE(running->settingsWindow(), nullptr);
     EXPECT_FALSE(anyWindowShown());
     EXPECT_EQ(running->previewWindow(), nullptr) << "made on first use only";
-    EXPECT_EQ(running->statusItem()->trayIcon(), nullptr) << "the tray icon is off by default";
+    EXPECT_EQ(running->trayIcon()->systemIcon(), nullptr) << "the tray icon is off by default";
     EXPECT_TRUE(running->model()->isWatching());
 
     // Later launches hand their request over and end.
@@ -147,10 +148,11 @@ TEST_F(AppDelegateTest, FilesHandedOverWhileAQuestionIsOpenAreAllFramedInOrder) 
         handOver(makeDelegate(true, {shot}));
     }
     question->reject();
-    ASSERT_TRUE(test::waitUntil([&] { return model.pendingScreenshots().size() == 3; }))
-        << model.errorMessage().value_or("no error");
+    ASSERT_TRUE(test::waitUntil([&] {
+        return model.quickAccess().pendingScreenshots().size() == 3;
+    })) << model.errorMessage().value_or("no error");
     std::vector<std::string> framed;
-    for (const PendingScreenshot& item : model.pendingScreenshots()) {
+    for (const PendingScreenshot& item : model.quickAccess().pendingScreenshots()) {
         framed.push_back(item.record.original);
         EXPECT_TRUE(fs::exists(item.record.output));
     }
@@ -164,7 +166,7 @@ TEST_F(AppDelegateTest, ReopeningRestoresAMinimisedWindowAndKeepsAnOpenQuestionI
     ASSERT_EQ(running->launch(), AppDelegate::Launched::running);
     SettingsWindow& window = *running->settingsWindow();
     setTrayIcon(*running->model(), true);
-    QAction* traySettings = running->statusItem()->menu()->actions().at(0);
+    QAction* traySettings = running->trayIcon()->menu()->actions().at(0);
     const auto minimised = [&] {
         window.showMinimized();
         EXPECT_TRUE(window.isMinimized());
@@ -198,13 +200,13 @@ TEST_F(AppDelegateTest, TheTrayIconFollowsThePreferenceWithItsMenu) {
     auto delegate = makeDelegate(true);
     ASSERT_EQ(delegate->launch(), AppDelegate::Launched::running);
     delegate->settingsWindow()->hide();
-    StatusItem& item = *delegate->statusItem();
-    ASSERT_EQ(item.trayIcon(), nullptr);
+    TrayIcon& item = *delegate->trayIcon();
+    ASSERT_EQ(item.systemIcon(), nullptr);
 
     for (int round = 0; round < 2; ++round) {
         setTrayIcon(*delegate->model(), true);
-        ASSERT_NE(item.trayIcon(), nullptr) << round;
-        EXPECT_EQ(item.trayIcon()->toolTip(), QStringLiteral("Cadrelle"));
+        ASSERT_NE(item.systemIcon(), nullptr) << round;
+        EXPECT_EQ(item.systemIcon()->toolTip(), QStringLiteral("Cadrelle"));
         QStringList titles;
         for (const QAction* action : item.menu()->actions()) {
             titles << action->text();
@@ -223,7 +225,7 @@ TEST_F(AppDelegateTest, TheTrayIconFollowsThePreferenceWithItsMenu) {
         delegate->settingsWindow()->hide();
 
         setTrayIcon(*delegate->model(), false);
-        EXPECT_EQ(item.trayIcon(), nullptr) << round;
+        EXPECT_EQ(item.systemIcon(), nullptr) << round;
     }
 }
 
@@ -271,7 +273,7 @@ TEST_F(AppDelegateTest, AFailedLaunchSaysWhyAndOpensNothing) {
     EXPECT_EQ(delegate->launch(), AppDelegate::Launched::failed);
     EXPECT_EQ(alerts->shown, std::vector<std::string>{damaged});
     EXPECT_EQ(delegate->settingsWindow(), nullptr);
-    EXPECT_EQ(delegate->statusItem(), nullptr);
+    EXPECT_EQ(delegate->trayIcon(), nullptr);
     EXPECT_FALSE(anyWindowShown());
     delegate.reset();
     fs::remove(data / "settings.json");
@@ -286,20 +288,19 @@ TEST_F(AppDelegateTest, AFailedLaunchSaysWhyAndOpensNothing) {
     EXPECT_FALSE(anyWindowShown());
     fs::remove(socket);
 
-    // Another holder of the lock that takes no requests.
+    // Another holder of the lock that takes no requests. Such a copy never
+    // answers, however long the launch would wait.
+    handOverLimit = std::chrono::milliseconds(0);
     const InstanceLock held(data / "instance.lock");
     alerts->shown.clear();
     EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::failed);
     EXPECT_EQ(alerts->shown, std::vector<std::string>{kAlreadyRunning});
 
-    // One that listens but never answers: the launch gives up after two seconds.
+    // One that listens but never answers: the launch gives up.
     QLocalServer silent;
     ASSERT_TRUE(silent.listen(InstanceForwarder::socketName(data)));
     alerts->shown.clear();
-    QElapsedTimer waited;
-    waited.start();
     EXPECT_EQ(makeDelegate(false)->launch(), AppDelegate::Launched::failed);
-    EXPECT_GE(waited.elapsed(), 1900);
     EXPECT_EQ(alerts->shown, std::vector<std::string>{kAlreadyRunning});
     EXPECT_FALSE(anyWindowShown());
 }

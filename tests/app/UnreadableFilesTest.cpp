@@ -87,7 +87,7 @@ TEST(UnreadableFilesTest, PipesNamedByTheHistoryOrAnInboxItemNeverHoldUpTheStart
     EXPECT_TRUE(preview->findChild<FittedImage*>()->picture().isNull());
 
     // So does the pending item's card.
-    ASSERT_EQ(delegate.model()->pendingScreenshots().size(), 1u);
+    ASSERT_EQ(delegate.model()->quickAccess().pendingScreenshots().size(), 1u);
     ScreenshotCard* card = nullptr;
     ASSERT_TRUE(test::waitUntil([&] {
         for (QWidget* widget : QApplication::allWidgets()) {

@@ -59,6 +59,25 @@ TEST(CaptureNaming, OutputNamesFollowTheWatchersRule) {
     EXPECT_EQ(framedExtension("x.mp4", VideoExportFormat::proRes4444), "mov");
 }
 
+TEST(CaptureNaming, CapturesAndFramedOutputsAreToldApartByExtension) {
+    // A capture is a recording only as an MP4; a MOV capture is neither kind.
+    EXPECT_TRUE(isRecording("/in/Screen Recording 1.MP4"));
+    EXPECT_FALSE(isRecording("/in/Screen Recording 1.mov"));
+    EXPECT_TRUE(isScreenshot("/in/Shot.PNG"));
+    EXPECT_FALSE(isScreenshot("/in/Shot.mp4"));
+    // Every framed output of a recording is a video, whatever its format.
+    for (const VideoExportFormat format :
+         {VideoExportFormat::mp4, VideoExportFormat::hevcAlpha, VideoExportFormat::proRes4444}) {
+        const std::string name =
+            framedOutputName("/in/a.mp4", std::string(64, 'b'), framedExtension("a.mp4", format));
+        EXPECT_TRUE(isFramedVideo("/out/" + name)) << name;
+        EXPECT_EQ(mayBeTransparentVideo("/out/" + name), format != VideoExportFormat::mp4) << name;
+    }
+    EXPECT_TRUE(isFramedVideo("/out/a-framed-1.MOV"));
+    EXPECT_FALSE(isFramedVideo("/out/a-framed-1.png"));
+    EXPECT_FALSE(mayBeTransparentVideo("/out/a-framed-1.png"));
+}
+
 TEST(CaptureDimensions, ReadsScreenshotsAndRecordingsByExtension) {
     TempDir dir;
     CaptureExportControl control;

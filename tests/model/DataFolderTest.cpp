@@ -75,8 +75,8 @@ TEST_F(DataFolder, IsPrivateWhateverTheUmaskWhileSavedScreenshotsAreNot) {
     const auto shot = dir / "opened" / "Screenshot 2.png";
     writeScreenshot(shot, 20, 30, 1);
     model->frameManually({shot});
-    ASSERT_TRUE(waitUntil([&] { return model->pendingScreenshots().size() == 2; }));
-    const auto added = model->pendingScreenshots().back();
+    ASSERT_TRUE(waitUntil([&] { return model->quickAccess().pendingScreenshots().size() == 2; }));
+    const auto added = model->quickAccess().pendingScreenshots().back();
 
     const auto journals = data / "Journals";
     ASSERT_EQ(entriesOf(journals).size(), 1u);
@@ -93,7 +93,7 @@ TEST_F(DataFolder, IsPrivateWhateverTheUmaskWhileSavedScreenshotsAreNot) {
         EXPECT_EQ(modeOf(file), 0600u) << file;
     }
 
-    model->saveScreenshot(added);
+    model->quickAccess().saveScreenshot(added);
     ASSERT_EQ(model->captures().size(), 1u);
     EXPECT_EQ(modeOf(model->captures().front().output), 0644u);
     EXPECT_EQ(modeOf(data / "history.json"), 0600u);
@@ -112,8 +112,8 @@ TEST_F(DataFolder, ADamagedInboxItemIsNamedAndHidesNoOtherCard) {
 
     const auto model = makeModel();
     EXPECT_TRUE(model->isWatching());
-    ASSERT_EQ(model->pendingScreenshots().size(), 1u);
-    EXPECT_EQ(model->pendingScreenshots().front().record.id, kID);
+    ASSERT_EQ(model->quickAccess().pendingScreenshots().size(), 1u);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().front().record.id, kID);
     const auto message = model->errorMessage().value_or("");
     const std::string format =
         ": The data couldn't be read because it isn't in the correct format.";
@@ -155,7 +155,7 @@ TEST_F(DataFolder, WhatAKilledRunLeftGoesAtTheNextStart) {
     }
     EXPECT_FALSE(itemExists(inbox() / staging));
     EXPECT_EQ(readText(output / ".lumivane-notes"), "not ours");
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u);
     EXPECT_FALSE(model->errorMessage().has_value()) << *model->errorMessage();
 }
 

@@ -31,7 +31,7 @@ void FakeTrash::moveToTrash(const std::filesystem::path& path, const std::string
     std::filesystem::remove_all(path);
 }
 
-bool FakePasteboard::putImage(const std::filesystem::path& png) {
+bool FakeClipboard::putImage(const std::filesystem::path& png) {
     if (!std::ifstream(png)) {
         return false;
     }

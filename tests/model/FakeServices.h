@@ -46,7 +46,7 @@ struct FakeLoginItem : LoginItem {
     void setEnabled(bool on) override { enabled = on && !staysDisabled; }
 };
 
-struct FakePasteboard : Pasteboard {
+struct FakeClipboard : Clipboard {
     std::vector<std::string> contents; // "image:<path>" or "file:<path>"
     void clear() override { contents.clear(); }
     bool putImage(const std::filesystem::path& png) override;

@@ -15,24 +15,24 @@ std::size_t journalCount(const std::filesystem::path& data) {
 TEST_F(FolderSetup, ChoosingFoldersStoresThemAndRestartsWatchingOnlyAfterSetup) {
     const auto model = makeModel();
     panels->answers.push_back({input});
-    model->chooseFolder(true);
+    model->folderSetup().chooseFolder(true);
     ASSERT_EQ(panels->shown.size(), 1u);
     EXPECT_EQ(panels->shown[0].title, "Choose the folder where Glimmerbox or your screenshot app "
                                       "saves original screenshots and recordings.");
     EXPECT_EQ(panels->shown[0].button, "Choose Folder");
     EXPECT_FALSE(panels->shown[0].allowNewFolders);
     EXPECT_EQ(model->preferences().inputPath, input.string());
-    EXPECT_TRUE(model->canCompleteSetup());
+    EXPECT_TRUE(model->folderSetup().canCompleteSetup());
     EXPECT_FALSE(model->isWatching()) << "setup is not complete yet";
 
-    model->selectFolder(output, false);
-    model->completeSetup();
+    model->folderSetup().selectFolder(output, false);
+    model->folderSetup().completeSetup();
     EXPECT_TRUE(model->isWatching());
     EXPECT_EQ(journalCount(data), 1u);
 
     std::filesystem::create_directories(dir / "other");
     panels->answers.push_back({dir / "other"});
-    model->chooseFolder(false);
+    model->folderSetup().chooseFolder(false);
     EXPECT_EQ(panels->shown[1].title, "Choose where Cadrelle saves framed captures.");
     EXPECT_TRUE(panels->shown[1].allowNewFolders);
     EXPECT_TRUE(model->isWatching());
@@ -41,27 +41,27 @@ TEST_F(FolderSetup, ChoosingFoldersStoresThemAndRestartsWatchingOnlyAfterSetup) 
 
 TEST_F(FolderSetup, CompletingSetupChecksBothFoldersWithTheirMessages) {
     const auto model = makeModel();
-    model->completeSetup();
+    model->folderSetup().completeSetup();
     EXPECT_EQ(model->errorMessage(),
               "Choose the folder where your original screenshots are saved.");
 
-    model->selectFolder(dir / "missing-captures", true);
-    model->selectFolder(output, false);
-    model->completeSetup();
+    model->folderSetup().selectFolder(dir / "missing-captures", true);
+    model->folderSetup().selectFolder(output, false);
+    model->folderSetup().completeSetup();
     EXPECT_EQ(model->errorMessage()->rfind("Can't read your screenshot folder. Choose it again and "
                                            "allow folder access. ",
                                            0),
               0u);
 
-    model->selectFolder(input, true);
+    model->folderSetup().selectFolder(input, true);
     std::filesystem::remove_all(output);
-    model->completeSetup();
+    model->folderSetup().completeSetup();
     EXPECT_EQ(model->errorMessage(), "Can't save to your export folder. Choose another folder or "
                                      "allow folder access. The export folder no longer exists.");
     EXPECT_FALSE(model->preferences().completedSetup);
 
     std::filesystem::create_directories(output);
-    model->completeSetup();
+    model->folderSetup().completeSetup();
     EXPECT_FALSE(model->errorMessage().has_value());
     EXPECT_TRUE(model->preferences().completedSetup);
     EXPECT_TRUE(entriesOf(output).empty()) << "the probe file never stays";
@@ -69,7 +69,7 @@ TEST_F(FolderSetup, CompletingSetupChecksBothFoldersWithTheirMessages) {
 
 TEST_F(FolderSetup, AFolderThatVanishedKeepsItsStoredPathAndBookmark) {
     std::filesystem::create_directories(dir / "gone");
-    makeModel()->selectFolder(dir / "gone", true);
+    makeModel()->folderSetup().selectFolder(dir / "gone", true);
     std::filesystem::remove_all(dir / "gone");
     const auto model = makeModel();
     EXPECT_EQ(model->preferences().inputPath, (dir / "gone").string());

@@ -17,7 +17,7 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
     AppModelSetup setup;
     setup.dataDirectory = data;
     setup.shippedFrames = shipped.library.directory;
-    setup.services = {panels, launcher, trash, loginItem, pasteboard};
+    setup.services = {panels, launcher, trash, loginItem, clipboard};
     setup.formatPresenter = presenter;
     setup.simulatorRun = [](const std::vector<std::string>&) -> Bytes {
         throw AppError("Install Xcode and an iOS simulator to use the simulator time override.");
@@ -27,13 +27,13 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
 
 std::unique_ptr<AppModel> ModelFixture::makeSetUpModel(bool quickAccess) {
     auto model = makeModel();
-    model->selectFolder(input, true);
-    model->selectFolder(output, false);
+    model->folderSetup().selectFolder(input, true);
+    model->folderSetup().selectFolder(output, false);
     Preferences preferences = model->preferences();
     preferences.screenshotPreviewEnabled = quickAccess;
     model->setPreferences(preferences);
     model->savePreferences(true);
-    model->completeSetup();
+    model->folderSetup().completeSetup();
     return model;
 }
 

@@ -36,7 +36,7 @@ protected:
     std::shared_ptr<FakeLauncher> launcher = std::make_shared<FakeLauncher>();
     std::shared_ptr<FakeTrash> trash = std::make_shared<FakeTrash>();
     std::shared_ptr<FakeLoginItem> loginItem = std::make_shared<FakeLoginItem>();
-    std::shared_ptr<FakePasteboard> pasteboard = std::make_shared<FakePasteboard>();
+    std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
     std::shared_ptr<FakePresenter> presenter = std::make_shared<FakePresenter>();
 };
 

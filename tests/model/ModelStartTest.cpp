@@ -26,7 +26,7 @@ TEST_F(ModelStart, AFreshDataFolderMergesTheShippedFramesAndWaitsForSetup) {
     EXPECT_EQ(saved.at("selectedFrameID"), shipped.assets.front().id);
     EXPECT_EQ(model->status(), "Choose your folders to get started");
     EXPECT_FALSE(model->isWatching());
-    EXPECT_FALSE(model->canCompleteSetup());
+    EXPECT_FALSE(model->folderSetup().canCompleteSetup());
 }
 
 TEST_F(ModelStart, SettingsAreRewrittenInFullAndADamagedFileStopsTheStart) {
@@ -80,7 +80,7 @@ TEST_F(ModelStart, ADamagedInboxItemIsReportedAndTheSimulatorClockFollowsThePref
     writeText(data / "Screenshot Inbox" / "ABCDEF.json", "{\"record\": 1}");
     const auto model = makeModel();
     EXPECT_TRUE(model->errorMessage().has_value());
-    EXPECT_TRUE(model->pendingScreenshots().empty());
+    EXPECT_TRUE(model->quickAccess().pendingScreenshots().empty());
 
     Preferences preferences = model->preferences();
     preferences.simulatorTimeEnabled = true;
@@ -107,7 +107,7 @@ TEST_F(ModelStart, ShutdownAnswersOpenQuestionsStopsWatchingAndRunsOnce) {
     EXPECT_FALSE(model->isWatching());
     EXPECT_EQ(presenter->dismissed, 1);
     EXPECT_FALSE(model->errorMessage().has_value());
-    ASSERT_TRUE(waitUntil([&] { return !model->isWorking(); }))
+    ASSERT_TRUE(waitUntil([&] { return !model->framing().isWorking(); }))
         << "the declined batch has nothing left to frame";
     model->shutdown();
     EXPECT_EQ(presenter->dismissed, 1) << "a second shutdown does nothing";

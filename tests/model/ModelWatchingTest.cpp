@@ -14,9 +14,9 @@ TEST_F(ModelWatching, NewScreenshotsWaitInQuickAccessOrGoStraightToTheHistory) {
     {
         const auto model = makeSetUpModel(true);
         screenshot("Simulator Screenshot - 1.png");
-        ASSERT_TRUE(waitUntil([&] { return !model->pendingScreenshots().empty(); }))
+        ASSERT_TRUE(waitUntil([&] { return !model->quickAccess().pendingScreenshots().empty(); }))
             << model->errorMessage().value_or("no error") << " / " << model->status();
-        const PendingScreenshot item = model->pendingScreenshots().front();
+        const PendingScreenshot item = model->quickAccess().pendingScreenshots().front();
         EXPECT_EQ(item.state, PendingScreenshot::State::pending);
         EXPECT_TRUE(std::filesystem::exists(item.record.output));
         EXPECT_TRUE(model->captures().empty()) << "history only once saved or shared";
@@ -29,7 +29,8 @@ TEST_F(ModelWatching, NewScreenshotsWaitInQuickAccessOrGoStraightToTheHistory) {
     EXPECT_EQ(std::filesystem::path(record.output).parent_path(), output);
     EXPECT_TRUE(std::filesystem::exists(record.output));
     EXPECT_EQ(model->selectedCapture(), record);
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u) << "the earlier item stays pending";
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u)
+        << "the earlier item stays pending";
 }
 
 TEST_F(ModelWatching, ARestartWithdrawsTheOldRunsQuestionAndTheNewRunAsksAgain) {

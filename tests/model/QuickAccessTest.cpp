@@ -1,99 +1,86 @@
-#include "ModelFixture.h"
-
-#include "capture/ScreenshotInbox.h"
+#include "QuickAccessFixture.h"
 
 namespace cadrelle::test {
 namespace {
 
-class QuickAccess : public ModelFixture {
+class QuickAccess : public QuickAccessFixture {
 protected:
-    // A model with Quick Access on and one pending item, framed by hand.
-    void SetUp() override {
-        model = makeSetUpModel(true);
-        const auto shot = dir / "opened" / "Screenshot 1.png";
-        writeScreenshot(shot, 20, 30);
-        model->frameManually({shot});
-        ASSERT_TRUE(waitUntil([&] { return !model->pendingScreenshots().empty(); }));
-        item = model->pendingScreenshots().front();
-    }
+    void SetUp() override { item = addItem(); }
 
-    std::optional<PendingScreenshot> stored() const {
-        return ScreenshotInbox(data / "Screenshot Inbox").item(item.record.id);
-    }
+    std::optional<PendingScreenshot> stored() const { return inbox.item(item.record.id); }
 
-    std::unique_ptr<AppModel> model;
     PendingScreenshot item;
 };
 
 TEST_F(QuickAccess, SavingPicksAFreeNameAndEntersTheHistory) {
     const std::string base = std::filesystem::path(item.record.output).stem().string();
     writeText(output / (base + ".png"), "taken");
-    model->saveScreenshot(item);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
-    ASSERT_EQ(model->captures().size(), 1u);
-    EXPECT_EQ(model->captures().front().output, (output / (base + "-1.png")).string());
+    items->saveScreenshot(item);
+    EXPECT_TRUE(items->pendingScreenshots().empty());
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history.front().output, (output / (base + "-1.png")).string());
     EXPECT_EQ(readText(output / (base + ".png")), "taken");
     EXPECT_EQ(stored()->state, PendingScreenshot::State::saved);
     // A finished item takes no more actions.
-    model->saveScreenshot(item);
-    EXPECT_EQ(model->captures().size(), 1u);
+    items->saveScreenshot(item);
+    EXPECT_EQ(history.size(), 1u);
 }
 
 TEST_F(QuickAccess, SaveElsewhereAsksForAFolder) {
     panels->answers.push_back({dir / "elsewhere"});
     std::filesystem::create_directories(dir / "elsewhere");
-    model->saveScreenshotElsewhere(item);
+    items->saveScreenshotElsewhere(item);
     ASSERT_EQ(panels->shown.size(), 1u);
     EXPECT_EQ(panels->shown[0].title, "Choose where to save this framed screenshot.");
     EXPECT_EQ(panels->shown[0].button, "Save Here");
     EXPECT_EQ(panels->shown[0].kind, FilePanelRequest::Kind::folder);
     EXPECT_EQ(entriesOf(dir / "elsewhere").size(), 1u);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
+    EXPECT_TRUE(items->pendingScreenshots().empty());
 }
 
 TEST_F(QuickAccess, DragsAndDiscardsEndTheItemOnlyWhenTheyHappen) {
-    model->screenshotDragEnded(item, false);
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u) << "a refused drag changes nothing";
+    items->screenshotDragEnded(item, false);
+    EXPECT_EQ(items->pendingScreenshots().size(), 1u) << "a refused drag changes nothing";
 
     trash->fails = true;
-    model->discardScreenshot(item);
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+    items->discardScreenshot(item);
+    EXPECT_EQ(items->pendingScreenshots().size(), 1u);
     // Named after the framed screenshot, not after the item's folder (its id).
     const std::string framedName = std::filesystem::path(item.record.output).filename().string();
     EXPECT_EQ(framedName.rfind("Screenshot 1-framed-", 0), 0u) << framedName;
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    EXPECT_EQ(items->previewErrors().at(item.record.id),
               "Couldn't move " + framedName + " to the Trash: the trash is full.");
     EXPECT_EQ(stored()->state, PendingScreenshot::State::pending) << "state restored";
 
-    model->screenshotDragEnded(item, true);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
-    EXPECT_TRUE(model->previewErrors().empty());
+    items->screenshotDragEnded(item, true);
+    EXPECT_TRUE(items->pendingScreenshots().empty());
+    EXPECT_TRUE(items->previewErrors().empty());
     EXPECT_EQ(stored()->state, PendingScreenshot::State::shared);
-    ASSERT_EQ(model->captures().size(), 1u);
-    EXPECT_EQ(model->captures().front().id, item.record.id);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history.front().id, item.record.id);
 }
 
 TEST_F(QuickAccess, DiscardingMovesTheItemToTheTrashAndNeverIntoTheHistory) {
-    model->discardScreenshot(item);
-    EXPECT_TRUE(model->pendingScreenshots().empty());
-    EXPECT_TRUE(model->captures().empty());
+    items->discardScreenshot(item);
+    EXPECT_TRUE(items->pendingScreenshots().empty());
+    EXPECT_TRUE(history.empty());
     EXPECT_EQ(stored()->state, PendingScreenshot::State::deleted);
     ASSERT_EQ(trash->trashed.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(trash->trashed[0]));
 }
 
 TEST_F(QuickAccess, CopyAndEditReportTheirProblemsOnTheCard) {
-    model->copyScreenshot(item);
-    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + item.record.output});
+    items->copyScreenshot(item);
+    EXPECT_EQ(clipboard->contents, std::vector<std::string>{"image:" + item.record.output});
 
     writeText(item.record.output, "half-saved");
-    model->copyScreenshot(item);
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    items->copyScreenshot(item);
+    EXPECT_EQ(items->previewErrors().at(item.record.id),
               "Couldn't read the screenshot. Finish saving your edits, then try again.");
 
     launcher->editorExists = false;
-    model->editScreenshot(item);
-    EXPECT_EQ(model->previewErrors().at(item.record.id),
+    items->editScreenshot(item);
+    EXPECT_EQ(items->previewErrors().at(item.record.id),
               "An image editor couldn't be found on this computer.");
     EXPECT_TRUE(launcher->edited.empty());
 
@@ -101,33 +88,71 @@ TEST_F(QuickAccess, CopyAndEditReportTheirProblemsOnTheCard) {
     bool storedFirst = false;
     launcher->onEdit = [&] { storedFirst = stored()->editorOpened; };
     int panelRefreshes = 0;
-    model->screenshotPreviewChanged = [&] { ++panelRefreshes; };
-    model->editScreenshot(item);
+    QObject::connect(items.get(), &QuickAccessItems::itemChanged, [&] { ++panelRefreshes; });
+    items->editScreenshot(item);
     EXPECT_TRUE(storedFirst) << "the item is marked before the editor opens it";
     EXPECT_EQ(panelRefreshes, 1) << "the card learns that the editor has it";
     EXPECT_EQ(launcher->edited, std::vector<std::filesystem::path>{item.record.output});
-    EXPECT_TRUE(model->pendingScreenshots().front().editorOpened);
+    EXPECT_TRUE(items->pendingScreenshots().front().editorOpened);
 }
 
 TEST_F(QuickAccess, ChangingTheFinishReframesOnTheWorkQueue) {
-    const auto finishes = model->finishes(item);
+    const auto finishes = items->finishes(item);
     ASSERT_EQ(finishes.size(), 1u) << "only frames of the same model and opening";
     EXPECT_EQ(finishes[0].id, item.frameID);
 
-    model->changeScreenshotFinish(item, finishes[0]);
-    EXPECT_EQ(model->previewBusyIDs(), std::set<std::string>{item.record.id});
-    model->saveScreenshot(item); // busy: ignored
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
-    model->waitForWork();
-    ASSERT_TRUE(waitUntil([&] { return model->previewBusyIDs().empty(); }));
-    const PendingScreenshot changed = model->pendingScreenshots().front();
+    items->changeScreenshotFinish(item, finishes[0]);
+    EXPECT_EQ(items->previewBusyIDs(), std::set<std::string>{item.record.id});
+    items->saveScreenshot(item); // busy: ignored
+    EXPECT_EQ(items->pendingScreenshots().size(), 1u);
+    work.sync([] {});
+    ASSERT_TRUE(waitUntil([&] { return items->previewBusyIDs().empty(); }));
+    const PendingScreenshot changed = items->pendingScreenshots().front();
     EXPECT_NE(changed.record.output, item.record.output);
     EXPECT_TRUE(std::filesystem::exists(changed.record.output));
     EXPECT_FALSE(std::filesystem::exists(item.record.output));
 
     PendingScreenshot unknownFrame = changed;
     unknownFrame.frameID = "gone";
-    EXPECT_TRUE(model->finishes(unknownFrame).empty());
+    EXPECT_TRUE(items->finishes(unknownFrame).empty());
+}
+
+TEST_F(QuickAccess, CapturesAreTakenOnceAndEveryChangeIsReported) {
+    std::vector<std::string> events;
+    const auto record = [&](const char* kind) {
+        return [&events, kind](const std::string& id) { events.push_back(kind + id); };
+    };
+    QObject::connect(items.get(), &QuickAccessItems::itemAdded, record("added "));
+    QObject::connect(items.get(), &QuickAccessItems::itemChanged, record("changed "));
+    QObject::connect(items.get(), &QuickAccessItems::itemRemoved, record("removed "));
+    const std::string id = item.record.id;
+
+    // The same capture reported again is not shown twice.
+    EXPECT_TRUE(items->take(item.record));
+    EXPECT_EQ(items->pendingScreenshots().size(), 1u);
+    // A capture without an item belongs to the history.
+    CaptureRecord other = item.record;
+    other.id = newUuidString();
+    EXPECT_FALSE(items->take(other));
+
+    const PendingScreenshot second = addItem();
+    items->screenshotError("The disk is full.", second);
+    items->discardScreenshot(second);
+    // A discarded item that is reported late stays gone.
+    EXPECT_TRUE(items->take(second.record));
+    items->screenshotError("Too late.", second);
+    EXPECT_EQ(events, (std::vector<std::string>{"changed " + id, "added " + second.record.id,
+                                                "changed " + second.record.id,
+                                                "removed " + second.record.id}));
+    EXPECT_EQ(items->pendingScreenshots().size(), 1u);
+    EXPECT_TRUE(items->previewErrors().empty());
+    EXPECT_TRUE(history.empty());
+
+    // Another start finds the pending item in the inbox.
+    QuickAccessItems restarted(inbox, shipped.library, {}, preferences, work);
+    EXPECT_EQ(restarted.load(), std::nullopt);
+    ASSERT_EQ(restarted.pendingScreenshots().size(), 1u);
+    EXPECT_EQ(restarted.pendingScreenshots().front().record.id, id);
 }
 
 } // namespace

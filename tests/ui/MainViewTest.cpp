@@ -32,18 +32,19 @@ TEST_F(MainViewTest, ManualFramingShowsItsProgressWithCancel) {
     // Looked at each time the progress changes, after the view has followed.
     std::vector<QStringList> seen;
     bool cancelled = false;
-    QObject::connect(model.get(), &AppModel::exportStatusChanged, &view, [&] {
-        if (!model->exportStatus() || !seen.empty()) {
+    QObject::connect(&model->framing(), &ManualFraming::exportStatusChanged, &view, [&] {
+        if (!model->framing().exportStatus() || !seen.empty()) {
             return;
         }
         seen.push_back(visibleTexts(view));
         findButton(view, u"Cancel"_s)->click();
-        cancelled = model->manualExportControl() && model->manualExportControl()->isCancelled();
+        cancelled = model->framing().manualExportControl() &&
+                    model->framing().manualExportControl()->isCancelled();
     });
     const auto shot = dir / "opened" / "shot.png";
     test::writeScreenshot(shot, 20, 30);
     model->frameManually({shot});
-    ASSERT_TRUE(test::waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !model->framing().isWorking(); }));
 
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].contains(u"Preparing shot.png\u2026"_s));

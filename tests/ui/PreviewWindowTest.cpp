@@ -52,7 +52,7 @@ TEST_F(PreviewWindowTest, ShowsTheSelectedScreenshotInItsOwnWindow) {
     EXPECT_EQ(image->pixmap().width(), image->pixmap().height() / 2) << "in proportion";
 
     findButton(window, u"Copy Image"_s)->click();
-    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + framed.string()});
+    EXPECT_EQ(clipboard->contents, std::vector<std::string>{"image:" + framed.string()});
 }
 
 TEST_F(PreviewWindowTest, APictureIsReadOffTheMainThreadNoLargerThanTheScreen) {

@@ -191,14 +191,14 @@ TEST_F(SettingsPages, PendingRowCountsTheWaitingScreenshots) {
         const auto shot = dir / "opened" / name;
         test::writeScreenshot(shot, 20, 30, static_cast<std::uint32_t>(name[11]));
         model->frameManually({shot});
-        ASSERT_TRUE(test::waitUntil([&] { return !model->isWorking(); }));
-        if (model->pendingScreenshots().size() == 1) {
+        ASSERT_TRUE(test::waitUntil([&] { return !model->framing().isWorking(); }));
+        if (model->quickAccess().pendingScreenshots().size() == 1) {
             EXPECT_TRUE(visibleTexts(quickAccess).contains(u"1 pending screenshot"_s));
         }
     }
     EXPECT_TRUE(visibleTexts(quickAccess).contains(u"2 pending screenshots"_s));
     int shown = 0;
-    model->screenshotPreviewChanged = [&] { ++shown; };
+    QObject::connect(model.get(), &AppModel::screenshotPreviewChanged, [&] { ++shown; });
     findButton(quickAccess, u"Show Preview"_s)->click();
     EXPECT_EQ(shown, 1);
 }
@@ -249,13 +249,13 @@ TEST_F(SettingsPages, DroppedFilesAreFramedTogetherOrWaitForTheJobThatRuns) {
     test::makeMp4(clip, test::Mp4Spec{});
 
     EXPECT_TRUE(drop(view, {shot, clip}));
-    EXPECT_TRUE(model->isWorking());
+    EXPECT_TRUE(model->framing().isWorking());
     ASSERT_EQ(presenter->presented.size(), 1u) << "one framing job for the whole drop";
     EXPECT_EQ(presenter->presented[0], std::vector<std::string>{"clip.mp4"});
 
     EXPECT_TRUE(drop(view, {shot})) << "taken while a job runs, framed after it";
     presenter->choose(std::nullopt);
-    ASSERT_TRUE(test::waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !model->framing().isWorking(); }));
     EXPECT_EQ(model->captures().size(), 2u) << "the screenshot of each drop";
 }
 
@@ -265,23 +265,25 @@ TEST_F(SettingsPages, FramedPicturesDroppedOnTheWindowAreNotFramedAgain) {
     const auto shot = dir / "opened" / "shot.png";
     test::writeScreenshot(shot, 20, 30);
     model->frameManually({shot});
-    ASSERT_TRUE(test::waitUntil(
-        [&] { return !model->isWorking() && !model->pendingScreenshots().empty(); }));
+    ASSERT_TRUE(test::waitUntil([&] {
+        return !model->framing().isWorking() && !model->quickAccess().pendingScreenshots().empty();
+    }));
     // A Quick Access card offers its framed picture in the inbox when dragged.
-    const std::filesystem::path card = model->pendingScreenshots().front().record.output;
+    const std::filesystem::path card =
+        model->quickAccess().pendingScreenshots().front().record.output;
     const auto framed = dir / "opened" / "older-FRAMED-0123ABCD.png";
     std::filesystem::copy_file(card, framed);
 
     EXPECT_FALSE(drop(view, {card})) << "a card's drag is refused, so the card stays";
     EXPECT_FALSE(drop(view, {framed}));
-    EXPECT_FALSE(model->isWorking());
+    EXPECT_FALSE(model->framing().isWorking());
     EXPECT_FALSE(model->errorMessage().has_value());
-    EXPECT_EQ(model->pendingScreenshots().size(), 1u);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 1u);
 
     EXPECT_TRUE(drop(view, {framed, shot})) << "the capture among them is framed";
-    ASSERT_TRUE(test::waitUntil([&] { return !model->isWorking(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !model->framing().isWorking(); }));
     EXPECT_FALSE(model->errorMessage().has_value());
-    EXPECT_EQ(model->pendingScreenshots().size(), 2u);
+    EXPECT_EQ(model->quickAccess().pendingScreenshots().size(), 2u);
 }
 
 TEST_F(SettingsPages, LatestCaptureOffersWhatSuitsTheKind) {

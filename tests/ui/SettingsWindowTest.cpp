@@ -102,7 +102,7 @@ TEST_F(SettingsWindowTest, EditMenuCopiesAndPastesInTheSimulatorTimePage) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     auto* time = window.findChild<QTimeEdit*>();
     ASSERT_NE(time, nullptr);
-    QClipboard& clipboard = *QApplication::clipboard();
+    QClipboard& system = *QApplication::clipboard();
 
     // A menu used from the keyboard takes the focus while it is open; the
     // commands still go to the field the user was in.
@@ -110,8 +110,8 @@ TEST_F(SettingsWindowTest, EditMenuCopiesAndPastesInTheSimulatorTimePage) {
     window.menuBar()->setFocus();
     editAction(window, u"Select All"_s)->trigger();
     editAction(window, u"Copy"_s)->trigger();
-    EXPECT_EQ(clipboard.text(), u"09:41"_s);
-    clipboard.setText(u"10:15"_s);
+    EXPECT_EQ(system.text(), u"09:41"_s);
+    system.setText(u"10:15"_s);
     time->setFocus();
     editAction(window, u"Select All"_s)->trigger();
     editAction(window, u"Paste"_s)->trigger();
@@ -128,21 +128,21 @@ TEST_F(SettingsWindowTest, EditMenuCopiesAndPastesInTheSimulatorTimePage) {
     ASSERT_NE(line, nullptr) << status.toStdString();
     line->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), line) << "the line takes the focus to be copied from";
-    clipboard.clear();
+    system.clear();
     editAction(window, u"Select All"_s)->trigger();
     EXPECT_EQ(line->selectedText(), status);
     QTest::keyClick(line, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(clipboard.text(), status) << "Ctrl+C";
+    EXPECT_EQ(system.text(), status) << "Ctrl+C";
 
-    clipboard.clear();
+    system.clear();
     line->setSelection(0, 0);
     window.menuBar()->setFocus();
     editAction(window, u"Select All"_s)->trigger();
     editAction(window, u"Copy"_s)->trigger();
-    EXPECT_EQ(clipboard.text(), status) << "the Edit menu's Copy";
+    EXPECT_EQ(system.text(), status) << "the Edit menu's Copy";
 
     // Right-clicked without a selection, "Copy" takes the whole line.
-    clipboard.clear();
+    system.clear();
     line->setSelection(0, 0);
     QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(2, 2),
                               line->mapToGlobal(QPoint(2, 2)));
@@ -156,7 +156,7 @@ TEST_F(SettingsWindowTest, EditMenuCopiesAndPastesInTheSimulatorTimePage) {
     ASSERT_NE(copy, nullptr);
     copy->trigger();
     menu->close();
-    EXPECT_EQ(clipboard.text(), status) << "the context menu's Copy";
+    EXPECT_EQ(system.text(), status) << "the context menu's Copy";
 }
 
 TEST_F(SettingsWindowTest, ClosingHidesAndThePlaceIsKeptForTheNextRun) {
@@ -200,7 +200,7 @@ TEST_F(SettingsWindowTest, SwitchesFromSetupToThePagesWhenSetupCompletes) {
 
     panels->answers.push_back({input});
     findButton(*root->currentView(), u"Choose Folder\u2026"_s)->click();
-    model->selectFolder(output, false);
+    model->folderSetup().selectFolder(output, false);
     // Return is the setup's default action.
     window.showAndRaise();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

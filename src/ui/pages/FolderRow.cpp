@@ -30,7 +30,8 @@ FolderRow::FolderRow(AppModel& model, const QString& label, bool input, QWidget*
     text->addWidget(path_);
 
     auto* choose = plainButton(QStringLiteral("Choose\u2026"));
-    connect(choose, &QPushButton::clicked, this, [this] { model_.chooseFolder(input_); });
+    connect(choose, &QPushButton::clicked, this,
+            [this] { model_.folderSetup().chooseFolder(input_); });
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

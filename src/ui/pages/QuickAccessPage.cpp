@@ -30,11 +30,7 @@ QuickAccessPage::QuickAccessPage(AppModel& model, QWidget* parent)
                                      &Preferences::screenshotPreviewEnabled, true));
     pendingDivider_ = preview->addDivider();
     auto* show = plainButton(QStringLiteral("Show Preview"));
-    connect(show, &QPushButton::clicked, this, [this] {
-        if (model_.screenshotPreviewChanged) {
-            model_.screenshotPreviewChanged();
-        }
-    });
+    connect(show, &QPushButton::clicked, this, [this] { emit model_.screenshotPreviewChanged(); });
     auto* pending = new QHBoxLayout(pendingRow_);
     pending->setContentsMargins(0, 0, 0, 0);
     pending->addWidget(pendingText_, 1);
@@ -79,12 +75,14 @@ QuickAccessPage::QuickAccessPage(AppModel& model, QWidget* parent)
         footnote(QStringLiteral("Turning Quick Access off saves future screenshots directly to "
                                 "your export folder. Pending screenshots remain in the tray.")));
 
-    connect(&model_, &AppModel::pendingScreenshotsChanged, this, &QuickAccessPage::refreshPending);
+    for (const auto signal : {&QuickAccessItems::itemAdded, &QuickAccessItems::itemRemoved}) {
+        connect(&model_.quickAccess(), signal, this, &QuickAccessPage::refreshPending);
+    }
     refreshPending();
 }
 
 void QuickAccessPage::refreshPending() {
-    const std::size_t count = model_.pendingScreenshots().size();
+    const std::size_t count = model_.quickAccess().pendingScreenshots().size();
     pendingText_->setText(pendingScreenshotsText(count));
     pendingDivider_->setVisible(count > 0);
     pendingRow_->setVisible(count > 0);

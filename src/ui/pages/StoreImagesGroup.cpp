@@ -70,7 +70,10 @@ StoreImagesGroup::StoreImagesGroup(AppModel& model, QWidget* parent)
             refreshPreview();
         }
     });
-    connect(&model_, &AppModel::pendingScreenshotsChanged, this, &StoreImagesGroup::refreshPreview);
+    for (const auto signal : {&QuickAccessItems::itemAdded, &QuickAccessItems::itemChanged,
+                              &QuickAccessItems::itemRemoved}) {
+        connect(&model_.quickAccess(), signal, this, &StoreImagesGroup::refreshPreview);
+    }
     connect(&model_, &AppModel::capturesChanged, this, &StoreImagesGroup::refreshPreview);
     watchComposition();
     refreshPreview();
@@ -112,7 +115,7 @@ void StoreImagesGroup::watchComposition() {
 }
 
 std::optional<std::pair<fs::path, std::string>> StoreImagesGroup::latestScreenshot() const {
-    const auto& pending = model_.pendingScreenshots();
+    const auto& pending = model_.quickAccess().pendingScreenshots();
     if (!pending.empty()) {
         const CaptureRecord& record = pending.back().record;
         return std::pair{fs::path(record.output), fs::path(record.original).filename().string()};

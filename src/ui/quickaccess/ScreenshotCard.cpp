@@ -6,7 +6,7 @@
 #include "CardImageView.h"
 #include "CardRules.h"
 #include "TrayGeometry.h"
-#include "model/AppModel.h"
+#include "model/QuickAccessItems.h"
 #include "ui/LabelStyle.h"
 #include "ui/PictureLoader.h"
 #include "ui/WordElidedLabel.h"
@@ -47,9 +47,9 @@ QHBoxLayout* rowLayout(QWidget* row) {
 
 } // namespace
 
-ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
+ScreenshotCard::ScreenshotCard(QuickAccessItems& items, const PendingScreenshot& item,
                                CardServices services, QWidget* parent)
-    : QWidget(parent), model_(model), item_(item), services_(std::move(services)),
+    : QWidget(parent), items_(items), item_(item), services_(std::move(services)),
       image_(new StampedImage(PictureLoader::shared(), this)), moreMenu_(new QMenu(this)),
       finishMenu_(new QMenu(QStringLiteral("Bezel Finish"), this)) {
     installCardAccessible();
@@ -77,9 +77,12 @@ ScreenshotCard::ScreenshotCard(AppModel& model, const PendingScreenshot& item,
     column->addStretch();
     fillMenu();
 
-    connect(&model_, &AppModel::previewBusyIDsChanged, this, &ScreenshotCard::updateFromModel);
-    connect(&model_, &AppModel::previewErrorsChanged, this, &ScreenshotCard::updateFromModel);
-    connect(&model_, &AppModel::framesChanged, this, &ScreenshotCard::updateFromModel);
+    connect(&items_, &QuickAccessItems::itemChanged, this, [this](const std::string& id) {
+        if (id == item_.record.id) {
+            updateFromModel();
+        }
+    });
+    connect(&items_, &QuickAccessItems::framesChanged, this, &ScreenshotCard::updateFromModel);
     connect(image_, &StampedImage::pictureChanged, this,
             [this] { imageView_->setPicture(image_->picture()); });
     updateFromModel();
@@ -126,15 +129,15 @@ QWidget* ScreenshotCard::makeImageArea() {
     connect(imageView_, &CardImageView::drawn, this, &ScreenshotCard::ensureImage);
     imageView_->setFile(QString::fromStdString(item_.record.output));
     connect(imageView_, &CardImageView::dragEnded, this,
-            [this](bool accepted) { model_.screenshotDragEnded(item_, accepted); });
+            [this](bool accepted) { items_.screenshotDragEnded(item_, accepted); });
 
     hoverRow_ = new CardHoverRow(finishMenu_, area);
     hoverRow_->adjustSize();
     hoverRow_->move((area->width() - hoverRow_->width()) / 2,
                     area->height() - kHoverRowBottom - hoverRow_->height());
     connect(hoverRow_, &CardHoverRow::discardClicked, this,
-            [this] { model_.discardScreenshot(item_); });
-    connect(hoverRow_, &CardHoverRow::editClicked, this, [this] { model_.editScreenshot(item_); });
+            [this] { items_.discardScreenshot(item_); });
+    connect(hoverRow_, &CardHoverRow::editClicked, this, [this] { items_.editScreenshot(item_); });
     connect(hoverRow_, &CardHoverRow::copyClicked, this, &ScreenshotCard::copy);
     connect(hoverRow_, &CardHoverRow::saveClicked, this, &ScreenshotCard::save);
 
@@ -191,15 +194,15 @@ void ScreenshotCard::fillMenu() {
             [this] {
                 const QString desktop =
                     QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-                model_.saveScreenshot(item_, std::filesystem::path(desktop.toStdString()));
+                items_.saveScreenshot(item_, std::filesystem::path(desktop.toStdString()));
             });
     connect(moreMenu_->addAction(QStringLiteral("Save to Another Folder\u2026")),
-            &QAction::triggered, this, [this] { model_.saveScreenshotElsewhere(item_); });
+            &QAction::triggered, this, [this] { items_.saveScreenshotElsewhere(item_); });
     connect(moreMenu_->addAction(QStringLiteral("Save Store Image")), &QAction::triggered, this,
-            [this] { model_.saveStoreImage(item_); });
+            [this] { items_.saveStoreImage(item_); });
     moreMenu_->addSeparator();
     connect(moreMenu_->addAction(kEditTitle), &QAction::triggered, this,
-            [this] { model_.editScreenshot(item_); });
+            [this] { items_.editScreenshot(item_); });
     connect(moreMenu_->addAction(QStringLiteral("Copy Image")), &QAction::triggered, this,
             &ScreenshotCard::copy);
     moreMenu_->addMenu(finishMenu_);
@@ -208,7 +211,7 @@ void ScreenshotCard::fillMenu() {
             &QAction::triggered, this,
             [this] { services_.launcher->reveal(item_.record.original); });
     connect(moreMenu_->addAction(QStringLiteral("Move Screenshot to Trash")), &QAction::triggered,
-            this, [this] { model_.discardScreenshot(item_); });
+            this, [this] { items_.discardScreenshot(item_); });
 }
 
 void ScreenshotCard::updateFromModel() {
@@ -216,7 +219,7 @@ void ScreenshotCard::updateFromModel() {
     busyOverlay_->setVisible(isBusy);
     imageView_->setInteractive(!isBusy);
 
-    const auto& errors = model_.previewErrors();
+    const auto& errors = items_.previewErrors();
     const auto error = errors.find(item_.record.id);
     const bool hasError = error != errors.end();
     error_->setVisible(hasError);
@@ -228,7 +231,7 @@ void ScreenshotCard::updateFromModel() {
     saveButton_->setToolTip(saveToolTip(item_.destination));
     hoverRow_->setCopied(copied_);
 
-    const std::vector<FrameAsset> finishes = model_.finishes(item_);
+    const std::vector<FrameAsset> finishes = items_.finishes(item_);
     const bool finishEnabled = finishMenuEnabled(item_.editorOpened, finishes.size());
     hoverRow_->setFinishMenuState(finishEnabled, finishMenuToolTip(item_.editorOpened));
     finishMenu_->menuAction()->setEnabled(finishEnabled);
@@ -238,12 +241,12 @@ void ScreenshotCard::updateFromModel() {
         entry->setCheckable(true);
         entry->setChecked(frame.id == item_.frameID);
         connect(entry, &QAction::triggered, this,
-                [this, frame] { model_.changeScreenshotFinish(item_, frame); });
+                [this, frame] { items_.changeScreenshotFinish(item_, frame); });
     }
 }
 
 bool ScreenshotCard::busy() const {
-    return model_.previewBusyIDs().count(item_.record.id) != 0;
+    return items_.previewBusyIDs().count(item_.record.id) != 0;
 }
 
 void ScreenshotCard::setItem(const PendingScreenshot& item) {
@@ -332,17 +335,18 @@ void ScreenshotCard::applyAppearance() {
 }
 
 void ScreenshotCard::save() {
-    model_.saveScreenshot(item_);
+    items_.saveScreenshot(item_);
 }
 
 void ScreenshotCard::copy() {
     // The model reports a copy it could not make as the card's error, so a
     // change of the errors during the copy means it failed.
     bool failed = false;
-    const auto connection = connect(&model_, &AppModel::previewErrorsChanged, this, [&] {
-        failed = model_.previewErrors().count(item_.record.id) != 0;
-    });
-    model_.copyScreenshot(item_);
+    const auto connection =
+        connect(&items_, &QuickAccessItems::itemChanged, this, [&](const std::string& id) {
+            failed = failed || (id == item_.record.id && items_.previewErrors().count(id) != 0);
+        });
+    items_.copyScreenshot(item_);
     disconnect(connection);
     copied_ = !failed;
     hoverRow_->setCopied(copied_);
@@ -358,9 +362,9 @@ void ScreenshotCard::triggerAction(const QString& name) {
     } else if (name == kCopyTitle) {
         copy();
     } else if (name == kEditTitle) {
-        model_.editScreenshot(item_);
+        items_.editScreenshot(item_);
     } else if (name == kDiscardTitle) {
-        model_.discardScreenshot(item_);
+        items_.discardScreenshot(item_);
     }
 }
 

@@ -17,14 +17,14 @@ class QToolButton;
 
 namespace cadrelle {
 
-class AppModel;
 class CardHoverRow;
 class CardImageView;
 class DesktopLauncher;
 class DragStarter;
+class QuickAccessItems;
 class WordElidedLabel;
 
-// What a card needs besides the model: a way to drag files out and the file
+// What a card needs besides the Quick Access items: a way to drag files out and the file
 // manager that shows the original capture.
 struct CardServices {
     std::shared_ptr<DragStarter> drags;
@@ -34,12 +34,13 @@ struct CardServices {
 // One pending screenshot in the Quick Access panel: a title row with the
 // actions menu, the framed image (drag to share, swipe right to save), the
 // buttons shown while the pointer is over the card, a hint row with Save,
-// and the error of the last failed action. Every action goes to the model.
+// and the error of the last failed action. Every action goes to the
+// Quick Access items.
 class ScreenshotCard final : public QWidget {
     Q_OBJECT
 
 public:
-    ScreenshotCard(AppModel& model, const PendingScreenshot& item, CardServices services,
+    ScreenshotCard(QuickAccessItems& items, const PendingScreenshot& item, CardServices services,
                    QWidget* parent = nullptr);
 
     const PendingScreenshot& item() const { return item_; }
@@ -94,7 +95,7 @@ private:
     bool handleStripDrag(QEvent* event);
     void showImageToolTip(QPoint at);
 
-    AppModel& model_;
+    QuickAccessItems& items_;
     PendingScreenshot item_;
     CardServices services_;
     StampedImage* image_;

@@ -37,9 +37,9 @@ bool holds(const std::vector<ScreenshotCard*>& cards, const ScreenshotCard* card
 
 } // namespace
 
-ScreenshotCardColumn::ScreenshotCardColumn(AppModel& model, CardServices services, int changeMs,
-                                           QWidget* parent)
-    : QScrollArea(parent), model_(model), services_(std::move(services)), changeMs_(changeMs),
+ScreenshotCardColumn::ScreenshotCardColumn(QuickAccessItems& items, CardServices services,
+                                           int changeMs, QWidget* parent)
+    : QScrollArea(parent), items_(items), services_(std::move(services)), changeMs_(changeMs),
       motion_(new QVariantAnimation(this)) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -89,7 +89,7 @@ ScreenshotCardColumn::cardsFor(const std::vector<PendingScreenshot>& items) {
             next.push_back(*existing);
             continue;
         }
-        auto* card = new ScreenshotCard(model_, *item, services_, widget());
+        auto* card = new ScreenshotCard(items_, *item, services_, widget());
         // An error line makes a card taller: the others make room.
         card->installEventFilter(this);
         connect(card, &ScreenshotCard::appearanceChanged, widget(), qOverload<>(&QWidget::update));

@@ -25,8 +25,8 @@ class ScreenshotCardColumn final : public QScrollArea {
     Q_OBJECT
 
 public:
-    ScreenshotCardColumn(AppModel& model, CardServices services, int changeMs = kCardListChangeMs,
-                         QWidget* parent = nullptr);
+    ScreenshotCardColumn(QuickAccessItems& items, CardServices services,
+                         int changeMs = kCardListChangeMs, QWidget* parent = nullptr);
 
     // Shows these items (oldest first, as the model lists them): new ones
     // get cards, gone ones lose theirs, the others are updated. A new newest
@@ -65,7 +65,7 @@ private:
     int slideDistance() const;
     void paintShadows();
 
-    AppModel& model_;
+    QuickAccessItems& items_;
     CardServices services_;
     int changeMs_;
     QVariantAnimation* motion_;

@@ -6,7 +6,7 @@
 #include "ScreenshotTrayPanel.h"
 #include "TrayGeometry.h"
 #include "desktop/XdgLauncher.h"
-#include "model/AppModel.h"
+#include "model/QuickAccessItems.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -35,10 +35,10 @@ TrayServices withDefaults(TrayServices services) {
 
 } // namespace
 
-ScreenshotTrayController::ScreenshotTrayController(AppModel& model, TrayServices services)
-    : model_(model), services_(withDefaults(std::move(services))),
+ScreenshotTrayController::ScreenshotTrayController(QuickAccessItems& items, TrayServices services)
+    : items_(items), services_(withDefaults(std::move(services))),
       transitions_(services_.durations),
-      column_(new ScreenshotCardColumn(model, {services_.drags, services_.launcher},
+      column_(new ScreenshotCardColumn(items, {services_.drags, services_.launcher},
                                        services_.durations.cardsMs)),
       panel_(std::make_unique<ScreenshotTrayPanel>(column_)) {
     constexpr int kHoverSampleMs = 100;
@@ -97,14 +97,14 @@ QRect ScreenshotTrayController::targetFrame() const {
         primary = screen->availableGeometry();
     }
     std::vector<bool> errors;
-    for (const PendingScreenshot& item : model_.pendingScreenshots()) {
-        errors.push_back(model_.previewErrors().count(item.record.id) != 0);
+    for (const PendingScreenshot& item : items_.pendingScreenshots()) {
+        errors.push_back(items_.previewErrors().count(item.record.id) != 0);
     }
     return cadrelle::targetFrame(trayArea(own, screens, services_.pointer(), primary), errors);
 }
 
 void ScreenshotTrayController::refresh() {
-    const auto& pending = model_.pendingScreenshots();
+    const auto& pending = items_.pendingScreenshots();
     const bool hasItems = !pending.empty();
     const bool reduceMotion = services_.motion->reduceMotion();
     if (hasItems) {

@@ -17,12 +17,12 @@ class QAbstractAnimation;
 
 namespace cadrelle {
 
-class AppModel;
 class MotionPreference;
 class ScreenshotCardColumn;
 class ScreenshotTrayPanel;
+class QuickAccessItems;
 
-// What the panel talks to besides the model; the defaults are the real ones,
+// What the panel talks to besides the Quick Access items; the defaults are the real ones,
 // tests pass their own.
 struct TrayServices {
     std::shared_ptr<MotionPreference> motion;
@@ -32,7 +32,7 @@ struct TrayServices {
     TrayDurations durations;
 };
 
-// Shows the model's pending screenshots as cards in a floating panel at the
+// Shows the pending screenshots as cards in a floating panel at the
 // bottom-right corner of the screen: shows, resizes and hides the panel on
 // refresh(), follows screen changes, and tells the cards which one the
 // pointer is over. Lives on the main thread for the application's life.
@@ -40,10 +40,10 @@ class ScreenshotTrayController final : public QObject {
     Q_OBJECT
 
 public:
-    explicit ScreenshotTrayController(AppModel& model, TrayServices services = {});
+    explicit ScreenshotTrayController(QuickAccessItems& items, TrayServices services = {});
     ~ScreenshotTrayController() override;
 
-    // Brings the panel in line with the model's pending screenshots.
+    // Brings the panel in line with the pending screenshots.
     void refresh();
     // One pointer sample: which card the pointer is over.
     void trackHover();
@@ -61,7 +61,7 @@ private:
     void followScreens();
     void placeAtOnce();
 
-    AppModel& model_;
+    QuickAccessItems& items_;
     TrayServices services_;
     TrayTransitions transitions_;
     ScreenshotCardColumn* column_;

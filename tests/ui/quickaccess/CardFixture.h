@@ -1,7 +1,6 @@
 #pragma once
 
-#include "model/ModelFixture.h"
-#include "support/TestFrames.h"
+#include "model/QuickAccessFixture.h"
 #include "ui/quickaccess/CardImageView.h"
 #include "ui/quickaccess/DragStarter.h"
 #include "ui/quickaccess/ScreenshotCard.h"
@@ -21,30 +20,20 @@ struct FakeDragStarter : DragStarter {
     }
 };
 
-// A set-up model with Quick Access on whose device has two finishes
-// ("Default" and "Silver"), and cards made for its pending screenshots.
-class CardFixture : public ModelFixture {
+// Quick Access items whose device has two finishes ("Default" and
+// "Silver"), and cards made for its pending screenshots.
+class CardFixture : public QuickAccessFixture {
 protected:
     CardFixture() {
         shipped.library.importFiles(
             {writeFrame(dir / "shipped" / "drawn" / "iPhone Test 20x30 - Silver - Portrait.png",
                         FrameDrawing{30, 40, 5, 5, 20, 30})});
-        model = makeSetUpModel(true);
-    }
-
-    // Frames one more screenshot and returns its pending item.
-    PendingScreenshot addItem() {
-        const auto shot = dir / "opened" / ("Screenshot " + std::to_string(++shots) + ".png");
-        writeScreenshot(shot, 20, 30, shots);
-        const std::size_t before = model->pendingScreenshots().size();
-        model->frameManually({shot});
-        EXPECT_TRUE(waitUntil([&] { return model->pendingScreenshots().size() > before; }));
-        return model->pendingScreenshots().back();
+        items->setFrames(shipped.library.load());
     }
 
     // A card on screen once the read of its picture ended.
     std::unique_ptr<ScreenshotCard> makeCard(const PendingScreenshot& item) {
-        auto card = std::make_unique<ScreenshotCard>(*model, item, CardServices{drags, launcher});
+        auto card = std::make_unique<ScreenshotCard>(*items, item, CardServices{drags, launcher});
         card->show();
         const auto* image = card->findChild<StampedImage*>();
         EXPECT_TRUE(waitUntil([&] {
@@ -66,18 +55,7 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return !image->busy(); }));
     }
 
-    bool isPending(const PendingScreenshot& item) const {
-        for (const auto& pending : model->pendingScreenshots()) {
-            if (pending.record.id == item.record.id) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     std::shared_ptr<FakeDragStarter> drags = std::make_shared<FakeDragStarter>();
-    std::unique_ptr<AppModel> model;
-    std::uint32_t shots = 0;
 };
 
 } // namespace cadrelle::test

@@ -94,8 +94,8 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
     more->menu()->actions()[8]->trigger();
     EXPECT_EQ(launcher->revealed, std::vector<std::filesystem::path>{item.record.original});
 
-    model->editScreenshot(item);
-    card->setItem(model->pendingScreenshots().back());
+    items->editScreenshot(item);
+    card->setItem(items->pendingScreenshots().back());
     EXPECT_NE(labelWithText(*card, u"Save edits in your image editor, then swipe \u2192"_s),
               nullptr);
     EXPECT_FALSE(button(*card, u"Change bezel finish"_s)->isEnabled());
@@ -103,7 +103,7 @@ TEST_F(ScreenshotCardTest, MenusButtonsAndTextsFollowTheItem) {
               u"Choose a bezel before editing to preserve annotations"_s);
     EXPECT_FALSE(finishes->menuAction()->isEnabled());
 
-    model->screenshotError("The disk is full.", item);
+    items->screenshotError("The disk is full.", item);
     EXPECT_EQ(card->height(), 282) << "error line";
     QLabel* error = labelWithText(*card, u"The disk is full."_s);
     ASSERT_NE(error, nullptr);
@@ -126,8 +126,8 @@ bool showsAllItsText(const QLabel& label) {
 TEST_F(ScreenshotCardTest, HintRowShowsItsWholeTextOrEndsAfterAWholeWord) {
     const PendingScreenshot item = addItem();
     auto card = makeCard(item);
-    model->editScreenshot(item);
-    card->setItem(model->pendingScreenshots().back());
+    items->editScreenshot(item);
+    card->setItem(items->pendingScreenshots().back());
     const QString edited = u"Save edits in your image editor, then swipe \u2192"_s;
     QLabel* hint = labelWithText(*card, edited);
     ASSERT_NE(hint, nullptr);
@@ -265,8 +265,8 @@ TEST_F(ScreenshotCardTest, ImageIsReadAgainOnlyWhenItsFileChanges) {
     card->tick();
     waitForPicture(*card);
     EXPECT_EQ(image->picture().size(), framed) << "not reread every second before editing";
-    model->editScreenshot(item);
-    card->setItem(model->pendingScreenshots().back());
+    items->editScreenshot(item);
+    card->setItem(items->pendingScreenshots().back());
     card->tick();
     waitForPicture(*card);
     EXPECT_EQ(image->picture().size(), QSize(8, 8)) << "edits show up";
@@ -290,7 +290,7 @@ TEST_F(ScreenshotCardTest, APictureIsKeptAtTheSizeItIsShownAndOnlyRegularFilesAr
     EXPECT_NEAR(double(kept.width()) / kept.height(), 660.0 / 1434.0, 0.02) << "in proportion";
     // Copying reads the file itself.
     card->triggerAction(u"Copy image"_s);
-    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + large.record.output});
+    EXPECT_EQ(clipboard->contents, std::vector<std::string>{"image:" + large.record.output});
 
     // A pipe where the framed picture should be is never opened for reading,
     // which would wait for a writer forever: the card shows no picture.
@@ -312,7 +312,7 @@ TEST_F(ScreenshotCardTest, AccessibleActionsDoWhatTheButtonsDo) {
               (QStringList{u"Save screenshot"_s, u"Copy image"_s, u"Edit in Image Editor"_s,
                            u"Move screenshot to Trash"_s}));
     actions->doAction(u"Copy image"_s);
-    EXPECT_EQ(pasteboard->contents, std::vector<std::string>{"image:" + item.record.output});
+    EXPECT_EQ(clipboard->contents, std::vector<std::string>{"image:" + item.record.output});
     EXPECT_NE(button(*card, u"Copied"_s), nullptr);
     actions->doAction(u"Move screenshot to Trash"_s);
     EXPECT_FALSE(isPending(item));

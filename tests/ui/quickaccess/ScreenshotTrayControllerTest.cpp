@@ -21,7 +21,7 @@ class TrayControllerTest : public test::CardFixture {
 protected:
     std::unique_ptr<ScreenshotTrayController> makeController(TrayDurations durations) {
         return std::make_unique<ScreenshotTrayController>(
-            *model, TrayServices{motion, [this] { return pointer; }, drags, launcher, durations});
+            *items, TrayServices{motion, [this] { return pointer; }, drags, launcher, durations});
     }
 
     std::shared_ptr<FakeMotion> motion = std::make_shared<FakeMotion>();
@@ -53,7 +53,7 @@ TEST_F(TrayControllerTest, PanelShowsFollowsAndHidesWithThePendingList) {
     EXPECT_TRUE(controller->tracksHover());
 
     const PendingScreenshot second = addItem();
-    model->screenshotError("The disk is full.", first);
+    items->screenshotError("The disk is full.", first);
     controller->refresh();
     EXPECT_EQ(panel.geometry(), QRect(1124, 322, 304, 566)) << "240 + 282 + 12 + 32";
     const auto& cards = controller->column().cards();
@@ -70,8 +70,8 @@ TEST_F(TrayControllerTest, PanelShowsFollowsAndHidesWithThePendingList) {
     controller->trackHover();
     EXPECT_EQ(controller->hoveredID(), std::nullopt);
 
-    model->discardScreenshot(first);
-    model->discardScreenshot(second);
+    items->discardScreenshot(first);
+    items->discardScreenshot(second);
     controller->refresh();
     EXPECT_FALSE(panel.isVisible());
     EXPECT_FALSE(controller->tracksHover());
@@ -90,7 +90,7 @@ TEST_F(TrayControllerTest, PanelSlidesInUnlessMotionIsReduced) {
     EXPECT_EQ(panel.windowOpacity(), 0.0);
 
     motion->reduce = true;
-    model->discardScreenshot(model->pendingScreenshots().front());
+    items->discardScreenshot(items->pendingScreenshots().front());
     controller->refresh();
     EXPECT_FALSE(panel.isVisible()) << "hidden at once";
     addItem();
@@ -126,7 +126,7 @@ TEST_F(TrayControllerTest, CardsComeAndGoWithTheirTransitionsAndSettleWhereTheyB
     EXPECT_EQ(inPanel(*column.cards()[2], panel).topLeft(), QPoint(16, 520)) << "stays";
 
     // The oldest leaves: it ignores the pointer while the others move down.
-    model->discardScreenshot(first);
+    items->discardScreenshot(first);
     controller->refresh();
     ASSERT_EQ(column.cards().size(), 2u);
     QPointer<ScreenshotCard> leaving = shown[1];
@@ -148,7 +148,7 @@ TEST_F(TrayControllerTest, CardsComeAndGoWithTheirTransitionsAndSettleWhereTheyB
     // With reduced motion a new card only fades in; the others are at once
     // where they belong.
     motion->reduce = true;
-    model->discardScreenshot(second);
+    items->discardScreenshot(second);
     addItem();
     controller->refresh();
     EXPECT_EQ(inPanel(*column.cards()[0], panel).topLeft(), QPoint(16, 16));

@@ -20,21 +20,21 @@ class AppModel;
 // The tray icon, present exactly while the "showMenuBarIcon" preference is
 // on. Its menu (also popped up by a left click): "Settings…", "Open Output
 // Folder", "Check for Updates…" and the application's quit action.
-class StatusItem final : public QObject {
+class TrayIcon final : public QObject {
     Q_OBJECT
 
 public:
     // `showSettings` brings the settings window forward; `quitAction` is the
     // application's "Quit Cadrelle" with its shortcut. Shows the icon at once
     // when the preference is on.
-    StatusItem(AppModel& model, std::function<void()> showSettings, QAction* quitAction);
-    ~StatusItem() override;
+    TrayIcon(AppModel& model, std::function<void()> showSettings, QAction* quitAction);
+    ~TrayIcon() override;
 
     // Adds or removes the icon to match the preference.
     void update();
 
     // The icon while it is shown, else none.
-    QSystemTrayIcon* trayIcon() const { return tray_.get(); }
+    QSystemTrayIcon* systemIcon() const { return tray_.get(); }
     QMenu* menu() const { return menu_.get(); }
 
     // The tray artwork (resource "StatusIcon") drawn at 16, 22, 24 and 32

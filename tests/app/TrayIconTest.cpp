@@ -1,5 +1,5 @@
+#include "app/TrayIcon.h"
 #include "TestApplication.h"
-#include "app/StatusItem.h"
 
 #include <QImage>
 
@@ -8,9 +8,9 @@
 namespace cadrelle {
 namespace {
 
-TEST(StatusItem, TheTrayArtworkIsDrawnAtEveryTraySize) {
+TEST(TrayIcon, TheTrayArtworkIsDrawnAtEveryTraySize) {
     test::ensureApplication();
-    const QIcon icon = StatusItem::icon();
+    const QIcon icon = TrayIcon::icon();
     EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}}));
     for (const int size : {16, 22, 24, 32}) {
         const QImage image =

@@ -1,4 +1,4 @@
-#include "StatusItem.h"
+#include "TrayIcon.h"
 
 #include "model/AppModel.h"
 
@@ -12,15 +12,15 @@
 
 namespace cadrelle {
 
-StatusItem::StatusItem(AppModel& model, std::function<void()> showSettings, QAction* quitAction)
+TrayIcon::TrayIcon(AppModel& model, std::function<void()> showSettings, QAction* quitAction)
     : model_(model), showSettings_(std::move(showSettings)), quitAction_(quitAction) {
-    connect(&model_, &AppModel::preferencesChanged, this, &StatusItem::update);
+    connect(&model_, &AppModel::preferencesChanged, this, &TrayIcon::update);
     update();
 }
 
-StatusItem::~StatusItem() = default;
+TrayIcon::~TrayIcon() = default;
 
-QIcon StatusItem::icon() {
+QIcon TrayIcon::icon() {
     QSvgRenderer artwork(QStringLiteral(":/StatusIcon"));
     if (!artwork.isValid()) {
         return QIcon::fromTheme(QStringLiteral("camera-photo"));
@@ -38,7 +38,7 @@ QIcon StatusItem::icon() {
     return icon;
 }
 
-void StatusItem::update() {
+void TrayIcon::update() {
     if (model_.preferences().showMenuBarIcon) {
         if (!tray_) {
             create();
@@ -50,7 +50,7 @@ void StatusItem::update() {
     }
 }
 
-void StatusItem::create() {
+void TrayIcon::create() {
     menu_ = std::make_unique<QMenu>();
     connect(menu_->addAction(QStringLiteral("Settings\u2026")), &QAction::triggered, this,
             [this] { showSettings_(); });

@@ -1,4 +1,4 @@
-#include "QtPasteboard.h"
+#include "QtClipboard.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -9,11 +9,11 @@
 
 namespace cadrelle {
 
-void QtPasteboard::clear() {
+void QtClipboard::clear() {
     QGuiApplication::clipboard()->clear();
 }
 
-bool QtPasteboard::putImage(const std::filesystem::path& png) {
+bool QtClipboard::putImage(const std::filesystem::path& png) {
     QFile file(QFile::decodeName(png.c_str()));
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
@@ -32,7 +32,7 @@ bool QtPasteboard::putImage(const std::filesystem::path& png) {
     return true;
 }
 
-void QtPasteboard::putFile(const std::filesystem::path& file) {
+void QtClipboard::putFile(const std::filesystem::path& file) {
     const QUrl url = QUrl::fromLocalFile(QFile::decodeName(file.c_str()));
     auto* data = new QMimeData;
     data->setUrls({url});

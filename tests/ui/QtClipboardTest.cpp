@@ -1,4 +1,4 @@
-#include "ui/QtPasteboard.h"
+#include "ui/QtClipboard.h"
 #include "support/PngWriter.h"
 #include "support/TempDir.h"
 
@@ -18,14 +18,14 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-TEST(QtPasteboard, OffersImagesAsPngAndFilesAsLocations) {
+TEST(QtClipboard, OffersImagesAsPngAndFilesAsLocations) {
     test::TempDir dir;
     const auto png = dir / "framed shot.png";
     test::writeTestPng(png, test::RgbaImage(6, 4, 0x3366CCFF));
-    QtPasteboard pasteboard;
+    QtClipboard ours;
     QClipboard& clipboard = *QApplication::clipboard();
 
-    ASSERT_TRUE(pasteboard.putImage(png));
+    ASSERT_TRUE(ours.putImage(png));
     const QMimeData* data = clipboard.mimeData();
     ASSERT_NE(data, nullptr);
     ASSERT_TRUE(data->hasFormat(u"image/png"_s));
@@ -35,19 +35,19 @@ TEST(QtPasteboard, OffersImagesAsPngAndFilesAsLocations) {
     EXPECT_EQ(clipboard.image().size(), QSize(6, 4));
 
     const auto recording = dir / "framed.mov";
-    pasteboard.putFile(recording);
+    ours.putFile(recording);
     data = clipboard.mimeData();
     EXPECT_EQ(data->urls(),
               QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(recording.string()))});
     EXPECT_EQ(data->data(u"x-special/gnome-copied-files"_s).toStdString(),
               "copy\nfile://" + recording.string());
 
-    pasteboard.clear();
+    ours.clear();
     const QMimeData* cleared = clipboard.mimeData();
     EXPECT_TRUE(cleared == nullptr || cleared->formats().isEmpty());
-    EXPECT_FALSE(pasteboard.putImage(dir / "missing.png"));
+    EXPECT_FALSE(ours.putImage(dir / "missing.png"));
     test::writeText(dir / "not.png", "not a picture");
-    EXPECT_FALSE(pasteboard.putImage(dir / "not.png"));
+    EXPECT_FALSE(ours.putImage(dir / "not.png"));
 }
 
 } // namespace
