@@ -1,7 +1,6 @@
 #include "video/VideoSource.h"
 
 #include "core/AppError.h"
-#include "support/CoreApplication.h"
 #include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
