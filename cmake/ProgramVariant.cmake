@@ -42,7 +42,7 @@ function(cadrelle_link_program target)
     if(CADRELLE_GUI)
         # "app" starts the desktop application from its module; without
         # widgets it is not built.
-        add_dependencies(${target} cadrelle_app_module)
+        add_dependencies(${target} cadrelle_app_module cadrelle_playback_module)
         target_compile_definitions(${target} PRIVATE CADRELLE_WITH_APP)
     endif()
 endfunction()
@@ -76,11 +76,14 @@ endfunction()
 # A module the program opens with dlopen from lib/cadrelle/ (beside its bin
 # folder when installed, or in the build tree): libFILE_NAME.so made of the
 # libraries given. Only its entry point is exported; the static libraries'
-# symbols stay inside.
+# symbols stay inside. It records only the shared libraries its code calls: a
+# library that a static one merely mentions (FFmpeg, for the video library's
+# format names) is not loaded with it.
 function(cadrelle_add_program_module target file_name)
     add_library(${target} MODULE)
     target_link_libraries(${target} PRIVATE ${ARGN})
-    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined
+                        -Wl,--as-needed)
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME ${file_name}
         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/cadrelle)

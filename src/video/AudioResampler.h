@@ -1,9 +1,18 @@
 #pragma once
 
 #include "video/FfmpegHandles.h"
-#include "video/MovieReader.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace cadrelle {
+
+// How decoded sound is handed out: interleaved samples of one format.
+struct AudioOutputFormat {
+    int sampleRate = 48'000;
+    int channels = 2;
+    AVSampleFormat format = AV_SAMPLE_FMT_S16;
+};
 
 // Converts decoded sound of any layout, rate and sample format to the
 // interleaved format an audio output plays, with libswresample.

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "MediaPlayer.h"
+#include "PlaybackClock.h"
 #include "PlaybackWorker.h"
 #include "YuvImageScaler.h"
 #include "core/ClosureMailbox.h"
-#include "video/PlaybackClock.h"
 
 #include <atomic>
 #include <deque>

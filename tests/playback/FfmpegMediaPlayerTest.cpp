@@ -1,4 +1,4 @@
-#include "ui/FfmpegMediaPlayer.h"
+#include "playback/FfmpegMediaPlayer.h"
 
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "video/MovieReader.h"
-#include "video/PlaybackClock.h"
+#include "MovieReader.h"
+#include "PlaybackClock.h"
 
 #include <QImage>
 

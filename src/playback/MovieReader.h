@@ -1,5 +1,6 @@
 #pragma once
 
+#include "video/AudioResampler.h"
 #include "video/FfmpegHandles.h"
 
 #include <cstdint>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace cadrelle {
-
-class AudioResampler;
-
-// How decoded sound is handed out: interleaved samples of one format.
-struct AudioOutputFormat {
-    int sampleRate = 48'000;
-    int channels = 2;
-    AVSampleFormat format = AV_SAMPLE_FMT_S16;
-};
 
 // A run of decoded sound starting `time` microseconds into the movie.
 struct AudioChunk {
