@@ -43,6 +43,9 @@ int MediaInput::bestStream(AVMediaType type, int related) const {
 }
 
 bool MediaInput::read(AVPacket& packet, std::string_view failure) {
+    // FFmpeg polls the callback only when it goes to the file, not for
+    // packets it has buffered.
+    deadline_->throwIfStopped();
     const int status = av_read_frame(context_.get(), &packet);
     if (status == AVERROR_EOF) {
         return false;

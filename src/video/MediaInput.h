@@ -53,7 +53,7 @@ public:
     // `related`; -1 when there is none.
     int bestStream(AVMediaType type, int related = -1) const;
     // Reads the next packet of any stream; false at the end of the file.
-    // Throws as check().
+    // Throws Cancelled once the watched control is cancelled, else as check().
     bool read(AVPacket& packet, std::string_view failure);
     // Throws for a failed call on this input: Cancelled or the time-out when
     // the reads were stopped, else through throwOnFailure with `failure`.
