@@ -45,7 +45,7 @@ function(cadrelle_add_program name)
     if(CADRELLE_GUI)
         # "app" starts the desktop application from its module; without
         # widgets it is not built.
-        add_dependencies(${name} cadrelle_app_module)
+        add_dependencies(${name} cadrelle_app_module cadrelle_playback_module)
         target_compile_definitions(${name} PRIVATE CADRELLE_WITH_APP)
     endif()
     if(ARG_OUTPUT_DIRECTORY)
@@ -65,7 +65,9 @@ endfunction()
 # folder when installed, or in the build tree): libFILE_NAME.so made of the
 # libraries given. A version script exports its entry point ENTRY and nothing
 # else: the code of the libraries, inline functions and resource
-# initialisers included, stays inside.
+# initialisers included, stays inside. It records only the shared libraries
+# its code calls: a library that a static one merely mentions (FFmpeg, for
+# the video library's format names) is not loaded with it.
 function(cadrelle_add_program_module target file_name)
     cmake_parse_arguments(ARG "" "ENTRY" "DEPENDS" ${ARGN})
     if(ARG_UNPARSED_ARGUMENTS OR NOT ARG_ENTRY OR NOT ARG_DEPENDS)
@@ -76,7 +78,7 @@ function(cadrelle_add_program_module target file_name)
     add_library(${target} MODULE)
     target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} cadrelle_options)
     target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined
-                        -Wl,--version-script=${script})
+                        -Wl,--as-needed -Wl,--version-script=${script})
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME ${file_name}
         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/cadrelle

@@ -2,7 +2,7 @@
 // preview window, and reports how soon its first picture shows and how many
 // pictures reach the screen while it plays.
 //   preview-bench MOVIE FRAMES_PER_SECOND
-#include "ui/FfmpegMediaPlayer.h"
+#include "playback/FfmpegMediaPlayer.h"
 #include "ui/RecordingPreview.h"
 #include "ui/VideoView.h"
 

@@ -1,9 +1,7 @@
 #include "VideoModule.h"
 
 #include "core/AppError.h"
-#include "core/Installation.h"
-
-#include <dlfcn.h>
+#include "core/ProgramModule.h"
 
 #include <mutex>
 #include <string>
@@ -15,31 +13,20 @@ namespace cadrelle {
 
 namespace {
 
-const char* const kEntry = "cadrelle_video_engine";
-
 const VideoEngine* loadModule() {
-    const auto path = videoModulePath(Installation::running());
-    // Never closed: the engine's code must stay for the rest of the run.
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
     using Entry = const VideoEngine* (*)();
-    Entry entry = nullptr;
-    if (module != nullptr) {
-        entry = reinterpret_cast<Entry>(dlsym(module, kEntry));
-    }
+    const auto entry = reinterpret_cast<Entry>(
+        ProgramModule::entry("libcadrelle-video.so", "cadrelle_video_engine", reason));
     if (entry == nullptr) {
-        const char* reason = dlerror();
         throw AppError("Recordings can't be framed because Cadrelle's video support couldn't be "
                        "loaded: " +
-                       std::string(reason != nullptr ? reason : path.string()));
+                       reason);
     }
     return entry();
 }
 
 } // namespace
-
-std::filesystem::path videoModulePath(const Installation& installation) {
-    return installation.file(std::filesystem::path("lib") / "cadrelle" / "libcadrelle-video.so");
-}
 
 const VideoEngine& videoEngine() {
     if (&cadrelle_video_engine != nullptr) {

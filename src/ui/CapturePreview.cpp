@@ -1,6 +1,5 @@
 #include "CapturePreview.h"
 
-#include "FfmpegMediaPlayer.h"
 #include "FittedImage.h"
 #include "LabelStyle.h"
 #include "PictureLoader.h"
@@ -25,11 +24,8 @@ QPushButton* button(const QString& text) {
     return made;
 }
 
-MediaPlayerFactory orQtPlayer(MediaPlayerFactory makePlayer) {
-    if (makePlayer) {
-        return makePlayer;
-    }
-    return [] { return std::make_unique<FfmpegMediaPlayer>(); };
+MediaPlayerFactory orModulePlayer(MediaPlayerFactory makePlayer) {
+    return makePlayer ? std::move(makePlayer) : MediaPlayerFactory(&makeMediaPlayer);
 }
 
 } // namespace
@@ -37,7 +33,7 @@ MediaPlayerFactory orQtPlayer(MediaPlayerFactory makePlayer) {
 CapturePreview::CapturePreview(AppModel& model, bool offersPlay, MediaPlayerFactory makePlayer,
                                QWidget* parent)
     : QWidget(parent), model_(model), offersPlay_(offersPlay),
-      makePlayer_(orQtPlayer(std::move(makePlayer))), media_(new QVBoxLayout),
+      makePlayer_(orModulePlayer(std::move(makePlayer))), media_(new QVBoxLayout),
       image_(new FittedImage), caption_(new QLabel), play_(button(QStringLiteral("Play"))),
       copy_(button({})), reveal_(button(QStringLiteral("Show in File Manager"))),
       pictures_(PictureLoader::shared()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "VideoView.h"
 
-#include "MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 
 #include <QPainter>
 #include <QStyle>

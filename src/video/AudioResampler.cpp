@@ -8,8 +8,9 @@ extern "C" {
 
 namespace cadrelle {
 
-AudioResampler::AudioResampler(const AVCodecContext& decoder, AudioOutputFormat output)
-    : output_(output) {
+AudioResampler::AudioResampler(const AVCodecContext& decoder, AudioOutputFormat output,
+                               std::string_view failure)
+    : output_(output), failure_(failure), converted_(makeFrame()) {
     AVChannelLayout outputLayout;
     av_channel_layout_default(&outputLayout, output.channels);
     AVChannelLayout inputLayout;
@@ -27,20 +28,37 @@ AudioResampler::AudioResampler(const AVCodecContext& decoder, AudioOutputFormat 
     av_channel_layout_uninit(&outputLayout);
     context_.reset(raw);
     if (made < 0 || swr_init(raw) < 0) {
-        throw AppError("The recording's sound can't be played.");
+        throw AppError(failure_);
     }
 }
 
+const AVFrame& AudioResampler::resample(const AVFrame* frame) {
+    AVFrame& out = *converted_;
+    av_frame_unref(&out);
+    const int input = frame != nullptr ? frame->nb_samples : 0;
+    out.format = output_.format;
+    out.sample_rate = output_.sampleRate;
+    av_channel_layout_default(&out.ch_layout, output_.channels);
+    out.nb_samples = swr_get_out_samples(context_.get(), input);
+    if (out.nb_samples <= 0) {
+        out.nb_samples = 0;
+        return out;
+    }
+    throwOnFailure(av_frame_get_buffer(&out, 0), failure_);
+    const int written = swr_convert(
+        context_.get(), out.extended_data, out.nb_samples,
+        frame != nullptr ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr, input);
+    throwOnFailure(written, failure_);
+    out.nb_samples = written;
+    return out;
+}
+
 std::vector<std::uint8_t> AudioResampler::convert(const AVFrame& frame) {
-    const int room = swr_get_out_samples(context_.get(), frame.nb_samples);
-    const int frameBytes = output_.channels * av_get_bytes_per_sample(output_.format);
-    std::vector<std::uint8_t> bytes(std::size_t(std::max(room, 0)) * frameBytes);
-    std::uint8_t* out[] = {bytes.data()};
-    const int written =
-        swr_convert(context_.get(), out, room,
-                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
-    bytes.resize(std::size_t(std::max(written, 0)) * frameBytes);
-    return bytes;
+    const AVFrame& out = resample(&frame);
+    const std::size_t size = std::size_t(out.nb_samples) * std::size_t(output_.channels) *
+                             std::size_t(av_get_bytes_per_sample(output_.format));
+    return size == 0 ? std::vector<std::uint8_t>()
+                     : std::vector<std::uint8_t>(out.data[0], out.data[0] + size);
 }
 
 } // namespace cadrelle

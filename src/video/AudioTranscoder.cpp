@@ -1,6 +1,7 @@
 #include "AudioTranscoder.h"
 
 #include "core/AppError.h"
+#include "video/MediaInput.h"
 
 namespace cadrelle {
 
@@ -19,17 +20,9 @@ AudioTranscoder::AudioTranscoder(const AVStream& input, MovieWriter& writer)
     if (channels < 1 || channels > 2 || parameters.sample_rate <= 0) {
         throw AppError("This recording's audio is unsupported. Use mono or stereo audio.");
     }
-    const AVCodec* decoder = avcodec_find_decoder(parameters.codec_id);
+    decoder_ = MediaInput::openDecoder(input, {}, kCannotPreserve);
     const AVCodec* encoder = avcodec_find_encoder_by_name("aac");
-    if (decoder == nullptr || encoder == nullptr) {
-        throw AppError(kCannotPreserve);
-    }
-    decoder_.reset(avcodec_alloc_context3(decoder));
-    if (!decoder_ || avcodec_parameters_to_context(decoder_.get(), &parameters) < 0) {
-        throw AppError(kCannotPreserve);
-    }
-    decoder_->pkt_timebase = input.time_base;
-    if (avcodec_open2(decoder_.get(), decoder, nullptr) < 0) {
+    if (!decoder_ || encoder == nullptr) {
         throw AppError(kCannotPreserve);
     }
 
@@ -73,18 +66,7 @@ void AudioTranscoder::send(const AVPacket* packet) {
     if (packet == nullptr) {
         if (resampler_) {
             // Whatever the resampler still holds.
-            std::uint8_t** planes = nullptr;
-            const int pending = swr_get_out_samples(resampler_.get(), 0);
-            if (pending > 0 && av_samples_alloc_array_and_samples(
-                                   &planes, nullptr, encoder_->ch_layout.nb_channels, pending,
-                                   AV_SAMPLE_FMT_FLTP, 0) >= 0) {
-                const int got = swr_convert(resampler_.get(), planes, pending, nullptr, 0);
-                if (got > 0) {
-                    av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes), got);
-                }
-                av_freep(&planes[0]);
-                av_freep(&planes);
-            }
+            write(resampler_->resample(nullptr));
         }
         encode(true);
         throwOnFailure(avcodec_send_frame(encoder_.get(), nullptr), kEncodeFailed);
@@ -100,35 +82,23 @@ void AudioTranscoder::convert(const AVFrame& decoded) {
                 : av_rescale_q(decoded.best_effort_timestamp, inputTimeBase_, encoder_->time_base);
     }
     if (!resampler_) {
-        SwrContext* raw = nullptr;
-        const int status = swr_alloc_set_opts2(
-            &raw, &encoder_->ch_layout, AV_SAMPLE_FMT_FLTP, encoder_->sample_rate,
-            const_cast<AVChannelLayout*>(&decoded.ch_layout),
-            static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0, nullptr);
-        resampler_.reset(raw);
-        if (status < 0 || swr_init(resampler_.get()) < 0) {
-            resampler_.reset();
-            throw AppError(kCannotPreserve);
-        }
+        resampler_ = std::make_unique<AudioResampler>(
+            *decoder_,
+            AudioOutputFormat{encoder_->sample_rate, encoder_->ch_layout.nb_channels,
+                              AV_SAMPLE_FMT_FLTP},
+            kCannotPreserve);
     }
-    const int capacity = swr_get_out_samples(resampler_.get(), decoded.nb_samples);
-    if (av_audio_fifo_realloc(fifo_.get(), av_audio_fifo_size(fifo_.get()) + capacity) < 0) {
+    write(resampler_->resample(&decoded));
+}
+
+void AudioTranscoder::write(const AVFrame& samples) {
+    if (samples.nb_samples <= 0) {
+        return;
+    }
+    if (av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(samples.extended_data),
+                            samples.nb_samples) < samples.nb_samples) {
         throw std::bad_alloc();
     }
-    std::uint8_t** planes = nullptr;
-    throwOnFailure(av_samples_alloc_array_and_samples(&planes, nullptr,
-                                                      encoder_->ch_layout.nb_channels, capacity,
-                                                      AV_SAMPLE_FMT_FLTP, 0),
-                   kEncodeFailed);
-    const int got =
-        swr_convert(resampler_.get(), planes, capacity,
-                    const_cast<const std::uint8_t**>(decoded.extended_data), decoded.nb_samples);
-    if (got > 0) {
-        av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(planes), got);
-    }
-    av_freep(&planes[0]);
-    av_freep(&planes);
-    throwOnFailure(got, kEncodeFailed);
 }
 
 void AudioTranscoder::encode(bool final) {

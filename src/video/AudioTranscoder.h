@@ -1,5 +1,6 @@
 #pragma once
 
+#include "video/AudioResampler.h"
 #include "video/FfmpegHandles.h"
 #include "video/MovieWriter.h"
 
@@ -20,6 +21,8 @@ public:
 
 private:
     void convert(const AVFrame& decoded);
+    // Adds resampled sound to the samples waiting for the encoder.
+    void write(const AVFrame& samples);
     void encode(bool final);
     void drain();
 
@@ -29,7 +32,7 @@ private:
     CodecContextPtr decoder_;
     CodecContextPtr encoder_;
     AVStream* stream_ = nullptr;
-    ResampleContextPtr resampler_;
+    std::unique_ptr<AudioResampler> resampler_;
     AudioFifoPtr fifo_;
     FramePtr decoded_;
     FramePtr chunk_;

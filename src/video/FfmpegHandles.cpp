@@ -30,7 +30,7 @@ PacketPtr makePacket() {
     return packet;
 }
 
-void throwOnFailure(int status, const char* fallback, const std::string& path) {
+void throwOnFailure(int status, std::string_view failure, const std::string& path) {
     if (status >= 0) {
         return;
     }
@@ -46,7 +46,12 @@ void throwOnFailure(int status, const char* fallback, const std::string& path) {
     if (!path.empty() && code > 0 && code < 4096 && code != EINVAL && code != ENOSYS) {
         throw FileError(path, code);
     }
-    throw AppError(fallback);
+    if (!failure.empty()) {
+        throw AppError(std::string(failure));
+    }
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(status, text, sizeof text);
+    throw AppError(std::string(text) + ".");
 }
 
 } // namespace cadrelle

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -64,8 +65,12 @@ PacketPtr makePacket();
 // command line's standard error carries only its own lines.
 void silenceFfmpegLog();
 
-// Throws for an FFmpeg status below zero: Cancelled for an interrupted call,
-// FileError(path) for a system error, otherwise AppError(fallback).
-void throwOnFailure(int status, const char* fallback, const std::string& path = {});
+// The one translation of a failed FFmpeg call, for a status below zero:
+// Cancelled for an interrupted call, std::bad_alloc when FFmpeg had no
+// memory, FileError(path) for a system error when a path is given, otherwise
+// AppError with `failure`, the sentence naming the operation that failed
+// ("Cannot decode this recording."), or where that is empty FFmpeg's own
+// description of the status ("Invalid data found when processing input.").
+void throwOnFailure(int status, std::string_view failure, const std::string& path = {});
 
 } // namespace cadrelle

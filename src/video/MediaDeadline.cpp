@@ -4,8 +4,9 @@
 
 namespace cadrelle {
 
-MediaDeadline::MediaDeadline(const CaptureExportControl& control, std::chrono::milliseconds limit)
-    : control_(&control), deadline_(std::chrono::steady_clock::now() + limit) {}
+MediaDeadline::MediaDeadline(const CaptureExportControl& control, std::chrono::milliseconds limit,
+                             Clock clock)
+    : control_(&control), clock_(std::move(clock)), deadline_(clock_() + limit) {}
 
 void MediaDeadline::watchOnly(const CaptureExportControl* control) {
     control_ = control;
@@ -22,15 +23,14 @@ AVIOInterruptCB MediaDeadline::callback() const {
 }
 
 bool MediaDeadline::shouldStop() const {
-    return (control_ != nullptr && control_->isCancelled()) ||
-           std::chrono::steady_clock::now() >= deadline_;
+    return (control_ != nullptr && control_->isCancelled()) || timedOut();
 }
 
 void MediaDeadline::throwIfStopped() const {
     if (control_ != nullptr) {
         control_->checkCancelled();
     }
-    if (std::chrono::steady_clock::now() >= deadline_) {
+    if (timedOut()) {
         throw AppError(
             "Timed out reading the recording. Wait until Glimmerbox finishes saving it.");
     }

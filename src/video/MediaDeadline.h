@@ -3,6 +3,7 @@
 #include "core/CaptureExportControl.h"
 
 #include <chrono>
+#include <functional>
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -17,10 +18,13 @@ namespace cadrelle {
 // of the opened file, so the object must outlive it.
 class MediaDeadline {
 public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
     static constexpr std::chrono::milliseconds kDefaultLimit{30'000};
 
+    // The limit runs on `clock` (tests move it by hand) from now on.
     explicit MediaDeadline(const CaptureExportControl& control,
-                           std::chrono::milliseconds limit = kDefaultLimit);
+                           std::chrono::milliseconds limit = kDefaultLimit,
+                           Clock clock = std::chrono::steady_clock::now);
     MediaDeadline(const MediaDeadline&) = delete;
     MediaDeadline& operator=(const MediaDeadline&) = delete;
 
@@ -35,7 +39,10 @@ public:
     void throwIfStopped() const;
 
 private:
+    bool timedOut() const { return clock_() >= deadline_; }
+
     const CaptureExportControl* control_;
+    Clock clock_;
     std::chrono::steady_clock::time_point deadline_;
 };
 

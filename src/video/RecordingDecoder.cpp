@@ -47,18 +47,9 @@ RecordingDecoder::RecordingDecoder(const VideoSource& source)
     const AVCodecParameters* parameters = source.videoStream()->codecpar;
     width_ = parameters->width;
     height_ = parameters->height;
-    const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
-    if (codec == nullptr) {
-        throw AppError(kCannotDecode);
-    }
-    context_.reset(avcodec_alloc_context3(codec));
-    if (!context_ || avcodec_parameters_to_context(context_.get(), parameters) < 0) {
-        throw AppError(kCannotDecode);
-    }
-    context_->pkt_timebase = source.videoStream()->time_base;
-    context_->thread_count = 0;
-    context_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    if (avcodec_open2(context_.get(), codec, nullptr) < 0) {
+    // Every core decodes, several pictures at once.
+    context_ = MediaInput::openDecoder(*source.videoStream(), {.count = 0}, kCannotDecode);
+    if (!context_) {
         throw AppError(kCannotDecode);
     }
 }

@@ -83,7 +83,7 @@ void encodeMovie(VideoSource& source, RecordingDecoder& decoder, const LoadedFra
     FrameCompositor compositor(frame, evenWidth, evenHeight, sink->layout());
 
     std::list<AudioTranscoder> audio;
-    AVFormatContext* demuxer = source.context();
+    const AVFormatContext* demuxer = source.context();
     for (unsigned i = 0; i < demuxer->nb_streams; ++i) {
         if (demuxer->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
             audio.emplace_back(*demuxer->streams[i], writer);
@@ -114,11 +114,9 @@ void encodeMovie(VideoSource& source, RecordingDecoder& decoder, const LoadedFra
     const PacketPtr packet = makePacket();
     for (;;) {
         control.checkCancelled();
-        const int status = av_read_frame(demuxer, packet.get());
-        if (status == AVERROR_EOF) {
+        if (!source.input().read(*packet, "The recording is damaged or incomplete.")) {
             break;
         }
-        throwOnFailure(status, "The recording is damaged or incomplete.", source.path().string());
         if (packet->stream_index == source.videoIndex()) {
             decoder.send(packet.get());
             encodeDecoded();

@@ -1,7 +1,6 @@
 #include "VideoSource.h"
 
 #include "core/AppError.h"
-#include "video/MediaDeadline.h"
 #include "video/ValidateMP4.h"
 
 #include <cmath>
@@ -37,6 +36,12 @@ AffineTransform displayTransform(const AVStream* stream) {
     return transform;
 }
 
+// The path, once validateMP4 has found an MP4 there that FFmpeg may open.
+const std::filesystem::path& checkedMp4(const std::filesystem::path& path) {
+    validateMP4(path);
+    return path;
+}
+
 [[noreturn]] void throwInvalid() {
     throw AppError("The recording has invalid dimensions or duration.");
 }
@@ -49,31 +54,11 @@ bool AffineTransform::isQuarterTurn() const {
 }
 
 VideoSource::VideoSource(const std::filesystem::path& path, const CaptureExportControl& control)
-    : path_(path) {
-    validateMP4(path);
-    silenceFfmpegLog();
-
-    deadline_ = std::make_unique<MediaDeadline>(control);
-    const MediaDeadline& deadline = *deadline_;
-    AVFormatContext* raw = avformat_alloc_context();
-    if (raw == nullptr) {
-        throw std::bad_alloc();
-    }
-    raw->interrupt_callback = deadline.callback();
-    const int opened = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-    if (opened < 0) {
-        deadline.throwIfStopped();
-        throwOnFailure(opened, "Cannot decode this recording.", path.string());
-    }
-    context_.reset(raw);
-    const int found = avformat_find_stream_info(raw, nullptr);
-    if (found < 0 || deadline.shouldStop()) {
-        deadline.throwIfStopped();
-        throwOnFailure(found, "Cannot decode this recording.", path.string());
-    }
+    : input_(checkedMp4(path), control, "Cannot decode this recording.") {
     // The facts are read; later reads have no time limit and stop only for
     // a control handed over with watch().
-    deadline_->watchOnly(nullptr);
+    input_.watch(nullptr);
+    AVFormatContext* raw = input_.context();
 
     int videoTracks = 0;
     for (unsigned i = 0; i < raw->nb_streams; ++i) {

@@ -2,7 +2,7 @@
 
 #include "core/CaptureExportControl.h"
 #include "video/FfmpegHandles.h"
-#include "video/MediaDeadline.h"
+#include "video/MediaInput.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,12 +29,13 @@ public:
     // Cancelled.
     VideoSource(const std::filesystem::path& path, const CaptureExportControl& control);
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return input_.path(); }
     // Lets `control` (which must outlive the reads) stop further reads.
-    void watch(const CaptureExportControl& control) { deadline_->watchOnly(&control); }
-    // The demuxer, positioned at the start; renderVideo reads through it.
-    AVFormatContext* context() const { return context_.get(); }
-    AVStream* videoStream() const { return context_->streams[videoIndex_]; }
+    void watch(const CaptureExportControl& control) { input_.watch(&control); }
+    // The opened file, positioned at the start; renderVideo reads through it.
+    MediaInput& input() { return input_; }
+    AVFormatContext* context() const { return input_.context(); }
+    AVStream* videoStream() const { return &input_.stream(videoIndex_); }
     int videoIndex() const { return videoIndex_; }
 
     // Seconds from the start of the recording to its end.
@@ -49,10 +50,7 @@ public:
     std::int32_t timeScale() const { return timeScale_; }
 
 private:
-    std::filesystem::path path_;
-    // Declared before the demuxer, which polls it until it is closed.
-    std::unique_ptr<MediaDeadline> deadline_;
-    InputContextPtr context_;
+    MediaInput input_;
     int videoIndex_ = -1;
     double duration_ = 0;
     AffineTransform transform_;

@@ -2,6 +2,7 @@
 
 #include "video/FfmpegHandles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -217,6 +218,60 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
         }
         flush(output.get(), audio, packet.get());
     }
+    check(av_write_trailer(output.get()), "trailer");
+}
+
+void makeCountingMovie(const std::filesystem::path& path, int width, int height, int fps,
+                       int frames) {
+    if (frames > 80) {
+        throw std::invalid_argument("Mp4Maker: a counting movie has at most 80 pictures");
+    }
+    av_log_set_level(AV_LOG_QUIET);
+    AVFormatContext* context = nullptr;
+    check(avformat_alloc_output_context2(&context, nullptr, "mov", path.c_str()), "muxer");
+    const OutputContextPtr output(context);
+
+    Encoder video;
+    const AVCodec* codec = avcodec_find_encoder_by_name("prores_ks");
+    video.context.reset(avcodec_alloc_context3(codec));
+    video.context->width = width;
+    video.context->height = height;
+    video.context->pix_fmt = AV_PIX_FMT_YUV444P10LE;
+    video.context->time_base = AVRational{1, fps};
+    video.context->framerate = AVRational{fps, 1};
+    video.context->colorspace = AVCOL_SPC_BT709;
+    av_opt_set(video.context->priv_data, "profile", "4444", 0);
+    check(avcodec_open2(video.context.get(), codec, nullptr), "open video encoder");
+    video.stream = avformat_new_stream(output.get(), nullptr);
+    video.stream->time_base = video.context->time_base;
+    video.stream->avg_frame_rate = AVRational{fps, 1};
+    check(avcodec_parameters_from_context(video.stream->codecpar, video.context.get()), "params");
+    check(avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE), "create file");
+    check(avformat_write_header(output.get(), nullptr), "header");
+
+    const PacketPtr packet = makePacket();
+    const FramePtr frame = makeFrame();
+    for (int i = 0; i < frames; ++i) {
+        frame->format = AV_PIX_FMT_YUV444P10LE;
+        frame->width = width;
+        frame->height = height;
+        check(av_frame_get_buffer(frame.get(), 0), "frame");
+        // Grey in video range: luma 64…940 for levels 0…255, chroma at its middle.
+        const auto luma = static_cast<std::uint16_t>(std::lround(64 + (16 + 3 * i) * 876.0 / 255));
+        const std::uint16_t samples[3] = {luma, 512, 512};
+        for (int plane = 0; plane < 3; ++plane) {
+            for (int y = 0; y < height; ++y) {
+                auto* row = reinterpret_cast<std::uint16_t*>(frame->data[plane] +
+                                                             y * frame->linesize[plane]);
+                std::fill(row, row + width, samples[plane]);
+            }
+        }
+        frame->pts = i;
+        check(avcodec_send_frame(video.context.get(), frame.get()), "send");
+        drain(output.get(), video, packet.get());
+        av_frame_unref(frame.get());
+    }
+    flush(output.get(), video, packet.get());
     check(av_write_trailer(output.get()), "trailer");
 }
 

@@ -47,4 +47,10 @@ Rgb quadrantColour(const Mp4Spec& spec, int x, int y);
 // whose movie box comes last, as a screen recorder writes it.
 void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec);
 
+// A ProRes 4444 movie (MOV, 10-bit 4:4:4, no alpha) of `frames` flat grey
+// pictures at `fps` whose picture N shows the grey of RGB level 16 + 3·N, so
+// that a shown picture tells which one it is. At most 80 pictures.
+void makeCountingMovie(const std::filesystem::path& path, int width, int height, int fps,
+                       int frames);
+
 } // namespace cadrelle::test

@@ -3,7 +3,6 @@
 #include "support/Mp4Maker.h"
 #include "support/VideoTestSupport.h"
 #include "ui/CapturePreview.h"
-#include "ui/FfmpegMediaPlayer.h"
 #include "ui/VideoView.h"
 #include "video/RenderVideo.h"
 
@@ -210,8 +209,8 @@ TEST(RecordingPreview, ShowsTheFirstPictureOfATransparentMovieOverTheCheckerboar
     renderVideo(recording, movie, test::makeTestFrame(), control, VideoExportFormat::proRes4444,
                 {});
 
-    auto owned = std::make_unique<FfmpegMediaPlayer>();
-    FfmpegMediaPlayer& player = *owned;
+    std::unique_ptr<MediaPlayer> owned = makeMediaPlayer();
+    MediaPlayer& player = *owned;
     RecordingPreview preview(QString::fromStdString(movie.string()), std::move(owned));
     preview.resize(200, 300);
     preview.show();
@@ -240,8 +239,7 @@ TEST(RecordingPreview, SaysWhenARecordingCannotBePlayed) {
                                                             20)
                                              << std::string(4096, '\xff');
 
-    RecordingPreview preview(QString::fromStdString(damaged.string()),
-                             std::make_unique<FfmpegMediaPlayer>());
+    RecordingPreview preview(QString::fromStdString(damaged.string()), makeMediaPlayer());
     preview.resize(200, 300);
     preview.show();
     auto* failure = preview.findChild<QLabel*>(u"failure"_s);

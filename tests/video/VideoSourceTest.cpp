@@ -1,7 +1,6 @@
 #include "video/VideoSource.h"
 
 #include "core/AppError.h"
-#include "support/CoreApplication.h"
 #include "support/Messages.h"
 #include "support/Mp4Maker.h"
 #include "support/TempDir.h"
@@ -101,11 +100,14 @@ TEST(VideoSource, ReadsDisplaySizeAndTiming) {
 
 TEST(MediaDeadline, StopsOnCancellationOrTimeOut) {
     CaptureExportControl control;
-    const MediaDeadline waiting(control, std::chrono::milliseconds(40));
+    auto now = std::chrono::steady_clock::time_point();
+    const MediaDeadline waiting(control, std::chrono::milliseconds(40), [&] { return now; });
     const AVIOInterruptCB callback = waiting.callback();
+    now += std::chrono::milliseconds(39);
     EXPECT_EQ(callback.callback(callback.opaque), 0);
     EXPECT_NO_THROW(waiting.throwIfStopped());
-    EXPECT_TRUE(test::waitUntil([&] { return callback.callback(callback.opaque) == 1; }));
+    now += std::chrono::milliseconds(1);
+    EXPECT_EQ(callback.callback(callback.opaque), 1);
     EXPECT_EQ(test::messageOf([&] { waiting.throwIfStopped(); }),
               "Timed out reading the recording. Wait until Glimmerbox finishes saving it.");
 

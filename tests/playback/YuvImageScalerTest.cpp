@@ -1,4 +1,4 @@
-#include "ui/YuvImageScaler.h"
+#include "playback/YuvImageScaler.h"
 
 #include <gtest/gtest.h>
 

@@ -6,70 +6,26 @@
 #include <algorithm>
 #include <thread>
 
-extern "C" {
-#include <libavutil/error.h>
-}
-
 namespace cadrelle {
 namespace {
 
 constexpr AVRational kMicroseconds{1, 1'000'000};
 
-// FFmpeg's own description of a failure, as a sentence.
-std::string describe(int status) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(status, text, sizeof text);
-    return std::string(text) + ".";
-}
-
-void check(int status) {
-    if (status == AVERROR(ENOMEM)) {
-        throw std::bad_alloc();
-    }
-    if (status < 0) {
-        throw AppError(describe(status));
-    }
-}
-
-// A decoder for `stream`, or nothing when no installed decoder reads it.
-// With `slices`, a decoder that splits pictures into slices decodes those
-// at once rather than several pictures at once.
-CodecContextPtr openDecoder(const AVStream& stream, int threads, bool slices) {
-    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
-    if (codec == nullptr) {
-        return {};
-    }
-    CodecContextPtr context(avcodec_alloc_context3(codec));
-    if (!context) {
-        throw std::bad_alloc();
-    }
-    check(avcodec_parameters_to_context(context.get(), stream.codecpar));
-    context->pkt_timebase = stream.time_base;
-    context->thread_count = threads;
-    context->thread_type = slices && (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS) != 0
-                               ? FF_THREAD_SLICE
-                               : FF_THREAD_FRAME | FF_THREAD_SLICE;
-    check(avcodec_open2(context.get(), codec, nullptr));
-    return context;
-}
+// Failures of the player's reads are told in FFmpeg's own words.
+constexpr std::string_view kFfmpegDescription;
 
 } // namespace
 
-MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioOutputFormat> audio)
-    : packet_(makePacket()), picture_(makeFrame()), fallback_(makeFrame()), sound_(makeFrame()) {
-    silenceFfmpegLog();
-    AVFormatContext* raw = nullptr;
-    const int opened = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-    if (opened < 0) {
-        throw AppError(describe(opened));
-    }
-    input_.reset(raw);
-    check(avformat_find_stream_info(raw, nullptr));
-    videoIndex_ = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioOutputFormat> audio,
+                         const CaptureExportControl& control)
+    : input_(path, control, kFfmpegDescription), packet_(makePacket()), picture_(makeFrame()),
+      fallback_(makeFrame()), sound_(makeFrame()) {
+    input_.watch(&control);
+    videoIndex_ = input_.bestStream(AVMEDIA_TYPE_VIDEO);
     if (videoIndex_ < 0) {
         throw AppError("It has no video track.");
     }
-    const AVStream& video = *raw->streams[videoIndex_];
+    const AVStream& video = input_.stream(videoIndex_);
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(video.codecpar->codec_id);
     intraOnly_ = descriptor != nullptr && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
     // Every core decodes: a ProRes 4444 picture of a phone's screen takes
@@ -77,27 +33,33 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
     // decoded at once, so each comes out as soon as it is sent and whether
     // it is late is judged when it is sent; others decode several pictures
     // at once on frame threads, which hand each out a few packets later.
-    video_ = openDecoder(video, int(std::max(1u, std::thread::hardware_concurrency())), intraOnly_);
+    video_ = MediaInput::openDecoder(
+        video,
+        {.count = int(std::max(1u, std::thread::hardware_concurrency())), .slices = intraOnly_},
+        kFfmpegDescription);
     if (!video_) {
         throw AppError("No decoder reads its video track.");
     }
-    startTime_ = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
-    duration_ = raw->duration > 0
-                    ? raw->duration
+    const AVFormatContext& format = *input_.context();
+    startTime_ = format.start_time == AV_NOPTS_VALUE ? 0 : format.start_time;
+    duration_ = format.duration > 0
+                    ? format.duration
                     : std::max<std::int64_t>(
                           av_rescale_q(video.duration, video.time_base, kMicroseconds), 0);
     const AVRational rate = video.avg_frame_rate.num > 0 ? video.avg_frame_rate : AVRational{30, 1};
     frameDuration_ = av_rescale_q(1, av_inv_q(rate), kMicroseconds);
 
     if (audio) {
-        audioIndex_ = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, videoIndex_, nullptr, 0);
+        audioIndex_ = input_.bestStream(AVMEDIA_TYPE_AUDIO, videoIndex_);
         // Sound that can't be decoded is left out; the pictures still play.
         try {
             if (audioIndex_ >= 0) {
-                audioDecoder_ = openDecoder(*raw->streams[audioIndex_], 1, false);
+                audioDecoder_ =
+                    MediaInput::openDecoder(input_.stream(audioIndex_), {}, kFfmpegDescription);
             }
             if (audioDecoder_) {
-                resampler_ = std::make_unique<AudioResampler>(*audioDecoder_, *audio);
+                resampler_ = std::make_unique<AudioResampler>(
+                    *audioDecoder_, *audio, "The recording's sound can't be played.");
             }
         } catch (const AppError&) {
             resampler_.reset();
@@ -106,9 +68,9 @@ MovieReader::MovieReader(const std::filesystem::path& path, std::optional<AudioO
             audioIndex_ = -1;
         }
     }
-    for (unsigned i = 0; i < raw->nb_streams; ++i) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
         if (int(i) != videoIndex_ && int(i) != audioIndex_) {
-            raw->streams[i]->discard = AVDISCARD_ALL;
+            format.streams[i]->discard = AVDISCARD_ALL;
         }
     }
 }
@@ -123,10 +85,11 @@ void MovieReader::seek(std::int64_t time) {
     // Never past the start of the last picture, so that a seek to the end
     // still shows one.
     time = std::clamp<std::int64_t>(time, 0, std::max<std::int64_t>(duration_ - frameDuration_, 0));
-    const AVStream& video = *input_->streams[videoIndex_];
-    check(av_seek_frame(input_.get(), videoIndex_,
-                        av_rescale_q(time + startTime_, kMicroseconds, video.time_base),
-                        AVSEEK_FLAG_BACKWARD));
+    const AVStream& video = input_.stream(videoIndex_);
+    input_.check(av_seek_frame(input_.context(), videoIndex_,
+                               av_rescale_q(time + startTime_, kMicroseconds, video.time_base),
+                               AVSEEK_FLAG_BACKWARD),
+                 kFfmpegDescription);
     avcodec_flush_buffers(video_.get());
     if (audioDecoder_) {
         avcodec_flush_buffers(audioDecoder_.get());
@@ -137,39 +100,42 @@ void MovieReader::seek(std::int64_t time) {
     seekTarget_ = time;
 }
 
-const AVFrame* MovieReader::nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio) {
-    const AVRational base = input_->streams[videoIndex_]->time_base;
+MoviePicture MovieReader::nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio) {
+    const AVRational base = input_.stream(videoIndex_).time_base;
     for (;;) {
         const int status = avcodec_receive_frame(video_.get(), picture_.get());
         if (status == 0) {
-            picture_->pts = micros(picture_->best_effort_timestamp, base);
-            picture_->pkt_duration = picture_->pkt_duration > 0
-                                         ? av_rescale_q(picture_->pkt_duration, base, kMicroseconds)
-                                         : frameDuration_;
+            const MoviePicture picture{
+                picture_.get(), micros(picture_->best_effort_timestamp, base),
+                picture_->pkt_duration > 0
+                    ? av_rescale_q(picture_->pkt_duration, base, kMicroseconds)
+                    : frameDuration_};
             // Only pictures before a seek's target are thrown away once
             // decoded: a late one that cost its decoding is still handed
             // out, and the player shows it unless a later one is due.
-            if (late(picture_->pts + picture_->pkt_duration, seekTarget_)) {
+            if (late(picture.time + picture.duration, seekTarget_)) {
                 av_frame_unref(fallback_.get());
                 av_frame_move_ref(fallback_.get(), picture_.get());
+                fallbackTimes_ = picture;
                 continue;
             }
             av_frame_unref(fallback_.get());
             seekTarget_ = kNoSkipping;
-            return picture_.get();
+            return picture;
         }
         if (status == AVERROR_EOF) {
             if (fallback_->buf[0] == nullptr) {
-                return nullptr;
+                return {};
             }
             av_frame_move_ref(picture_.get(), fallback_.get());
-            return picture_.get();
+            return {picture_.get(), fallbackTimes_.time, fallbackTimes_.duration};
         }
         if (status != AVERROR(EAGAIN)) {
-            check(status);
+            throwOnFailure(status, kFfmpegDescription);
         }
         if (!feed(std::max(skipBefore, seekTarget_), audio)) {
-            check(flushed_ ? AVERROR_EOF : avcodec_send_packet(video_.get(), nullptr));
+            throwOnFailure(flushed_ ? AVERROR_EOF : avcodec_send_packet(video_.get(), nullptr),
+                           kFfmpegDescription);
             flushed_ = true;
         }
     }
@@ -177,11 +143,9 @@ const AVFrame* MovieReader::nextPicture(std::int64_t skipBefore, std::vector<Aud
 
 bool MovieReader::feed(std::int64_t skipBefore, std::vector<AudioChunk>& audio) {
     for (;;) {
-        const int status = av_read_frame(input_.get(), packet_.get());
-        if (status == AVERROR_EOF) {
+        if (!input_.read(*packet_, kFfmpegDescription)) {
             return false;
         }
-        check(status);
         int sent = 0;
         bool video = false;
         if (packet_->stream_index == audioIndex_) {
@@ -191,7 +155,7 @@ bool MovieReader::feed(std::int64_t skipBefore, std::vector<AudioChunk>& audio) 
             video = true;
         }
         av_packet_unref(packet_.get());
-        check(sent);
+        throwOnFailure(sent, kFfmpegDescription);
         if (video) {
             return true;
         }
@@ -199,7 +163,7 @@ bool MovieReader::feed(std::int64_t skipBefore, std::vector<AudioChunk>& audio) 
 }
 
 bool MovieReader::skipPacket(const AVPacket& packet, std::int64_t skipBefore) {
-    const AVRational base = input_->streams[videoIndex_]->time_base;
+    const AVRational base = input_.stream(videoIndex_).time_base;
     const std::int64_t length =
         packet.duration > 0 ? av_rescale_q(packet.duration, base, kMicroseconds) : frameDuration_;
     const bool behind = skipBefore != kNoSkipping && packet.pts != AV_NOPTS_VALUE &&
@@ -220,7 +184,7 @@ void MovieReader::decodeAudio(const AVPacket* packet, std::vector<AudioChunk>& a
     if (avcodec_send_packet(audioDecoder_.get(), packet) < 0) {
         return;
     }
-    const AVRational base = input_->streams[audioIndex_]->time_base;
+    const AVRational base = input_.stream(audioIndex_).time_base;
     while (avcodec_receive_frame(audioDecoder_.get(), sound_.get()) == 0) {
         const std::int64_t time = sound_->best_effort_timestamp == AV_NOPTS_VALUE
                                       ? audioFrom_
@@ -231,7 +195,12 @@ void MovieReader::decodeAudio(const AVPacket* packet, std::vector<AudioChunk>& a
             continue;
         }
         audioFrom_ = end;
-        auto bytes = resampler_->convert(*sound_);
+        std::vector<std::uint8_t> bytes;
+        try {
+            bytes = resampler_->convert(*sound_);
+        } catch (const AppError&) {
+            continue;
+        }
         if (!bytes.empty()) {
             audio.push_back({time, std::move(bytes)});
         }

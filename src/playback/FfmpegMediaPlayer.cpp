@@ -26,7 +26,7 @@ constexpr qint64 kReportStep = 100;
 
 FfmpegMediaPlayer::FfmpegMediaPlayer(FfmpegPlayerOptions options, QObject* parent)
     : MediaPlayer(parent), sound_(options.sound), clock_(std::move(options.time)),
-      worker_(std::make_unique<PlaybackWorker>(clock_, std::move(options.afterDecode))),
+      worker_(std::make_unique<PlaybackWorker>(clock_, std::move(options.afterDecode), stop_)),
       liveGeneration_(std::make_shared<std::atomic<int>>(0)),
       queue_(std::make_unique<SerialQueue>("Recording playback")),
       converting_(std::make_unique<SerialQueue>("Recording pictures")), timer_(new QTimer(this)) {
@@ -37,6 +37,7 @@ FfmpegMediaPlayer::FfmpegMediaPlayer(FfmpegPlayerOptions options, QObject* paren
 
 FfmpegMediaPlayer::~FfmpegMediaPlayer() {
     *liveGeneration_ = -1;
+    stop_.cancel();
     queue_->stop(SerialQueue::StopMode::cancel);
     converting_->stop(SerialQueue::StopMode::cancel);
 }

@@ -47,4 +47,10 @@ signals:
 
 using MediaPlayerFactory = std::function<std::unique_ptr<MediaPlayer>()>;
 
+// The player recordings play in. It comes from the playback module, which
+// holds the decoding libraries and is loaded on the first call (programs that
+// build the player in, the tests, make it directly). When the module can't be
+// loaded, the player fails on load() saying why.
+std::unique_ptr<MediaPlayer> makeMediaPlayer();
+
 } // namespace cadrelle

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "MediaPlayer.h"
+#include "PlaybackClock.h"
 #include "PlaybackWorker.h"
 #include "YuvImageScaler.h"
+#include "core/CaptureExportControl.h"
 #include "core/ClosureMailbox.h"
-#include "video/PlaybackClock.h"
 
 #include <atomic>
 #include <deque>
@@ -75,6 +76,8 @@ private:
     void stopPlaying();
 
     const bool sound_;
+    // Cancelled when the player goes, so that a read in progress ends.
+    CaptureExportControl stop_;
     PlaybackClock clock_;
     std::unique_ptr<PlaybackWorker> worker_;
     std::unique_ptr<AudioPlayback> audio_;

@@ -1,8 +1,8 @@
-#include "ui/FfmpegMediaPlayer.h"
+#include "playback/FfmpegMediaPlayer.h"
 
+#include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -10,11 +10,12 @@
 
 #include <atomic>
 #include <cmath>
+#include <fstream>
+
+#include <sys/stat.h>
 
 namespace cadrelle {
 namespace {
-
-using namespace Qt::StringLiterals;
 
 constexpr int kRate = 30;
 const QSize kSize(32, 24);
@@ -23,12 +24,7 @@ const QSize kSize(32, 24);
 // flat grey of 16 + 3·N, so a picture tells which one it is.
 std::filesystem::path makeCountingMovie(const test::TempDir& dir) {
     const auto movie = dir / "counting.mov";
-    const int status = QProcess::execute(
-        u"ffmpeg"_s,
-        {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-         u"color=black:s=32x24:r=30:d=2,format=gray,geq=lum='16+3*N'"_s, u"-c:v"_s, u"prores_ks"_s,
-         u"-pix_fmt"_s, u"yuv444p10le"_s, QString::fromStdString(movie.string())});
-    EXPECT_EQ(status, 0) << "ffmpeg made no movie";
+    test::makeCountingMovie(movie, kSize.width(), kSize.height(), kRate, 2 * kRate);
     return movie;
 }
 
@@ -139,6 +135,26 @@ TEST(FfmpegMediaPlayer, ADecoderSlowerThanTheClockSkipsPicturesButKeepsTime) {
     player.play();
     EXPECT_EQ(player.position(), 0);
     EXPECT_TRUE(player.isPlaying());
+}
+
+// A pipe is refused at once instead of holding the player's thread while it
+// waits for a writer; a file that is no movie fails in FFmpeg's words.
+TEST(FfmpegMediaPlayer, SaysWhyAFileCannotBePlayed) {
+    test::TempDir dir;
+    const auto pipe = dir / "pipe.mov";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto garbage = dir / "garbage.mov";
+    std::ofstream(garbage, std::ios::binary) << std::string(4096, '\x5a');
+    for (const auto& [file, reason] :
+         {std::pair(pipe, pipe.string() + ": This is not a regular file."),
+          std::pair(garbage, std::string("Invalid data found when processing input."))}) {
+        FfmpegMediaPlayer player(HandClock().options());
+        QSignalSpy failed(&player, &MediaPlayer::failed);
+        player.load(QString::fromStdString(file.string()));
+        ASSERT_TRUE(failed.wait(10'000)) << file;
+        EXPECT_EQ(failed[0][0].toString().toStdString(), reason);
+        EXPECT_EQ(player.frameSize(), QSize());
+    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/CaptureExportControl.h"
+#include "video/AudioResampler.h"
 #include "video/FfmpegHandles.h"
+#include "video/MediaInput.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,19 +14,18 @@
 
 namespace cadrelle {
 
-class AudioResampler;
-
-// How decoded sound is handed out: interleaved samples of one format.
-struct AudioOutputFormat {
-    int sampleRate = 48'000;
-    int channels = 2;
-    AVSampleFormat format = AV_SAMPLE_FMT_S16;
-};
-
 // A run of decoded sound starting `time` microseconds into the movie.
 struct AudioChunk {
     std::int64_t time = 0;
     std::vector<std::uint8_t> bytes;
+};
+
+// A decoded picture as the reader hands it out, with its times in
+// microseconds from the movie's start.
+struct MoviePicture {
+    const AVFrame* frame = nullptr;
+    std::int64_t time = 0;
+    std::int64_t duration = 0;
 };
 
 // Reads a movie for playback: demuxes it and decodes its video track on
@@ -36,10 +38,13 @@ class MovieReader {
 public:
     static constexpr std::int64_t kNoSkipping = std::numeric_limits<std::int64_t>::min();
 
-    // Opens the file; throws AppError with FFmpeg's description of what is
-    // wrong ("Invalid data found when processing input.") or with a sentence
-    // saying the movie has no video track or none that a decoder reads.
-    MovieReader(const std::filesystem::path& path, std::optional<AudioOutputFormat> audio);
+    // Opens the file (see MediaInput); reads stop once `control` is
+    // cancelled. Throws AppError with FFmpeg's description of what is wrong
+    // ("Invalid data found when processing input.") or with a sentence saying
+    // the movie has no video track or none that a decoder reads, FileError
+    // for what is not a regular file, or Cancelled.
+    MovieReader(const std::filesystem::path& path, std::optional<AudioOutputFormat> audio,
+                const CaptureExportControl& control);
     ~MovieReader();
     MovieReader(const MovieReader&) = delete;
     MovieReader& operator=(const MovieReader&) = delete;
@@ -51,15 +56,15 @@ public:
     // one showing at `time`, and sound starts there.
     void seek(std::int64_t time);
 
-    // The next picture (its pts and duration in microseconds), or nullptr
-    // after the last; sound decoded on the way is added to `audio`. Packets
+    // The next picture, or one without a frame after the last; sound decoded
+    // on the way is added to `audio`. Packets
     // of pictures that end before `skipBefore` are left undecoded where the
     // codec allows; a picture decoded anyway is still handed out. After a
     // seek, the first picture is the one showing at its time, or the last
     // when every remaining one ends before it. Valid until the next call.
     // Throws AppError with FFmpeg's description when the movie can't be
     // read.
-    const AVFrame* nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio);
+    MoviePicture nextPicture(std::int64_t skipBefore, std::vector<AudioChunk>& audio);
 
 private:
     bool late(std::int64_t end, std::int64_t skipBefore) const { return end <= skipBefore; }
@@ -69,7 +74,7 @@ private:
     // Reads and sends the next video packet; false at the end of the file.
     bool feed(std::int64_t skipBefore, std::vector<AudioChunk>& audio);
 
-    InputContextPtr input_;
+    MediaInput input_;
     CodecContextPtr video_;
     CodecContextPtr audioDecoder_;
     std::unique_ptr<AudioResampler> resampler_;
@@ -85,7 +90,9 @@ private:
     std::int64_t seekTarget_ = kNoSkipping;
     PacketPtr packet_;
     FramePtr picture_;
+    // The last picture before a seek's target, with its times.
     FramePtr fallback_;
+    MoviePicture fallbackTimes_;
     FramePtr sound_;
 };
 

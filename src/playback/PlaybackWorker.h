@@ -1,7 +1,8 @@
 #pragma once
 
-#include "video/MovieReader.h"
-#include "video/PlaybackClock.h"
+#include "MovieReader.h"
+#include "PlaybackClock.h"
+#include "core/CaptureExportControl.h"
 
 #include <QImage>
 
@@ -29,8 +30,10 @@ struct PlaybackPicture {
 class PlaybackWorker {
 public:
     // `afterDecode`, when set, runs after each picture is decoded (tests
-    // slow the decoder down with it).
-    PlaybackWorker(const PlaybackClock& clock, std::function<void()> afterDecode);
+    // slow the decoder down with it). Reads stop, with Cancelled, once `stop`
+    // is cancelled.
+    PlaybackWorker(const PlaybackClock& clock, std::function<void()> afterDecode,
+                   CaptureExportControl stop);
 
     // Opens the movie; its duration in microseconds. Throws AppError.
     std::int64_t open(const std::string& path, std::optional<AudioOutputFormat> audio);
@@ -45,6 +48,7 @@ private:
 
     const PlaybackClock& clock_;
     std::function<void()> afterDecode_;
+    const CaptureExportControl stop_;
     std::unique_ptr<MovieReader> reader_;
     // How long reading a picture takes of the clock's time,
     // averaged over the last few, in microseconds.

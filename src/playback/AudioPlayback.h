@@ -1,6 +1,6 @@
 #pragma once
 
-#include "video/MovieReader.h"
+#include "MovieReader.h"
 
 #include <QByteArray>
 

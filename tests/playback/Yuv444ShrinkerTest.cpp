@@ -1,4 +1,4 @@
-#include "ui/Yuv444Shrinker.h"
+#include "playback/Yuv444Shrinker.h"
 
 #include <gtest/gtest.h>
 

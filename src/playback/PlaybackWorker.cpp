@@ -4,11 +4,12 @@
 
 namespace cadrelle {
 
-PlaybackWorker::PlaybackWorker(const PlaybackClock& clock, std::function<void()> afterDecode)
-    : clock_(clock), afterDecode_(std::move(afterDecode)) {}
+PlaybackWorker::PlaybackWorker(const PlaybackClock& clock, std::function<void()> afterDecode,
+                               CaptureExportControl stop)
+    : clock_(clock), afterDecode_(std::move(afterDecode)), stop_(std::move(stop)) {}
 
 std::int64_t PlaybackWorker::open(const std::string& path, std::optional<AudioOutputFormat> audio) {
-    reader_ = std::make_unique<MovieReader>(path, audio);
+    reader_ = std::make_unique<MovieReader>(path, audio, stop_);
     return reader_->duration();
 }
 
@@ -33,16 +34,17 @@ std::optional<PlaybackPicture> PlaybackWorker::next(std::vector<AudioChunk>& aud
 
 std::optional<PlaybackPicture> PlaybackWorker::read(std::int64_t skipBefore,
                                                     std::vector<AudioChunk>& audio) {
-    const AVFrame* decoded = reader_->nextPicture(skipBefore, audio);
-    if (decoded == nullptr) {
+    const MoviePicture decoded = reader_->nextPicture(skipBefore, audio);
+    if (decoded.frame == nullptr) {
         return std::nullopt;
     }
     if (afterDecode_) {
         afterDecode_();
     }
     PlaybackPicture picture;
-    picture.time = decoded->pts;
-    picture.decoded.reset(av_frame_clone(decoded), [](AVFrame* frame) { av_frame_free(&frame); });
+    picture.time = decoded.time;
+    picture.decoded.reset(av_frame_clone(decoded.frame),
+                          [](AVFrame* frame) { av_frame_free(&frame); });
     if (!picture.decoded) {
         throw std::bad_alloc();
     }
