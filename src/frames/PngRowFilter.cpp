@@ -47,12 +47,13 @@ void predict(const std::uint8_t* __restrict row, const std::uint8_t* __restrict 
 // the row's bytes times their number.
 template <std::size_t kPixelBytes>
 double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<double>& countBits) {
-    // One table per byte of a pixel, so that runs of equal bytes do not wait
-    // on the same counter.
-    std::array<std::array<std::uint32_t, 256>, kPixelBytes> counts{};
+    // One table per byte of two pixels, so that runs of equal bytes (an
+    // opaque alpha channel, a flat area) do not wait on the same counter.
+    constexpr std::size_t kLanes = 2 * kPixelBytes;
+    std::array<std::array<std::uint32_t, 256>, kLanes> counts{};
     std::size_t i = 0;
-    for (; i + kPixelBytes <= n; i += kPixelBytes) {
-        for (std::size_t c = 0; c < kPixelBytes; ++c) {
+    for (; i + kLanes <= n; i += kLanes) {
+        for (std::size_t c = 0; c < kLanes; ++c) {
             ++counts[c][bytes[i + c]];
         }
     }
@@ -62,7 +63,7 @@ double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<d
     double bits = countBits[n];
     for (std::size_t value = 0; value < 256; ++value) {
         std::uint32_t count = 0;
-        for (std::size_t c = 0; c < kPixelBytes; ++c) {
+        for (std::size_t c = 0; c < kLanes; ++c) {
             count += counts[c][value];
         }
         bits -= countBits[count];
