@@ -75,7 +75,7 @@ void CaptureWatcherState::setUp() {
         const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
         QObject::connect(events_, &QFileSystemWatcher::directoryChanged, events_, [weak] {
             if (const auto self = weak.lock(); self && self->started_) {
-                self->requestScan();
+                self->requestScan(kEventDelay);
             }
         });
         QObject::connect(events_, &QFileSystemWatcher::fileChanged, events_,
@@ -123,13 +123,14 @@ void CaptureWatcherState::stop() {
             return;
         }
         stopped_ = true;
-        for (const auto timer : {timer_, settleTimer_}) {
+        for (const auto timer : {timer_, settleTimer_, scanRequest_}) {
             if (timer) {
                 queue.cancelTimer(*timer);
             }
         }
         timer_.reset();
         settleTimer_.reset();
+        scanRequest_.reset();
         delete events_;
         events_ = nullptr;
         finished_.reset();
@@ -138,15 +139,21 @@ void CaptureWatcherState::stop() {
     });
 }
 
-void CaptureWatcherState::requestScan() {
-    if (scanRequested_ || stopped_) {
+void CaptureWatcherState::requestScan(std::chrono::milliseconds delay) {
+    if (stopped_) {
         return;
     }
-    scanRequested_ = true;
+    if (scanRequest_) {
+        if (delay >= scanRequestDelay_) {
+            return; // the scan asked for already comes as soon
+        }
+        queue.cancelTimer(*scanRequest_);
+    }
+    scanRequestDelay_ = delay;
     const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
-    queue.after(kEventDelay, 5ms, [weak] {
+    scanRequest_ = queue.after(delay, 5ms, [weak] {
         if (const auto self = weak.lock()) {
-            self->scanRequested_ = false;
+            self->scanRequest_.reset();
             self->scan();
         }
     });
@@ -396,8 +403,23 @@ void CaptureWatcherState::collectFinished() {
     if (!started_) {
         return; // noted for the next scan
     }
+    bool unseen = false;
     for (const auto& path : paths) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        if (pending_.count(path) == 0 && !name.starts_with('.') &&
+            isCaptureName(name, config_.allPNG)) {
+            // Closed or moved in before a scan saw it (the folder's own event
+            // waits for a burst to end), or a handled screenshot written
+            // again, which changes nothing in the folder's listing.
+            const auto stamp = FileStamp::ofEntry(path);
+            const auto done = handled_.find(path);
+            unseen = unseen || (stamp && (done == handled_.end() || done->second != *stamp));
+        }
         followedFileChanged(path); // a pending file's new stamp restarts its wait
+    }
+    if (unseen) {
+        // Written whole: its framing can begin at once.
+        requestScan(0ms);
     }
     scheduleSettleScan();
 }

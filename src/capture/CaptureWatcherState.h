@@ -85,7 +85,9 @@ private:
     void failedAttempt(const CaptureCandidate& candidate, const FileStamp& stamp,
                        const std::string& message);
     void writeJournal();
-    void requestScan();
+    // Scans after `delay`, or sooner when a scan is asked for sooner; all
+    // requests until then become that one scan.
+    void requestScan(std::chrono::milliseconds delay);
     void followPendingFiles();
     // A followed (pending) file was written to, renamed or removed.
     void followedFileChanged(const std::string& path);
@@ -120,7 +122,8 @@ private:
     std::optional<SerialQueue::TimerId> timer_;
     std::optional<SerialQueue::TimerId> settleTimer_;
     TimePoint lastScan_{}; // when the last scan began
-    bool scanRequested_ = false;
+    std::optional<SerialQueue::TimerId> scanRequest_;
+    std::chrono::milliseconds scanRequestDelay_{0};
 };
 
 } // namespace cadrelle

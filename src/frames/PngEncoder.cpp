@@ -211,9 +211,24 @@ std::vector<std::uint8_t> encodeRows(std::int64_t width, std::int64_t height,
     try {
         const StripLayout layout(width, height, format.pixelBytes);
         std::vector<CompressedStrip> strips(layout.strips);
-        parallelFor(
-            "lumivane.png", layout.strips, threads == 0 ? availableThreads() : threads,
-            [&](std::size_t index) { strips[index] = compressStrip(layout, index, format); });
+        // The strips that may get the thorough level, several times the work
+        // of the others, are taken first: the quick ones then fill the gaps,
+        // instead of one slow strip running alone at the end. The order only
+        // decides when a strip is made, never what it holds.
+        std::vector<std::size_t> order;
+        order.reserve(layout.strips);
+        for (const bool thorough : {true, false}) {
+            for (std::size_t index = 0; index < layout.strips; ++index) {
+                if ((index % kThoroughEvery == 0) == thorough) {
+                    order.push_back(index);
+                }
+            }
+        }
+        parallelFor("lumivane.png", layout.strips, threads == 0 ? availableThreads() : threads,
+                    [&](std::size_t position) {
+                        const std::size_t index = order[position];
+                        strips[index] = compressStrip(layout, index, format);
+                    });
         return assemblePng(layout, format.colourType, strips);
     } catch (const std::bad_alloc&) {
         throw AppError("Not enough memory to create the image.");

@@ -9,21 +9,17 @@ namespace cadrelle {
 
 namespace {
 
-std::uint8_t paeth(int left, int up, int upLeft) {
-    const int pa = std::abs(up - upLeft);
-    const int pb = std::abs(left - upLeft);
-    const int pc = std::abs(left + up - 2 * upLeft);
-    return static_cast<std::uint8_t>((pa <= pb && pa <= pc) ? left : (pb <= pc ? up : upLeft));
-}
-
 // Fills the Sub, Up, Average and Paeth candidates of a row, n bytes each. The
 // pixel size is a template argument so that the loops compile to fixed
-// strides.
+// strides, and the Paeth choice is written as selects, not branches, on
+// arrays that do not overlap, so that the loop runs on vector registers.
 template <std::size_t kPixelBytes>
-void predict(const std::uint8_t* row, const std::uint8_t* up, std::size_t n, std::uint8_t* sub) {
-    std::uint8_t* vertical = sub + n;
-    std::uint8_t* average = vertical + n;
-    std::uint8_t* predicted = average + n;
+void predict(const std::uint8_t* __restrict row, const std::uint8_t* __restrict up, std::size_t n,
+             std::uint8_t* candidates) {
+    std::uint8_t* __restrict sub = candidates;
+    std::uint8_t* __restrict vertical = sub + n;
+    std::uint8_t* __restrict average = vertical + n;
+    std::uint8_t* __restrict predicted = average + n;
     // The first pixel has no left neighbour: left and upper left count as 0.
     for (std::size_t i = 0; i < kPixelBytes && i < n; ++i) {
         sub[i] = row[i];
@@ -33,10 +29,17 @@ void predict(const std::uint8_t* row, const std::uint8_t* up, std::size_t n, std
     }
     for (std::size_t i = kPixelBytes; i < n; ++i) {
         const int left = row[i - kPixelBytes];
+        const int above = up[i];
+        const int aboveLeft = up[i - kPixelBytes];
+        const int pa = std::abs(above - aboveLeft);
+        const int pb = std::abs(left - aboveLeft);
+        const int pc = std::abs(left + above - 2 * aboveLeft);
+        const int nearer = pb <= pc ? above : aboveLeft;
+        const int paeth = pa <= pb && pa <= pc ? left : nearer;
         sub[i] = static_cast<std::uint8_t>(row[i] - left);
-        vertical[i] = static_cast<std::uint8_t>(row[i] - up[i]);
-        average[i] = static_cast<std::uint8_t>(row[i] - ((left + up[i]) >> 1));
-        predicted[i] = static_cast<std::uint8_t>(row[i] - paeth(left, up[i], up[i - kPixelBytes]));
+        vertical[i] = static_cast<std::uint8_t>(row[i] - above);
+        average[i] = static_cast<std::uint8_t>(row[i] - ((left + above) >> 1));
+        predicted[i] = static_cast<std::uint8_t>(row[i] - paeth);
     }
 }
 
@@ -44,12 +47,13 @@ void predict(const std::uint8_t* row, const std::uint8_t* up, std::size_t n, std
 // the row's bytes times their number.
 template <std::size_t kPixelBytes>
 double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<double>& countBits) {
-    // One table per byte of a pixel, so that runs of equal bytes do not wait
-    // on the same counter.
-    std::array<std::array<std::uint32_t, 256>, kPixelBytes> counts{};
+    // One table per byte of two pixels, so that runs of equal bytes (an
+    // opaque alpha channel, a flat area) do not wait on the same counter.
+    constexpr std::size_t kLanes = 2 * kPixelBytes;
+    std::array<std::array<std::uint32_t, 256>, kLanes> counts{};
     std::size_t i = 0;
-    for (; i + kPixelBytes <= n; i += kPixelBytes) {
-        for (std::size_t c = 0; c < kPixelBytes; ++c) {
+    for (; i + kLanes <= n; i += kLanes) {
+        for (std::size_t c = 0; c < kLanes; ++c) {
             ++counts[c][bytes[i + c]];
         }
     }
@@ -59,7 +63,7 @@ double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<d
     double bits = countBits[n];
     for (std::size_t value = 0; value < 256; ++value) {
         std::uint32_t count = 0;
-        for (std::size_t c = 0; c < kPixelBytes; ++c) {
+        for (std::size_t c = 0; c < kLanes; ++c) {
             count += counts[c][value];
         }
         bits -= countBits[count];

@@ -7,7 +7,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -201,4 +203,86 @@ TEST(PngEncoder, ReportsAFailingRowFromAnyThread) {
     }
     EXPECT_EQ(test::messageOf([] { encodePng(0, 10, [](std::int64_t, std::uint8_t*) {}); }),
               "Unable to create PNG data.");
+}
+
+namespace {
+
+// The filter type byte of every row, read back from the image data.
+std::set<std::uint8_t> filterTypes(const std::vector<std::uint8_t>& png, std::size_t rowBytes,
+                                   std::size_t height) {
+    const Chunks chunks = readChunks(png);
+    std::vector<std::uint8_t> rows((1 + rowBytes) * height);
+    uLongf length = rows.size();
+    EXPECT_EQ(uncompress(rows.data(), &length, chunks.imageData.data(), chunks.imageData.size()),
+              Z_OK);
+    std::set<std::uint8_t> types;
+    for (std::size_t y = 0; y < height; ++y) {
+        types.insert(rows[y * (1 + rowBytes)]);
+    }
+    return types;
+}
+
+} // namespace
+
+// Rows that suit each of the five filters (three levels scattered, ramps
+// across, rows close to the one above, smooth blends, and columns crossed by bars) must each come
+// back exactly through a standard decoder, in RGBA and in RGB, whichever
+// predictor the encoder picked for them.
+TEST(PngEncoder, DecodesBackExactlyWhicheverFilterEachRowGets) {
+    test::ensureCoreApplication();
+    constexpr std::uint32_t kWidth = 301;
+    constexpr std::uint32_t kHeight = 250;
+    std::vector<std::uint8_t> rgba(std::size_t{kWidth} * kHeight * 4);
+    std::uint32_t random = 99;
+    const auto noise = [&random](unsigned range) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 16) % range;
+    };
+    for (std::uint32_t y = 0; y < kHeight; ++y) {
+        for (std::uint32_t x = 0; x < kWidth; ++x) {
+            std::uint8_t* pixel = rgba.data() + (std::size_t{y} * kWidth + x) * 4;
+            const std::uint8_t* above = y > 0 ? pixel - kWidth * 4 : nullptr;
+            for (std::uint32_t c = 0; c < 3; ++c) {
+                unsigned value = 0;
+                switch (y / 10 % 5) {
+                case 0: // three levels in random places: cheapest as they are
+                    value = std::array<unsigned, 3>{0, 90, 200}[noise(3)];
+                    break;
+                case 1: // a steep ramp across: each pixel a step from its left
+                    value = x * (3 + c) + y + noise(2);
+                    break;
+                case 2: // the row above with a little grain
+                    value = above != nullptr ? above[c] + noise(3) : noise(256);
+                    break;
+                case 3: // a smooth blend of left and above
+                    value = x > 0 && above != nullptr ? ((pixel - 4)[c] + above[c]) / 2 + noise(2)
+                                                      : noise(256);
+                    break;
+                default: // random columns with a bar of one colour on each row
+                    value = x >= y * 37 % (kWidth - 60) && x < y * 37 % (kWidth - 60) + 60
+                                ? 128 + c
+                                : (x * 3 + c) * 2654435761u >> 24;
+                    break;
+                }
+                pixel[c] = static_cast<std::uint8_t>(value);
+            }
+            pixel[3] = 255;
+        }
+    }
+    std::vector<std::uint8_t> rgb;
+    for (std::size_t i = 0; i < rgba.size(); i += 4) {
+        rgb.insert(rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
+                   rgba.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+    }
+    const auto rgbaPng = encodePng(kWidth, kHeight, [&](std::int64_t y, std::uint8_t* row) {
+        std::memcpy(row, rgba.data() + static_cast<std::size_t>(y) * kWidth * 4, kWidth * 4);
+    });
+    const auto rgbPng = encodeRgbPng(kWidth, kHeight, [&](std::int64_t y, std::uint8_t* row) {
+        std::memcpy(row, rgb.data() + static_cast<std::size_t>(y) * kWidth * 3, kWidth * 3);
+    });
+    const std::set<std::uint8_t> allFilters = {0, 1, 2, 3, 4};
+    EXPECT_EQ(filterTypes(rgbaPng, kWidth * 4, kHeight), allFilters);
+    EXPECT_EQ(filterTypes(rgbPng, kWidth * 3, kHeight), allFilters);
+    EXPECT_EQ(Raster::decode(rgbaPng).pixels, rgba);
+    EXPECT_EQ(Raster::decode(rgbPng).pixels, rgba) << "RGB decodes to the same opaque pixels";
 }
