@@ -1,8 +1,8 @@
 #include "ui/FfmpegMediaPlayer.h"
 
+#include "support/Mp4Maker.h"
 #include "support/TempDir.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,21 +14,18 @@
 namespace cadrelle {
 namespace {
 
-using namespace Qt::StringLiterals;
-
 constexpr int kRate = 30;
 const QSize kSize(32, 24);
 
-// A 2-second ProRes movie at 30 pictures per second whose picture N is a
-// flat grey of 16 + 3·N, so a picture tells which one it is.
+// A 2-second movie at 30 pictures per second whose picture N is a flat grey
+// of 16 + 3·N, so a picture tells which one it is.
 std::filesystem::path makeCountingMovie(const test::TempDir& dir) {
-    const auto movie = dir / "counting.mov";
-    const int status = QProcess::execute(
-        u"ffmpeg"_s,
-        {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-         u"color=black:s=32x24:r=30:d=2,format=gray,geq=lum='16+3*N'"_s, u"-c:v"_s, u"prores_ks"_s,
-         u"-pix_fmt"_s, u"yuv444p10le"_s, QString::fromStdString(movie.string())});
-    EXPECT_EQ(status, 0) << "ffmpeg made no movie";
+    const auto movie = dir / "counting.mp4";
+    test::makeMp4(movie, {.width = kSize.width(),
+                          .height = kSize.height(),
+                          .frames = 2 * kRate,
+                          .fps = kRate,
+                          .counting = true});
     return movie;
 }
 
