@@ -38,6 +38,7 @@ demo: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
 
 # The tests without widgets again, under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
