@@ -86,13 +86,17 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
         echo "skipped: Xvfb is not installed, so no X server can start (scripts/install-deps installs it)"
         exit 77
     fi
-    for tool in dbus-run-session openbox tint2 xdotool xwininfo xprop xclip xdg-mime convert ffmpeg \
-        ffprobe flock timeout; do
+    for tool in dbus-run-session openbox tint2 xdotool xwininfo xprop xclip xdg-mime convert ffprobe \
+        flock timeout; do
         if ! command -v "$tool" >/dev/null; then
             echo "error: $tool is not installed; run scripts/install-deps" >&2
             exit 1
         fi
     done
+    if [[ ! -x ${CADRELLE_MAKE_RECORDING:-} ]]; then
+        echo "error: CADRELLE_MAKE_RECORDING names no program that writes test recordings (ctest sets it)" >&2
+        exit 1
+    fi
     if [[ ! -x /usr/libexec/at-spi-bus-launcher ]] || ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
         echo "error: the accessibility bus or python3-pyatspi is missing; run scripts/install-deps" >&2
         exit 1
@@ -314,8 +318,7 @@ shot() {
 # rec TIME [SECONDS [FOLDER]]: a 750 x 1334 H.264 + AAC simulator recording
 # of SECONDS (2) moved in one step into FOLDER (the capture folder).
 rec() {
-    ffmpeg -loglevel error -f lavfi -i testsrc2=size=750x1334:rate=30 -f lavfi -i sine=f=440 \
-        -t "${2:-2}" -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest -y "$T/stage/r.mp4"
+    "$CADRELLE_MAKE_RECORDING" "${2:-2}" "$T/stage/r.mp4"
     mv "$T/stage/r.mp4" "${3:-$W}/Simulator Screen Recording - iPhone SE (3rd generation) - $1.mp4"
 }
 
