@@ -99,10 +99,11 @@ void SerialQueue::sync(const Work& work) {
         throw std::logic_error("SerialQueue::sync called on its own queue " + label_);
     }
     // The closure owns what it uses (a copy of the work and the completion
-    // record), so the queue's thread never touches the caller's stack. The
-    // caller waits with a condition_variable_any, which takes the mutex back
-    // in our own code: ThreadSanitizer sees that hand-over, but not a wait
-    // inside the uninstrumented C++ library, such as a future's.
+    // record), so the queue's thread never reads the caller's stack, which the
+    // caller reuses once this returns. The caller waits with a
+    // condition_variable_any, which takes the mutex back in our own code:
+    // ThreadSanitizer sees that hand-over, but not a wait inside the
+    // uninstrumented C++ library, such as a future's.
     struct Completion {
         std::mutex lock;
         std::condition_variable_any changed;
