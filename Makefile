@@ -48,6 +48,7 @@ test: deps
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
 
 # The tests without widgets again, under AddressSanitizer and
 # UndefinedBehaviorSanitizer.

@@ -7,7 +7,8 @@
 
 #include <openssl/crypto.h>
 
-#include <future>
+#include <condition_variable>
+#include <exception>
 #include <map>
 #include <stdexcept>
 
@@ -72,6 +73,11 @@ SerialQueue::~SerialQueue() {
     stop(StopMode::drain);
 }
 
+bool SerialQueue::isStopped() const {
+    std::lock_guard guard(stateLock_);
+    return !accepting_;
+}
+
 bool SerialQueue::isCurrent() const {
     return QThread::currentThread() == thread_.get();
 }
@@ -92,28 +98,47 @@ void SerialQueue::sync(const Work& work) {
     if (isCurrent()) {
         throw std::logic_error("SerialQueue::sync called on its own queue " + label_);
     }
-    std::promise<void> done;
-    auto finished = done.get_future();
+    // The closure owns what it uses (a copy of the work and the completion
+    // record), so the queue's thread never reads the caller's stack, which the
+    // caller reuses once this returns. The caller waits with a
+    // condition_variable_any, which takes the mutex back in our own code:
+    // ThreadSanitizer sees that hand-over, but not a wait inside the
+    // uninstrumented C++ library, such as a future's.
+    struct Completion {
+        std::mutex lock;
+        std::condition_variable_any changed;
+        bool done = false;
+        std::exception_ptr error;
+    };
+    const auto completion = std::make_shared<Completion>();
     {
         std::lock_guard guard(stateLock_);
         if (!accepting_) {
             throw std::logic_error("SerialQueue::sync called after stop on " + label_);
         }
-        worker_->post([&work, &done, drop = dropQueued_] {
+        worker_->post([work, completion, drop = dropQueued_] {
+            std::exception_ptr error;
             if (drop->load()) {
-                done.set_exception(std::make_exception_ptr(
-                    std::logic_error("SerialQueue::sync cancelled by stop")));
-                return;
+                error = std::make_exception_ptr(
+                    std::logic_error("SerialQueue::sync cancelled by stop"));
+            } else {
+                try {
+                    work();
+                } catch (...) {
+                    error = std::current_exception();
+                }
             }
-            try {
-                work();
-                done.set_value();
-            } catch (...) {
-                done.set_exception(std::current_exception());
-            }
+            const std::lock_guard finished(completion->lock);
+            completion->error = error;
+            completion->done = true;
+            completion->changed.notify_one();
         });
     }
-    finished.get();
+    std::unique_lock waiting(completion->lock);
+    completion->changed.wait(waiting, [&completion] { return completion->done; });
+    if (completion->error) {
+        std::rethrow_exception(completion->error);
+    }
 }
 
 SerialQueue::TimerId SerialQueue::after(Duration delay, Duration leeway, Work handler) {
@@ -128,9 +153,11 @@ SerialQueue::TimerId SerialQueue::every(Duration interval, Duration leeway, Work
 SerialQueue::TimerId SerialQueue::addTimer(Duration firstDelay, Duration interval, Duration leeway,
                                            bool repeating, Work handler) {
     const TimerId id = nextTimer_++;
-    Worker* worker = worker_;
-    auto create = [worker, id, firstDelay, interval, leeway, repeating,
+    // Runs on the queue's thread, where worker_ stays set until the thread
+    // ends; stop() clears it from another thread only after that.
+    auto create = [this, id, firstDelay, interval, leeway, repeating,
                    handler = std::move(handler)]() mutable {
+        Worker* worker = worker_;
         auto* timer = new QTimer(worker);
         timer->setSingleShot(!repeating);
         timer->setTimerType(timerTypeFor(interval, leeway));
@@ -158,15 +185,15 @@ SerialQueue::TimerId SerialQueue::addTimer(Duration firstDelay, Duration interva
 }
 
 void SerialQueue::cancelTimer(TimerId timer) {
-    Worker* worker = worker_;
     if (isCurrent()) {
-        worker->removeTimer(timer);
+        worker_->removeTimer(timer);
         return;
     }
     std::lock_guard guard(stateLock_);
     if (!accepting_) {
         return;
     }
+    Worker* worker = worker_;
     // Not subject to a cancelling stop: removing a timer is always wanted.
     worker->post([worker, timer] { worker->removeTimer(timer); });
 }

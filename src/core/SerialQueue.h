@@ -46,6 +46,9 @@ public:
     // True when called from the queue's own thread.
     bool isCurrent() const;
 
+    // True once stop() has begun: from then on new work is dropped or refused.
+    bool isStopped() const;
+
     // Queues a closure and returns at once. Dropped after stop().
     void async(Work work);
 
@@ -79,7 +82,7 @@ private:
     std::string label_;
     std::unique_ptr<QThread> thread_;
     Worker* worker_ = nullptr; // lives on thread_, deleted there
-    std::mutex stateLock_;
+    mutable std::mutex stateLock_;
     bool accepting_ = true;
     std::shared_ptr<std::atomic<bool>> dropQueued_;
     std::atomic<TimerId> nextTimer_{1};

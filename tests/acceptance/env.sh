@@ -86,8 +86,8 @@ if [[ -z ${CADRELLE_X_RUN:-} ]]; then
         echo "skipped: Xvfb is not installed, so no X server can start (scripts/install-deps installs it)"
         exit 77
     fi
-    for tool in dbus-run-session openbox tint2 xdotool xwininfo xprop xclip xdg-mime convert ffmpeg \
-        ffprobe flock timeout; do
+    for tool in dbus-run-session openbox tint2 xdotool xwininfo xprop xclip xdg-mime convert ffprobe \
+        flock timeout; do
         if ! command -v "$tool" >/dev/null; then
             echo "error: $tool is not installed; run scripts/install-deps" >&2
             exit 1
@@ -313,9 +313,14 @@ shot() {
 }
 # rec TIME [SECONDS [FOLDER]]: a 750 x 1334 H.264 + AAC simulator recording
 # of SECONDS (2) moved in one step into FOLDER (the capture folder).
+# The benchmarks share this file without recordings, so the program is
+# asked for only here.
 rec() {
-    ffmpeg -loglevel error -f lavfi -i testsrc2=size=750x1334:rate=30 -f lavfi -i sine=f=440 \
-        -t "${2:-2}" -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest -y "$T/stage/r.mp4"
+    if [[ ! -x ${CADRELLE_MAKE_RECORDING:-} ]]; then
+        echo "error: CADRELLE_MAKE_RECORDING names no program that writes test recordings (ctest sets it)" >&2
+        exit 1
+    fi
+    "$CADRELLE_MAKE_RECORDING" "${2:-2}" "$T/stage/r.mp4"
     mv "$T/stage/r.mp4" "${3:-$W}/Simulator Screen Recording - iPhone SE (3rd generation) - $1.mp4"
 }
 

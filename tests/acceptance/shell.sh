@@ -225,7 +225,7 @@ mv "$T/stage/pair"/* "$W/"
 prompt_file() {
     local dump time
     dump="$(atspi dump "$PROMPT" 2>/dev/null)" || return 1
-    for time in 12.00.00 12.00.01; do
+    for time in 12.00.00 12.00.01 12.00.02; do
         has_name "$dump" "$REC_BASE - $time.mp4" && { echo "$time"; return 0; }
     done
     return 1
@@ -248,9 +248,17 @@ read -r codec tag format < <(ffprobe -v error -select_streams v:0 \
     -show_entries stream=codec_name,codec_tag_string,pix_fmt -of csv=p=0 "$(movie "$first")" | tr , ' ')
 [[ "$codec $tag ${format%p1?le}" == "prores ap4h yuva444" ]] ||
     fail "the ProRes movie's video is $codec ($tag) $format, not ProRes 4444 with alpha"
-# The declined recording is not asked about again and gets no output; the
-# watcher would have asked within its settling time of 3 s.
-never 6 "the declined recording $second was asked about again" mapped "$PROMPT"
+# The declined recording is not asked about again and gets no output. The
+# watcher looks at every recording on each scan and asks one question at a
+# time, so the next question, about a later recording, comes after any
+# question it would ask again.
+wait_until 5 "the declined prompt to close" not mapped "$PROMPT"
+rec 12.00.02 1
+asked() { prompt_file >/dev/null; }
+wait_until 60 "the prompt for the later recording" asked
+[[ $(prompt_file) == 12.00.02 ]] || fail "the declined recording $second was asked about again"
+xdotool windowactivate --sync "$(win "$PROMPT")" key Escape
+wait_until 5 "the later prompt to close" not mapped "$PROMPT"
 movie "$second" >/dev/null && fail "the declined recording $second was exported"
 
 # --- Second launch, folder lock, quitting -------------------------------------

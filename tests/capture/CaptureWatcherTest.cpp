@@ -20,7 +20,6 @@
 #include <atomic>
 #include <fstream>
 #include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -70,6 +69,10 @@ protected:
     test::TestLibrary frames = test::makeTestLibrary(dir / "lib", {{20, 30}, {64, 96}});
     Reports reports;
     std::shared_ptr<std::atomic<long long>> elapsedMs = std::make_shared<std::atomic<long long>>(0);
+    // How often the watcher has read its clock: it does each time it notes a
+    // file's new stamp or begins a scan.
+    std::shared_ptr<std::atomic<long long>> clockReads =
+        std::make_shared<std::atomic<long long>>(0);
     const std::chrono::steady_clock::time_point base = std::chrono::steady_clock::now();
 
     WatchConfiguration configuration() {
@@ -91,7 +94,8 @@ protected:
                                             bool fakeClock = true) {
         CaptureWatcher::SteadyNow now;
         if (fakeClock) {
-            now = [elapsed = elapsedMs, start = base] {
+            now = [elapsed = elapsedMs, reads = clockReads, start = base] {
+                ++*reads;
                 return start + std::chrono::milliseconds(elapsed->load());
             };
         }
@@ -135,6 +139,14 @@ protected:
     void scanAndSettle(CaptureWatcher& watcher, std::chrono::milliseconds by) {
         watcher.scanNow();
         scanAfter(watcher, by);
+    }
+
+    // New content over an existing capture, with a modification time a second
+    // later than before, as a later write gives it on a coarse clock.
+    void rewrite(const std::filesystem::path& path, std::uint32_t seed) {
+        const auto before = std::filesystem::last_write_time(path);
+        test::writeScreenshot(path, 20, 30, seed);
+        std::filesystem::last_write_time(path, before + 1s);
     }
 
     std::filesystem::path screenshot(const std::string& name, std::uint32_t seed = 0,
@@ -234,8 +246,7 @@ TEST_F(CaptureWatcherTest, WaitsUntilAFileStopsChanging) {
     running->scanNow();
     for (std::uint32_t seed = 2; seed < 6; ++seed) {
         advance(900ms);
-        std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
-        screenshot("Screenshot 1.png", seed);
+        rewrite(path, seed);
         running->scanNow();
     }
     EXPECT_EQ(reports.preparing(), 0) << "still being written";
@@ -343,8 +354,7 @@ TEST_F(CaptureWatcherTest, ACaptureThatChangesOrVanishesDuringProcessingIsNotRep
     reports.afterProcessing = [&] {
         ++calls;
         if (calls == 1) {
-            std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
-            test::writeScreenshot(input / "Screenshot 1.png", 20, 30, 9); // rewritten meanwhile
+            rewrite(input / "Screenshot 1.png", 9); // rewritten meanwhile
         } else if (std::filesystem::exists(input / "Screenshot 2.png")) {
             std::filesystem::remove(input / "Screenshot 2.png"); // gone meanwhile
         }
@@ -384,8 +394,7 @@ TEST_F(CaptureWatcherTest, FramingDuringTheSettlingWaitIsPublishedOnlyForTheFina
             ASSERT_EQ(staged.size(), 1u);
             EXPECT_TRUE(staged[0].starts_with(".preparing-")) << staged[0];
         }
-        std::this_thread::sleep_for(5ms); // only a sleep gives the file a new modification time
-        screenshot("Screenshot 1.png", 2);
+        rewrite(path, 2);
         scanAfter(*running, 500ms);
         scanAfter(*running, 999ms);
         EXPECT_TRUE(reports.capturesNow().empty()) << "the new content has not settled yet";
@@ -562,46 +571,55 @@ TEST_F(CaptureWatcherTest, SymbolicLinksNamedLikeCapturesAreNeverFramed) {
 }
 
 TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOrAQuestionIsOpen) {
-    const auto listingsPerSecond = [](const std::function<void()>& during) {
-        const auto before = captureFolderListings();
-        const auto start = std::chrono::steady_clock::now();
-        during();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        return static_cast<double>(captureFolderListings() - before) / took.count();
+    // The watcher's own timers list the folder about once a second; listing on
+    // every write, or in a loop while a question is open, lists far more often
+    // than that on any machine.
+    using Clock = std::chrono::steady_clock;
+    const auto secondsSince = [](Clock::time_point start) {
+        return std::chrono::duration<double>(Clock::now() - start).count();
     };
 
-    // A screenshot written a little every 10 ms for about three seconds.
+    // A screenshot written in a few hundred parts. The watcher's clock stands
+    // still, so the file cannot settle however slowly it is written. Each part
+    // follows once the watcher has noted the one before, so that the writes
+    // reach it as separate events.
     test::writeScreenshot(dir / "source.png", 64, 96, 3);
     const auto bytes = readFile(dir / "source.png", kMaxPngFileBytes);
     const std::size_t writes = std::min<std::size_t>(300, bytes.size());
     ASSERT_GE(writes, 200u);
     std::size_t written = 0;
-    auto running = watcher(configuration(), {}, false);
+    auto running = watcher(configuration());
     running->start();
     std::ofstream file(input / "Screenshot slow.png", std::ios::binary);
     const auto writePart = [&](std::size_t part) {
         const std::size_t end = (part + 1) * bytes.size() / writes;
+        const long long readsBefore = clockReads->load();
         file.write(reinterpret_cast<const char*>(bytes.data() + written),
                    static_cast<std::streamsize>(end - written));
         file.flush();
         written = end;
+        return test::waitUntil([&] { return clockReads->load() > readsBefore; });
     };
-    writePart(0);
+    ASSERT_TRUE(writePart(0));
     running->scanNow(); // now a pending file, followed by its own watch
-    const double whileWriting = listingsPerSecond([&] {
-        for (std::size_t part = 1; part < writes; ++part) {
-            std::this_thread::sleep_for(10ms);
-            writePart(part);
-        }
-    });
+    const auto listedBefore = captureFolderListings();
+    const auto writingStarted = Clock::now();
+    for (std::size_t part = 1; part < writes; ++part) {
+        ASSERT_TRUE(writePart(part)) << "the watcher did not note write " << part;
+    }
     file.close();
-    EXPECT_LE(whileWriting, 2.0);
+    const double writing = secondsSince(writingStarted);
+    const auto listedWhileWriting = captureFolderListings() - listedBefore;
+    EXPECT_LE(static_cast<double>(listedWhileWriting), 2.0 + 2.0 * writing)
+        << listedWhileWriting << " listings in " << writing << " s";
+    advance(1s);
     ASSERT_TRUE(test::waitUntil([&] { return !reports.capturesNow().empty(); }));
     ASSERT_EQ(reports.capturesNow().size(), 1u) << "framed once written";
     EXPECT_EQ(reports.preparing(), 1) << "never tried while it was being written";
     running.reset();
 
-    // A recording whose format question stays open.
+    // A recording whose format question stays open: three listings take the
+    // timer's two intervals at least.
     CaptureWatcher::FormatAnswer answer; // set on the watcher's queue during a scanNow()
     running = watcher(configuration(),
                       [&](const std::filesystem::path&, CaptureWatcher::FormatAnswer given) {
@@ -611,8 +629,10 @@ TEST_F(CaptureWatcherTest, ListsTheFolderAtMostTwiceASecondWhileAFileIsWrittenOr
     running->start();
     scanAndSettle(*running, 3s);
     ASSERT_TRUE(answer) << "the question was asked";
-    const double whileAsking = listingsPerSecond([] { std::this_thread::sleep_for(2s); });
-    EXPECT_LE(whileAsking, 2.0);
+    const auto listedAtQuestion = captureFolderListings();
+    const auto askingStarted = Clock::now();
+    ASSERT_TRUE(test::waitUntil([&] { return captureFolderListings() >= listedAtQuestion + 3; }));
+    EXPECT_GE(secondsSince(askingStarted), 1.5) << "listed in a loop while the question is open";
     answer(VideoExportFormat::mp4);
     ASSERT_TRUE(test::waitUntil([&] { return reports.capturesNow().size() >= 2; }, 30s))
         << "framed once answered";

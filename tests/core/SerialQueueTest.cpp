@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <latch>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -72,9 +73,10 @@ TEST_F(SerialQueueTest, StopDrainsOrCancelsQueuedWork) {
         for (int i = 0; i < 10; ++i) {
             queue.async([&] { ++ran; });
         }
+        EXPECT_FALSE(queue.isStopped());
         std::thread stopper([&] { queue.stop(mode); });
-        // stop() shows nothing to wait for; this gives it time to act before the gate opens.
-        std::this_thread::sleep_for(20ms);
+        // The gate opens only once stop() has taken effect.
+        ASSERT_TRUE(test::waitUntil([&] { return queue.isStopped(); }));
         gate.set_value();
         stopper.join();
         EXPECT_EQ(ran.load(), expected);
@@ -86,15 +88,16 @@ TEST_F(SerialQueueTest, StopDrainsOrCancelsQueuedWork) {
 }
 
 TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
-    // A timer on another queue: the timers under test had several ticks' time
-    // when it fires.
-    SerialQueue clock("lumivane.clock");
-    const auto aFewTicksLater = [&clock] {
+    SerialQueue queue("lumivane.timers");
+    // A one-shot timer on the same queue, due after several ticks of the
+    // timers under test: the queue fires due timers in the order of their
+    // deadlines, so a tick still scheduled would have run before it, however
+    // late the queue's thread gets to them.
+    const auto aFewTicksLater = [&queue] {
         auto fired = std::make_shared<std::atomic<bool>>(false);
-        clock.after(60ms, 1ms, [fired] { *fired = true; });
+        queue.after(60ms, 1ms, [fired] { *fired = true; });
         return test::waitUntil([fired] { return fired->load(); });
     };
-    SerialQueue queue("lumivane.timers");
     std::atomic<int> once{0};
     std::atomic<int> ticks{0};
     std::atomic<bool> onQueue{true};
@@ -139,10 +142,36 @@ TEST_F(SerialQueueTest, TimersFireOnTheQueueAndCanBeCancelled) {
     std::atomic<int> late{0};
     queue.every(
         5ms, 1ms, [&] { ++late; }, 0ms);
+    ASSERT_TRUE(test::waitUntil([&] { return late.load() >= 1; }));
     queue.stop();
-    const int atStop = late.load();
-    ASSERT_TRUE(aFewTicksLater());
-    EXPECT_EQ(late.load(), atStop);
+    EXPECT_TRUE(queue.isStopped());
+}
+
+TEST_F(SerialQueueTest, TimersAddedOrCancelledWhileAnotherThreadStopsTheQueueNeverRun) {
+    for (int round = 0; round < 20; ++round) {
+        SerialQueue queue("lumivane.race");
+        std::atomic<int> late{0};
+        std::latch begin(2);
+        std::thread other([&] {
+            begin.arrive_and_wait();
+            for (int i = 0; i < 50; ++i) {
+                const bool stopped = queue.isStopped();
+                const auto id = queue.after(0ms, 1ms, [&late, stopped] {
+                    if (stopped) {
+                        ++late;
+                    }
+                });
+                queue.cancelTimer(id);
+                queue.every(
+                    1h, 1h, [] {}, 1h);
+            }
+        });
+        begin.arrive_and_wait();
+        queue.stop();
+        other.join();
+        EXPECT_TRUE(queue.isStopped());
+        EXPECT_EQ(late.load(), 0) << "a timer added after stop began ran";
+    }
 }
 
 } // namespace

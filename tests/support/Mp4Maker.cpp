@@ -27,6 +27,8 @@ void check(int status, const char* what) {
 struct Encoder {
     CodecContextPtr context;
     AVStream* stream = nullptr;
+    // Given to packets the encoder leaves without one (in its time base).
+    std::int64_t packetDuration = 0;
 };
 
 void drain(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
@@ -36,6 +38,9 @@ void drain(AVFormatContext* output, Encoder& encoder, AVPacket* packet) {
             return;
         }
         check(status, "encode");
+        if (packet->duration == 0) {
+            packet->duration = encoder.packetDuration;
+        }
         av_packet_rescale_ts(packet, encoder.context->time_base, encoder.stream->time_base);
         packet->stream_index = encoder.stream->index;
         check(av_interleaved_write_frame(output, packet), "write");
@@ -100,8 +105,22 @@ void openAudio(AVFormatContext* output, Encoder& encoder, int channels) {
           "params");
 }
 
-// Fills a picture with BT.709 Y'CbCr in video or full range.
-void paint(AVFrame* frame, const Mp4Spec& spec, bool fullRange) {
+// Fills picture `index` with BT.709 Y'CbCr in video or full range.
+void paint(AVFrame* frame, const Mp4Spec& spec, int index, bool fullRange) {
+    if (spec.counting) {
+        const int grey = std::min(16 + 3 * index, 255);
+        const auto luma = static_cast<std::uint8_t>(std::lround(16 + grey * 219.0 / 255));
+        for (int y = 0; y < frame->height; ++y) {
+            std::fill_n(frame->data[0] + y * frame->linesize[0], frame->width, luma);
+        }
+        for (int y = 0; y < (frame->height + 1) / 2; ++y) {
+            std::fill_n(frame->data[1] + y * frame->linesize[1], (frame->width + 1) / 2,
+                        std::uint8_t{128});
+            std::fill_n(frame->data[2] + y * frame->linesize[2], (frame->width + 1) / 2,
+                        std::uint8_t{128});
+        }
+        return;
+    }
     const double lumaScale = fullRange ? 1.0 : 219.0 / 255;
     const double chromaScale = fullRange ? 1.0 : 224.0 / 255;
     const double black = fullRange ? 0 : 16;
@@ -145,6 +164,9 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
 
     Encoder video;
     openVideo(output.get(), video, spec);
+    if (spec.counting) {
+        video.packetDuration = 600 / spec.fps;
+    }
     if (spec.rotation != 0 || spec.mirror) {
         auto* matrix = reinterpret_cast<std::int32_t*>(
             av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * 4));
@@ -179,7 +201,7 @@ void makeMp4(const std::filesystem::path& path, const Mp4Spec& spec) {
             frame->color_range = AVCOL_RANGE_JPEG;
         }
         check(av_frame_get_buffer(frame.get(), 0), "frame");
-        paint(frame.get(), spec, fullRange);
+        paint(frame.get(), spec, i, fullRange);
         lastTime = spec.times.empty() ? i * 600 / spec.fps : spec.times[i];
         frame->pts = lastTime;
         check(avcodec_send_frame(video.context.get(), frame.get()), "send");

@@ -36,6 +36,10 @@ struct Mp4Spec {
     int resizedWidth = 0;
     int resizedHeight = 0;
     bool resizedFullRange = false;
+    // Flat grey pictures instead of the quadrants: picture N shows the grey
+    // 16 + 3·N (up to 255), so a decoded picture tells which one it is. Each
+    // picture lasts 1/fps, the last one included.
+    bool counting = false;
 };
 
 // The colour of the stored picture's quadrant holding (x, y): top-left red,
