@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
 #include <mutex>
+#include <set>
 
 using namespace std::chrono_literals;
 
@@ -65,6 +67,26 @@ protected:
         std::lock_guard guard(lock);
         return errors;
     }
+    // Waits until `count` captures are reported, letting the watcher's clock
+    // run 20 ms at every look so that quiet times can end.
+    bool waitForCaptures(std::size_t count) {
+        return test::waitUntil(
+            [&] {
+                *elapsedMs += 20;
+                std::lock_guard guard(lock);
+                return captures.size() >= count;
+            },
+            30s);
+    }
+    // The export folder's entries whose names start with a dot.
+    std::size_t hiddenOutputs() const {
+        std::size_t hidden = 0;
+        for (const auto& name : entriesOf(output)) {
+            hidden += name.starts_with('.') ? 1 : 0;
+        }
+        return hidden;
+    }
+
     void scanAfter(CaptureWatcher& watcher, std::chrono::milliseconds by) {
         *elapsedMs += by.count();
         watcher.scanNow();
@@ -188,6 +210,69 @@ TEST_F(FinishedCapturesTest, WithoutFolderEventsEveryScreenshotWaitsUntilSettled
     EXPECT_TRUE(capturesNow().empty());
     scanAfter(*running, 1ms);
     EXPECT_EQ(capturesNow().size(), 1u);
+}
+
+// A running watcher takes up a screenshot when its writer closes it, whether
+// or not a scan has seen the file yet: a burst of new files, or a framed
+// screenshot written again in place (which the folder's listing does not
+// show). Each is framed exactly once, and nothing hidden is left.
+TEST_F(FinishedCapturesTest, ABurstOfClosedScreenshotsIsFramedOncePerFile) {
+    auto running = watcher();
+    running->start();
+    constexpr int kShots = 7; // more than are framed ahead at once
+    for (int n = 1; n <= kShots; ++n) {
+        test::writeScreenshot(input / ("Screenshot " + std::to_string(n) + ".png"), 20, 30,
+                              static_cast<std::uint32_t>(n));
+    }
+    ASSERT_TRUE(waitForCaptures(kShots));
+    *elapsedMs += 5000;
+    running->scanNow();
+    running.reset();
+
+    const auto framed = capturesNow();
+    EXPECT_EQ(framed.size(), static_cast<std::size_t>(kShots)) << "each exactly once";
+    std::set<std::string> originals;
+    for (const auto& record : framed) {
+        originals.insert(record.original);
+        EXPECT_TRUE(std::filesystem::exists(record.output)) << record.output;
+    }
+    EXPECT_EQ(originals.size(), static_cast<std::size_t>(kShots));
+    EXPECT_EQ(entriesOf(output).size(), static_cast<std::size_t>(kShots));
+    EXPECT_EQ(hiddenOutputs(), 0u) << "no staged file outlives the watcher";
+    EXPECT_TRUE(errorsNow().empty());
+}
+
+TEST_F(FinishedCapturesTest, AFramedScreenshotWrittenAgainInPlaceIsANewVersion) {
+    auto running = watcher();
+    running->start();
+    const auto shot = input / "Screenshot 1.png";
+    test::writeScreenshot(shot, 20, 30, 1);
+    ASSERT_TRUE(waitForCaptures(1));
+
+    // The same file opened, truncated and filled with other pixels, as an
+    // editor saving over it does; its time set apart from the first write's.
+    test::writeScreenshot(dir / "other.png", 20, 30, 2);
+    const auto other = readFile(dir / "other.png", kMaxPngFileBytes);
+    const auto before = std::filesystem::last_write_time(shot);
+    {
+        std::ofstream file(shot, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(other.data()),
+                   static_cast<std::streamsize>(other.size()));
+    }
+    std::filesystem::last_write_time(shot, before + 2s);
+    ASSERT_TRUE(waitForCaptures(2));
+    *elapsedMs += 5000;
+    running->scanNow();
+    running.reset();
+
+    const auto both = capturesNow();
+    ASSERT_EQ(both.size(), 2u) << "the new content once, the old one never again";
+    EXPECT_EQ(both[1].original, shot.string());
+    EXPECT_NE(both[1].output, both[0].output);
+    EXPECT_TRUE(std::filesystem::exists(both[0].output)) << "the first version stays";
+    EXPECT_TRUE(std::filesystem::exists(both[1].output));
+    EXPECT_EQ(hiddenOutputs(), 0u);
+    EXPECT_TRUE(errorsNow().empty());
 }
 
 } // namespace
