@@ -32,7 +32,7 @@ for index in $(seq 1 $((2 * runs + 3))); do
         "PNG24:$T/stage/$index.png"
 done
 start_app --background
-wait_until 20 "the program to watch the capture folder" locked "$W"
+wait_until 20 "the program to watch the capture folder" watched "$W"
 
 results="$(python3 - "$APP" "$runs" "$idle_seconds" "$T/stage" "$W" <<'PY'
 import os, statistics, subprocess, sys, time
