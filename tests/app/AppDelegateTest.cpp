@@ -50,15 +50,7 @@ protected:
     }
 
     // The state a finished first-run setup leaves in settings.json.
-    void completeSetup() {
-        Preferences preferences;
-        preferences.inputPath = input.string();
-        preferences.outputPath = output.string();
-        preferences.inputBookmark = folderBookmark(input);
-        preferences.outputBookmark = folderBookmark(output);
-        preferences.completedSetup = true;
-        preferences.save(data / "settings.json");
-    }
+    void completeSetup() { test::completedSetup(input, output).save(data / "settings.json"); }
 
     static void setTrayIcon(AppModel& model, bool shown) {
         Preferences preferences = model.preferences();

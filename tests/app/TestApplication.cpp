@@ -1,6 +1,7 @@
 #include "TestApplication.h"
 
 #include "core/FileIO.h"
+#include "model/SetupFolders.h"
 
 #include <QApplication>
 
@@ -34,6 +35,17 @@ void ensureApplication() {
     static QApplication* application = new QApplication(argc, argv);
     application->setQuitOnLastWindowClosed(false);
     std::atexit([] { removeQuietly(testHome()); });
+}
+
+Preferences completedSetup(const std::filesystem::path& input,
+                           const std::filesystem::path& output) {
+    Preferences preferences;
+    preferences.inputPath = input.string();
+    preferences.outputPath = output.string();
+    preferences.inputBookmark = folderBookmark(input);
+    preferences.outputBookmark = folderBookmark(output);
+    preferences.completedSetup = true;
+    return preferences;
 }
 
 } // namespace cadrelle::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/Preferences.h"
 #include "core/BuildInformation.h"
 #include "support/CoreApplication.h"
 
@@ -14,6 +15,10 @@ void ensureApplication();
 
 // The temporary home folder of this test process.
 const std::filesystem::path& testHome();
+
+// The settings a finished first-run setup leaves, watching `input` and
+// exporting to `output`.
+Preferences completedSetup(const std::filesystem::path& input, const std::filesystem::path& output);
 
 // The program the tests set the application up as: a version, and no update
 // feed.

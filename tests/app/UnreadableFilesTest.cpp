@@ -41,12 +41,7 @@ TEST(UnreadableFilesTest, PipesNamedByTheHistoryOrAnInboxItemNeverHoldUpTheStart
     fs::create_directories(output);
     const test::TestLibrary shipped = test::makeTestLibrary(dir / "shipped", {{20, 30}});
 
-    Preferences preferences;
-    preferences.inputPath = input.string();
-    preferences.outputPath = output.string();
-    preferences.inputBookmark = folderBookmark(input);
-    preferences.outputBookmark = folderBookmark(output);
-    preferences.completedSetup = true;
+    Preferences preferences = test::completedSetup(input, output);
     preferences.screenshotPreviewEnabled = true;
     preferences.save(data / "settings.json");
 

@@ -2,6 +2,7 @@
 #include "core/FileIO.h"
 #include "core/FolderLock.h"
 #include "core/LockFile.h"
+#include "support/FileModes.h"
 #include "support/LockHolder.h"
 #include "support/Messages.h"
 #include "support/TempDir.h"
@@ -18,26 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::LockHolder;
 using test::messageOf;
+using test::modeOf;
 using test::TempDir;
+using test::Umask;
 using test::writeText;
-
-mode_t modeOf(const fs::path& path) {
-    struct stat attributes {};
-    EXPECT_EQ(::lstat(path.c_str(), &attributes), 0) << path;
-    return attributes.st_mode & 07777;
-}
-
-// The umask of the process while it lives.
-class Umask {
-public:
-    explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
-    ~Umask() { ::umask(previous_); }
-    Umask(const Umask&) = delete;
-    Umask& operator=(const Umask&) = delete;
-
-private:
-    mode_t previous_;
-};
 
 // Under the usual umask, an earlier version's data folder is tightened,
 // everything made in it afterwards is the user's alone, and what is made

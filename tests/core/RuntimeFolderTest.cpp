@@ -1,5 +1,6 @@
 #include "core/RuntimeFolder.h"
 
+#include "support/FileModes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ namespace cadrelle {
 namespace {
 
 namespace fs = std::filesystem;
+using test::modeOf;
 
 // Sets an environment variable for one test and puts the old value back.
 class ScopedVariable {
@@ -39,12 +41,6 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
-
-unsigned modeOf(const fs::path& folder) {
-    struct stat status {};
-    EXPECT_EQ(::lstat(folder.c_str(), &status), 0) << folder;
-    return status.st_mode & 07777;
-}
 
 void makeFolder(const fs::path& folder, mode_t mode) {
     fs::create_directories(folder);

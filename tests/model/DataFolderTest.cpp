@@ -1,6 +1,7 @@
 #include "ModelFixture.h"
 
 #include "capture/ScreenshotInbox.h"
+#include "support/FileModes.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,14 +11,10 @@ namespace cadrelle::test {
 namespace {
 
 namespace fs = std::filesystem;
+using test::modeOf;
+using test::Umask;
 
 const std::string kID = "0123456789abcdef0123456789abcdef";
-
-mode_t modeOf(const fs::path& path) {
-    struct stat attributes {};
-    EXPECT_EQ(::lstat(path.c_str(), &attributes), 0) << path;
-    return attributes.st_mode & 07777;
-}
 
 class DataFolder : public ModelFixture {
 protected:
@@ -44,18 +41,6 @@ protected:
         item.state = PendingScreenshot::State::pending;
         writeText(inbox() / (id + ".json"), nlohmann::json(item).dump());
     }
-};
-
-// The umask of the process while it lives.
-class Umask {
-public:
-    explicit Umask(mode_t mask) : previous_(::umask(mask)) {}
-    ~Umask() { ::umask(previous_); }
-    Umask(const Umask&) = delete;
-    Umask& operator=(const Umask&) = delete;
-
-private:
-    mode_t previous_;
 };
 
 // Under the usual umask, the data folder and everything the application keeps
