@@ -1,5 +1,7 @@
 #include "ImageDataCheck.h"
 
+#include "PngChunkStream.h"
+
 #include <libdeflate.h>
 
 #include <array>
@@ -120,6 +122,39 @@ bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayou
         libdeflate_zlib_decompress_ex(decompressor.handle, stream.data(), stream.size(),
                                       scratch.data(), room, &consumed, &produced);
     return result == LIBDEFLATE_SUCCESS && consumed == stream.size() && produced == expected;
+}
+
+bool imageDataChunksAreSound(std::span<const std::uint8_t> png) {
+    std::size_t offset = 8;
+    bool inImageData = false;
+    bool afterImageData = false;
+    while (png.size() >= offset && png.size() - offset >= 12) {
+        const std::uint32_t length = readBig32(png.data() + offset);
+        if (length > png.size() - offset - 12) {
+            return false;
+        }
+        const std::uint8_t* type = png.data() + offset + 4;
+        const bool imageData = std::memcmp(type, "IDAT", 4) == 0;
+        const bool end = std::memcmp(type, "IEND", 4) == 0;
+        if (imageData && afterImageData) {
+            return false; // image data interrupted by another chunk
+        }
+        inImageData = inImageData || imageData;
+        afterImageData = inImageData && !imageData;
+        const bool ancillary = (type[0] & 0x20) != 0;
+        if (afterImageData && !end && !ancillary) {
+            return false;
+        }
+        if (inImageData && !PngChunkStream::leavesOut(type) &&
+            libdeflate_crc32(0, type, length + 4) != readBig32(type + 4 + length)) {
+            return false;
+        }
+        offset += 12 + static_cast<std::size_t>(length);
+        if (end) {
+            return inImageData && offset == png.size();
+        }
+    }
+    return false;
 }
 
 } // namespace cadrelle

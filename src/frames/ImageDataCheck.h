@@ -29,4 +29,12 @@ std::uint64_t imageDataBytes(const ImageLayout& layout);
 bool imageDataHasExactLength(std::span<const std::uint8_t> png, const ImageLayout& layout,
                              std::span<std::uint8_t> scratch);
 
+// Whether the chunks from the first IDAT on are what a decoder that reads
+// the image data and the chunks after it accepts: IDAT chunks one after
+// another, then only ancillary chunks, IEND last with nothing after it, and
+// every CRC matching (except those of the text and metadata chunks the
+// decoder is never shown; see PngChunkStream). For images whose data is
+// inflated and unfiltered without the decoder.
+bool imageDataChunksAreSound(std::span<const std::uint8_t> png);
+
 } // namespace cadrelle

@@ -12,12 +12,6 @@ constexpr std::size_t kSignatureBytes = 8;
 // Length, type and checksum around a chunk's data.
 constexpr std::size_t kChunkFrameBytes = 12;
 
-bool isSkipped(const std::uint8_t* type) {
-    constexpr std::array<const char*, 5> skipped = {"tEXt", "zTXt", "iTXt", "eXIf", "sPLT"};
-    return std::any_of(skipped.begin(), skipped.end(),
-                       [type](const char* name) { return std::memcmp(type, name, 4) == 0; });
-}
-
 std::uint32_t readBig32(const std::uint8_t* bytes) {
     return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
            std::uint32_t{bytes[2]} << 8 | bytes[3];
@@ -34,13 +28,19 @@ PngChunkStream::PngChunkStream(std::span<const std::uint8_t> png) {
             break;
         }
         const std::size_t next = offset + kChunkFrameBytes + length;
-        if (isSkipped(png.data() + offset + 4)) {
+        if (leavesOut(png.data() + offset + 4)) {
             keep(png.subspan(kept, offset - kept));
             kept = next;
         }
         offset = next;
     }
     keep(png.subspan(kept));
+}
+
+bool PngChunkStream::leavesOut(const std::uint8_t* type) {
+    constexpr std::array<const char*, 5> skipped = {"tEXt", "zTXt", "iTXt", "eXIf", "sPLT"};
+    return std::any_of(skipped.begin(), skipped.end(),
+                       [type](const char* name) { return std::memcmp(type, name, 4) == 0; });
 }
 
 void PngChunkStream::keep(std::span<const std::uint8_t> part) {

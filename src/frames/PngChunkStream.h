@@ -27,6 +27,9 @@ public:
     // stream must outlive the decoder's reads.
     int attachTo(spng_ctx* decoder);
 
+    // Whether a chunk of this four-letter type is left out of the stream.
+    static bool leavesOut(const std::uint8_t* type);
+
 private:
     void keep(std::span<const std::uint8_t> part);
     static int read(spng_ctx* decoder, void* user, void* destination, std::size_t length);

@@ -3,6 +3,7 @@
 #include "ColorProfile.h"
 #include "ImageDataCheck.h"
 #include "PngChunkStream.h"
+#include "PngRowUnfilter.h"
 #include "SpngContext.h"
 
 #include "core/AppError.h"
@@ -51,6 +52,18 @@ bool hasPngFraming(std::span<const std::uint8_t> png) {
     }
     return std::equal(kSignature.begin(), kSignature.end(), png.begin()) &&
            std::equal(kIendTrailer.begin(), kIendTrailer.end(), png.end() - kIendTrailer.size());
+}
+
+// 8-bit RGBA, or RGB without a transparent colour, not interlaced: what
+// screenshots almost always are, and what unfilterToRgba turns into RGBA8
+// exactly as the decoder would.
+bool isPlainRgb(spng_ctx* ctx, const spng_ihdr& header) {
+    if (header.bit_depth != 8 || header.interlace_method != 0) {
+        return false;
+    }
+    spng_trns key{};
+    return header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
+           (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR && spng_get_trns(ctx, &key) != 0);
 }
 
 void premultiply(std::vector<std::uint8_t>& pixels) {
@@ -129,11 +142,26 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
     if (!imageDataHasExactLength(png, layout, raster.pixels)) {
         damaged();
     }
-    raster.pixels.resize(length);
-    check(spng_decode_image(ctx, raster.pixels.data(), length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
-    // Read the chunks after the image data up to IEND, so that a damaged tail
-    // is noticed too.
+    // The chunks before the image data, so that a damaged one stops here and
+    // the transparency key is known.
     check(spng_decode_chunks(ctx));
+    if (isPlainRgb(ctx, header)) {
+        // The check above left the inflated scanlines in the buffer: they
+        // are unfiltered where they are instead of being inflated again.
+        if (!imageDataChunksAreSound(png) ||
+            !unfilterToRgba(raster.pixels, header.width, header.height,
+                            header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : 3)) {
+            damaged();
+        }
+        raster.pixels.resize(length);
+    } else {
+        raster.pixels.resize(length);
+        check(
+            spng_decode_image(ctx, raster.pixels.data(), length, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
+        // Read the chunks after the image data up to IEND, so that a damaged
+        // tail is noticed too.
+        check(spng_decode_chunks(ctx));
+    }
     if (raster.pixels.capacity() > length + length / 8) {
         raster.pixels.shrink_to_fit(); // 16-bit images inflate to twice their pixels
     }

@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <spng.h>
 #include <zlib.h>
 
 #include <fstream>
@@ -158,6 +159,32 @@ TEST(Raster, DecodesEveryLayoutToPremultipliedRgba) {
     EXPECT_EQ(pixelAt(bits, 3, 0), 0xFFFFFFFFu);
 }
 
+TEST(Raster, EveryRowFilterOfEightBitColourDecodesExactly) {
+    // Busy enough that each filter sees different left, up and up-left bytes.
+    RgbaImage image(37, 23);
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        for (std::uint32_t x = 0; x < image.width; ++x) {
+            const std::uint32_t v = (x * 73 + y * 151) ^ (x * y * 29);
+            image.set(x, y, ((v * 0x01010101u) ^ 0x5A3C9600u) | 0xFFu);
+        }
+    }
+    RgbaImage translucent = image;
+    for (std::size_t i = 3; i < translucent.pixels.size(); i += 4) {
+        translucent.pixels[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    for (const int filter :
+         {SPNG_FILTER_CHOICE_NONE, SPNG_FILTER_CHOICE_SUB, SPNG_FILTER_CHOICE_UP,
+          SPNG_FILTER_CHOICE_AVG, SPNG_FILTER_CHOICE_PAETH, SPNG_FILTER_CHOICE_ALL}) {
+        SCOPED_TRACE("filter choice " + std::to_string(filter));
+        const Raster rgb =
+            Raster::decode(encodeTestPng(image, {PngColor::rgb, 8, false, {}, filter}));
+        EXPECT_EQ(rgb.pixels, image.pixels);
+        const Raster rgba =
+            Raster::decode(encodeTestPng(translucent, {PngColor::rgba, 8, false, {}, filter}));
+        EXPECT_EQ(rgba.pixels, premultipliedPixels(translucent));
+    }
+}
+
 TEST(Raster, TransparentColourKeysBecomeTransparent) {
     RgbaImage image(3, 1, 0x336699FF);
     image.set(1, 0, 0x00FF0000); // the key colour, transparent
@@ -249,6 +276,21 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
     hostile[33] = 0x7F;
     auto trailing = good;
     trailing.push_back(0);
+    // Chunks after the image data: a decoder accepts only ancillary ones,
+    // whole, before IEND.
+    const auto beforeEnd = [&good](std::vector<std::uint8_t> chunk) {
+        std::vector<std::uint8_t> bytes(good.begin(), good.end() - 12);
+        bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+        bytes.insert(bytes.end(), good.end() - 12, good.end());
+        return bytes;
+    };
+    const std::vector<std::uint8_t> note = {1, 2, 3};
+    auto damagedNote = pngChunk("prVt", note);
+    damagedNote.back() ^= 0x01;
+    auto interrupted = beforeEnd(pngChunk("prVt", note));
+    const auto emptyData = pngChunk("IDAT", {});
+    interrupted.insert(interrupted.end() - 12, emptyData.begin(), emptyData.end());
+    EXPECT_NO_THROW(Raster::decode(beforeEnd(pngChunk("prVt", note))));
     // Image data whose zlib checksum does not match what it inflates to.
     auto wrongChecksum = deflatedZeroRows(17, 4);
     wrongChecksum.back() ^= 0x01;
@@ -266,6 +308,9 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
              rawRgbaPng(1, 1, deflatedZeroRows(1 << 20, 300)),
              rawRgbaPng(4, 4, wrongChecksum),
              hostile,
+             beforeEnd(pngChunk("PRVT", note)), // unknown critical chunk
+             beforeEnd(damagedNote),
+             interrupted,
              {}}) {
         EXPECT_EQ(decodeMessage(png), kDamaged) << "case " << index++;
     }

@@ -99,6 +99,9 @@ std::vector<std::uint8_t> encodeTestPng(const RgbaImage& image, const PngOptions
     const SpngContext context = makeSpngContext(SPNG_CTX_ENCODER, "PNG test writer: no memory");
     spng_ctx* ctx = context.get();
     check(spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1), "buffer");
+    if (options.filterChoice != 0) {
+        check(spng_set_option(ctx, SPNG_FILTER_CHOICE, options.filterChoice), "filter");
+    }
 
     static const std::map<PngColor, std::uint8_t> colorTypes = {{PngColor::grey, 0},
                                                                 {PngColor::rgb, 2},

@@ -35,6 +35,9 @@ struct PngOptions {
     bool interlaced = false;
     // Written as an iCCP chunk when not empty.
     std::vector<std::uint8_t> iccProfile;
+    // libspng's SPNG_FILTER_CHOICE flags (one filter for every row), or 0
+    // for its own per-row choice.
+    int filterChoice = 0;
 };
 
 // Encodes the picture in the given PNG layout. Grey takes the red channel.
