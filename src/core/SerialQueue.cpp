@@ -2,22 +2,25 @@
 
 #include "ClosureMailbox.h"
 
+#include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 
-#include <openssl/crypto.h>
+#include <pthread.h>
 
-#include <condition_variable>
 #include <exception>
 #include <map>
 #include <stdexcept>
 
 namespace cadrelle {
 
-// The queue's object on its own thread: the mailbox of queued closures and the
-// parent of the queue's timers.
+// The queue's object on its own thread: the mailbox of queued closures, the
+// parent of the queue's timers, and the event loop that runs them.
 class SerialQueue::Worker final : public ClosureMailbox {
 public:
+    explicit Worker(QEventLoop& itsLoop) : loop(itsLoop) {}
+
+    QEventLoop& loop;
     std::map<TimerId, QTimer*> timers;
 
     void removeTimer(TimerId id) {
@@ -57,11 +60,32 @@ Qt::TimerType timerTypeFor(SerialQueue::Duration interval, SerialQueue::Duration
 } // namespace
 
 SerialQueue::SerialQueue(std::string label)
-    : label_(std::move(label)), thread_(std::make_unique<QThread>()), worker_(new Worker),
-      dropQueued_(std::make_shared<std::atomic<bool>>(false)) {
-    thread_->setObjectName(QString::fromStdString(label_));
-    worker_->moveToThread(thread_.get());
-    thread_->start();
+    : label_(std::move(label)), dropQueued_(std::make_shared<std::atomic<bool>>(false)) {
+    thread_ = std::thread([this] { run(); });
+    threadId_ = thread_.get_id();
+    // Work may be queued as soon as this returns: wait for the thread's worker.
+    std::unique_lock waiting(stateLock_);
+    workerReady_.wait(waiting, [this] { return worker_ != nullptr; });
+}
+
+void SerialQueue::run() {
+    // The system shows at most 15 bytes of a thread's name.
+    ::pthread_setname_np(::pthread_self(), label_.substr(0, 15).c_str());
+    // The loop makes Qt adopt this thread and give it an event dispatcher; Qt
+    // releases both in this thread's own clean-up, which join() waits for.
+    QEventLoop loop;
+    QThread::currentThread()->setObjectName(QString::fromStdString(label_));
+    {
+        // Made here, so that it lives on this thread; destroyed here with the
+        // timers and the closures that were never run.
+        Worker worker(loop);
+        {
+            const std::lock_guard guard(stateLock_);
+            worker_ = &worker;
+        }
+        workerReady_.notify_all();
+        loop.exec();
+    }
 }
 
 SerialQueue::~SerialQueue() {
@@ -79,7 +103,7 @@ bool SerialQueue::isStopped() const {
 }
 
 bool SerialQueue::isCurrent() const {
-    return QThread::currentThread() == thread_.get();
+    return std::this_thread::get_id() == threadId_;
 }
 
 void SerialQueue::async(Work work) {
@@ -214,21 +238,12 @@ void SerialQueue::stop(StopMode mode) {
         // Queued after everything else: in drain mode every earlier closure
         // has run when this one does.
         Worker* worker = worker_;
-        worker->post([this, worker] {
+        worker->post([worker] {
             worker->removeAllTimers();
-            worker->deleteLater();
-            // Qt reports the thread finished before its thread-local
-            // destructors run, and the process may exit right after stop()
-            // returns: free OpenSSL's per-thread state here.
-            OPENSSL_thread_stop();
-            // Everything the queue did happens before stop() returns; Qt's
-            // wait for the thread says so only to the program, this lock says
-            // it to ThreadSanitizer too.
-            const std::lock_guard finished(stateLock_);
-            QThread::currentThread()->quit();
+            worker->loop.quit();
         });
     }
-    thread_->wait();
+    thread_.join();
     const std::lock_guard finished(stateLock_);
     worker_ = nullptr;
 }

@@ -1,19 +1,14 @@
 #pragma once
 
-#include <QtGlobal>
-
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-
-QT_BEGIN_NAMESPACE
-class QObject;
-class QThread;
-QT_END_NAMESPACE
+#include <thread>
 
 namespace cadrelle {
 
@@ -21,6 +16,12 @@ namespace cadrelle {
 // exist, as it does in the program). Closures run on it one
 // at a time, in the order they were queued. It is the program's only way to
 // run work off the main thread.
+//
+// The thread is a std::thread that Qt adopts, not a QThread: stop() joins it,
+// so when stop() returns the thread has ended completely, its thread-local
+// clean-up included (Qt's record of the thread, its event dispatcher, the
+// libraries' per-thread state). QThread::wait() returns before that clean-up,
+// and a process that ended meanwhile lost what the thread still held.
 //
 // Closures queued with async() must handle their own errors: an exception
 // that escapes one is swallowed so that the queue keeps running.
@@ -69,21 +70,25 @@ public:
     // another thread, a tick that is already running or queued may still run.
     void cancelTimer(TimerId timer);
 
-    // Ends the queue and waits for its thread: timers are cancelled, queued
+    // Ends the queue and joins its thread: timers are cancelled, queued
     // closures are run (drain) or dropped (cancel). Throws std::logic_error
     // when called from the queue's own thread. Later calls do nothing.
     void stop(StopMode mode = StopMode::drain);
 
 private:
     class Worker;
+    // The thread's body: its event loop, until stop() ends it.
+    void run();
     TimerId addTimer(Duration firstDelay, Duration interval, Duration leeway, bool repeating,
                      Work handler);
 
     std::string label_;
-    std::unique_ptr<QThread> thread_;
-    Worker* worker_ = nullptr; // lives on thread_, deleted there
     mutable std::mutex stateLock_;
+    std::condition_variable_any workerReady_;
+    Worker* worker_ = nullptr; // lives on thread_, made and destroyed there
     bool accepting_ = true;
+    std::thread thread_;
+    std::thread::id threadId_;
     std::shared_ptr<std::atomic<bool>> dropQueued_;
     std::atomic<TimerId> nextTimer_{1};
 };

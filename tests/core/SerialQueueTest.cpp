@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QThread>
 
 #include <atomic>
@@ -84,6 +85,33 @@ TEST_F(SerialQueueTest, StopDrainsOrCancelsQueuedWork) {
         EXPECT_THROW(queue.sync([] {}), std::logic_error);
         queue.stop(); // a second stop does nothing
         EXPECT_EQ(ran.load(), expected);
+    }
+}
+
+// Set by a thread-local object's destructor, among the last things a thread
+// does before it ends.
+std::atomic<bool> threadLocalsEnded{false};
+struct MarksTheThreadsEnd {
+    ~MarksTheThreadsEnd() { threadLocalsEnded = true; }
+};
+
+TEST_F(SerialQueueTest, StopReturnsOnceTheThreadHasEndedAndQtReleasedIt) {
+    // A process may exit as soon as stop() returns: nothing of the thread may
+    // still be running then, or what only the thread still held is lost.
+    for (const auto mode : {SerialQueue::StopMode::drain, SerialQueue::StopMode::cancel}) {
+        threadLocalsEnded = false;
+        QPointer<QThread> qtThread;
+        SerialQueue queue("lumivane.end");
+        queue.sync([&] {
+            static thread_local MarksTheThreadsEnd mark;
+            (void)&mark;
+            qtThread = QThread::currentThread();
+        });
+        queue.every(
+            1h, 1h, [] {}, 1h);
+        queue.stop(mode);
+        EXPECT_TRUE(threadLocalsEnded.load()) << "the thread's clean-up ran after stop()";
+        EXPECT_TRUE(qtThread.isNull()) << "Qt's record of the thread outlived stop()";
     }
 }
 
