@@ -342,7 +342,7 @@ alive() { kill -0 "$1" 2>/dev/null; }
 # fail if the two met.
 locked() {
     local inode
-    inode="$(stat -c %i "$1")" || return 1
+    inode="$(stat -c %i "$1" 2>/dev/null)" || return 1
     grep -Eq "^[0-9]+: FLOCK .* [0-9a-f]+:[0-9a-f]+:$inode " /proc/locks
 }
 # watched FOLDER: whether a copy of the program watches FOLDER: it holds the
