@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The capture watcher through `cadrelle watch`:
 #   latency   a screenshot copied into the watched folder (written and closed)
-#             until `watch` prints its framed path (median of 20; goal 0.45 s)
+#             until `watch` prints its framed path (median of 20; goal 0.45 s),
+#             and next to it libvips making the same composite from the same
+#             screenshot, run right after each one: this machine's speed
+#             changes from minute to minute, the ratio much less
 #   idle      CPU use of `watch` over 60 s on a folder with 5,000 unrelated
 #             files and 1,000 handled captures
 #   hashing   capture fingerprint throughput on a warm 1 GB file next to
@@ -23,10 +26,12 @@ trap cleanup EXIT
 export XDG_STATE_HOME="$work/state"
 
 # A shipped portrait frame and its opening size.
-IFS=$'\t' read -r width height model < <(python3 - "$frames/catalog.json" <<'PY'
+IFS=$'\t' read -r width height model file x y < <(python3 - "$frames/catalog.json" <<'PY'
 import json, sys
 record = next(r for r in json.load(open(sys.argv[1])) if r["screen"]["height"] > r["screen"]["width"])
-print("\t".join([str(record["screen"]["width"]), str(record["screen"]["height"]), record["model"]]))
+screen = record["screen"]
+print("\t".join(str(v) for v in [screen["width"], screen["height"], record["model"], record["file"],
+                                 screen["x"], screen["y"]]))
 PY
 )
 
@@ -35,9 +40,9 @@ mkdir -p "$work/shots" "$work/in" "$work/out"
 for n in $(seq 1 20); do
     "$build/tools/make-samples" screenshot "$width" "$height" "$work/shots/$n.png" "$n" >/dev/null 2>&1
 done
-latency="$(python3 - "$cadrelle" "$work" "$model" <<'PY'
+latency="$(python3 - "$cadrelle" "$work" "$model" "$frames/$file" "$x" "$y" <<'PY'
 import os, shutil, statistics, subprocess, sys, time
-cadrelle, work, model = sys.argv[1], sys.argv[2], sys.argv[3]
+cadrelle, work, model, frame, x, y = sys.argv[1:7]
 watch = subprocess.Popen([cadrelle, "watch", "--input", f"{work}/in", "--output", f"{work}/out"],
                          stdout=subprocess.PIPE, text=True)
 time.sleep(1.5)
@@ -46,6 +51,7 @@ def cpu():
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 cpu_before = cpu()
 times = []
+peer = []
 for n in range(1, 21):
     target = f"{work}/in/Simulator Screenshot - {model} - 2026-01-01 at 10.00.{n:02d}.png"
     shutil.copyfile(f"{work}/shots/{n}.png", target)
@@ -54,15 +60,21 @@ for n in range(1, 21):
     times.append(time.monotonic() - written)
     if not line:
         sys.exit("watch ended early")
+    start = time.monotonic()
+    subprocess.run(["vips", "composite2", frame, f"{work}/shots/{n}.png", f"{work}/vips.png",
+                    "dest-over", "--x", x, "--y", y], check=True)
+    peer.append(time.monotonic() - start)
+    os.remove(f"{work}/vips.png")
 cpu_each = (cpu() - cpu_before) / 20
 watch.terminate()
 watch.wait()
-print("%.3f %.3f %.3f %.3f %.2f" % (statistics.median(times), min(times), max(times), cpu_each,
-                                    os.getloadavg()[0]))
+print("%.3f %.3f %.3f %.3f %.3f %.2f" % (statistics.median(times), min(times), max(times),
+                                        statistics.median(peer), cpu_each, os.getloadavg()[0]))
 PY
 )"
-read -r median fastest slowest cpu load <<<"$latency"
+read -r median fastest slowest vips cpu load <<<"$latency"
 echo "latency: median ${median} s over 20 screenshots of ${width}x${height} (fastest ${fastest} s, slowest ${slowest} s; goal 0.45 s)"
+echo "latency: libvips composite of the same screenshots ${vips} s, ratio $(ratio "$median" "$vips")"
 echo "latency: ${cpu} s of CPU per screenshot in watch; load average ${load} during the run"
 
 # --- idle cost ---------------------------------------------------------------
