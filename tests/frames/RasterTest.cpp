@@ -291,6 +291,9 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
     const auto emptyData = pngChunk("IDAT", {});
     interrupted.insert(interrupted.end() - 12, emptyData.begin(), emptyData.end());
     EXPECT_NO_THROW(Raster::decode(beforeEnd(pngChunk("prVt", note))));
+    // Image data of the right length whose second row names filter type 5.
+    std::vector<std::uint8_t> rows(2 * 9, 0);
+    rows[9] = 5;
     // Image data whose zlib checksum does not match what it inflates to.
     auto wrongChecksum = deflatedZeroRows(17, 4);
     wrongChecksum.back() ^= 0x01;
@@ -307,6 +310,7 @@ TEST(Raster, RejectsDamagedAndHostileFiles) {
              rawRgbaPng(4, 4, deflatedZeroRows(17, 2)),
              rawRgbaPng(1, 1, deflatedZeroRows(1 << 20, 300)),
              rawRgbaPng(4, 4, wrongChecksum),
+             rawRgbaPng(2, 2, deflateBytes(rows)),
              hostile,
              beforeEnd(pngChunk("PRVT", note)), // unknown critical chunk
              beforeEnd(damagedNote),
