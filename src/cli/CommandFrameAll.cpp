@@ -109,7 +109,16 @@ private:
             json_->write(CaptureResult{capture, std::nullopt, frameLabel,
                                        CaptureResult::Status::failed, description});
         }
-        writeStandardError("Error: " + capture + ": " + description + "\n");
+        // An error about the capture file itself names it again, as it was
+        // given or resolved: the line names it once.
+        std::string text = description;
+        for (const std::string& name : {capture, resolvedPath(filePath(capture)).string()}) {
+            if (text.starts_with(name + ": ")) {
+                text.erase(0, name.size() + 2);
+                break;
+            }
+        }
+        writeStandardError("Error: " + capture + ": " + text + "\n");
         showCount();
     }
 

@@ -120,7 +120,8 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
                                                 "in/Simulator Screenshot - 2.png",
                                                 "in/wide.png",
                                                 "in/Simulator Screen Recording - 3.mp4",
-                                                "in/notes.txt"};
+                                                "in/notes.txt",
+                                                "in/missing.png"};
     const Outcome first = runCadrelle(arguments, dir.path());
     EXPECT_EQ(first.status, 1);
     const auto errors = lines(first.err);
@@ -130,6 +131,8 @@ TEST(FrameAll, FramesEveryCaptureReportsFailuresAndSkipsDoneWork) {
               1u);
     EXPECT_EQ(errors.count("Error: in/notes.txt: Choose a PNG screenshot or an MP4 recording."),
               1u);
+    // A file error names the file itself; the line names it once.
+    EXPECT_EQ(errors.count("Error: in/missing.png: No such file or directory"), 1u);
     EXPECT_EQ(errors.count("Frame for in/wide.png: Phone A \u2014 Black \u00B7 Landscape"), 1u);
 
     // One output per framed capture, named as the capture watcher names them.
