@@ -1,5 +1,7 @@
 #include "CompletePng.h"
 
+#include "BigEndian.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,15 +9,6 @@
 #include <cstring>
 
 namespace cadrelle {
-
-namespace {
-
-std::uint32_t bigEndian(const std::uint8_t* bytes) {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-}
-
-} // namespace
 
 bool isCompletePng(std::span<const std::uint8_t> bytes) {
     static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
@@ -27,13 +20,13 @@ bool isCompletePng(std::span<const std::uint8_t> bytes) {
     std::size_t at = kSignature.size();
     // Length, type, data and CRC: 12 bytes around the data.
     while (bytes.size() - at >= 12) {
-        const std::size_t length = bigEndian(bytes.data() + at);
+        const std::size_t length = readBig32(bytes.data() + at);
         if (length > 0x7FFFFFFFu || bytes.size() - at - 12 < length) {
             return false;
         }
         const std::uint8_t* type = bytes.data() + at + 4;
         const auto crc = static_cast<std::uint32_t>(crc32_z(0, type, length + 4));
-        if (crc != bigEndian(type + 4 + length)) {
+        if (crc != readBig32(type + 4 + length)) {
             return false;
         }
         at += 12 + length;

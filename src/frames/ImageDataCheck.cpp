@@ -1,5 +1,6 @@
 #include "ImageDataCheck.h"
 
+#include "BigEndian.h"
 #include "PngChunkStream.h"
 
 #include <libdeflate.h>
@@ -61,11 +62,6 @@ std::uint64_t imageDataBytes(const ImageLayout& layout) {
 }
 
 namespace {
-
-std::uint32_t readBig32(const std::uint8_t* bytes) {
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | bytes[3];
-}
 
 struct Decompressor {
     libdeflate_decompressor* handle = libdeflate_alloc_decompressor();

@@ -1,5 +1,7 @@
 #include "PngChunkStream.h"
 
+#include "BigEndian.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -11,11 +13,6 @@ namespace {
 constexpr std::size_t kSignatureBytes = 8;
 // Length, type and checksum around a chunk's data.
 constexpr std::size_t kChunkFrameBytes = 12;
-
-std::uint32_t readBig32(const std::uint8_t* bytes) {
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | bytes[3];
-}
 
 } // namespace
 
