@@ -2,7 +2,7 @@
 
 #include "BigEndian.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
@@ -25,8 +25,7 @@ bool isCompletePng(std::span<const std::uint8_t> bytes) {
             return false;
         }
         const std::uint8_t* type = bytes.data() + at + 4;
-        const auto crc = static_cast<std::uint32_t>(crc32_z(0, type, length + 4));
-        if (crc != readBig32(type + 4 + length)) {
+        if (libdeflate_crc32(0, type, length + 4) != readBig32(type + 4 + length)) {
             return false;
         }
         at += 12 + length;

@@ -162,8 +162,7 @@ void appendChunk(std::vector<std::uint8_t>& png, const char* type,
     for (const auto& part : parts) {
         png.insert(png.end(), part.begin(), part.end());
     }
-    appendBigEndian(png,
-                    static_cast<std::uint32_t>(crc32_z(0, png.data() + start, png.size() - start)));
+    appendBigEndian(png, libdeflate_crc32(0, png.data() + start, png.size() - start));
 }
 
 // The PNG around the strips: the signature, IHDR (8 bits per channel, not
