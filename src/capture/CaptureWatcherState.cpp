@@ -358,9 +358,10 @@ void CaptureWatcherState::scheduleSettleScan() {
     if (!due) {
         return;
     }
-    const auto wait = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(*due - now()),
-                               std::chrono::milliseconds(0)) +
-                      5ms;
+    // A little after the moment, so that the scan does not come a tick early;
+    // at once when it is past already (framing ahead outlasted the wait).
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - now());
+    const auto wait = left > 0ms ? left + 5ms : 0ms;
     const std::weak_ptr<CaptureWatcherState> weak = weak_from_this();
     settleTimer_ = queue.after(wait, 5ms, [weak] {
         if (const auto self = weak.lock()) {
