@@ -44,13 +44,13 @@ void predict(const std::uint8_t* __restrict row, const std::uint8_t* __restrict 
 }
 
 // n × log2(n) − Σ c × log2(c) over the byte values' counts c: the entropy of
-// the row's bytes times their number.
-template <std::size_t kPixelBytes>
-double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<double>& countBits) {
-    // One table per byte of two pixels, so that runs of equal bytes (an
-    // opaque alpha channel, a flat area) do not wait on the same counter.
-    constexpr std::size_t kLanes = 2 * kPixelBytes;
-    std::array<std::array<std::uint32_t, 256>, kLanes> counts{};
+// the row's bytes times their number. One table per byte of kLanes
+// consecutive bytes, so that runs of equal bytes (an opaque alpha channel, a
+// flat area) do not wait on the same counter.
+template <typename Count, std::size_t kLanes>
+double countedEntropyBits(const std::uint8_t* bytes, std::size_t n,
+                          const std::vector<double>& countBits) {
+    std::array<std::array<Count, 256>, kLanes> counts{};
     std::size_t i = 0;
     for (; i + kLanes <= n; i += kLanes) {
         for (std::size_t c = 0; c < kLanes; ++c) {
@@ -60,15 +60,27 @@ double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<d
     for (; i < n; ++i) {
         ++counts[0][bytes[i]];
     }
-    double bits = countBits[n];
-    for (std::size_t value = 0; value < 256; ++value) {
-        std::uint32_t count = 0;
-        for (std::size_t c = 0; c < kLanes; ++c) {
-            count += counts[c][value];
+    std::array<Count, 256> total = counts[0];
+    for (std::size_t c = 1; c < kLanes; ++c) {
+        for (std::size_t value = 0; value < 256; ++value) {
+            total[value] = static_cast<Count>(total[value] + counts[c][value]);
         }
+    }
+    double bits = countBits[n];
+    for (const Count count : total) {
         bits -= countBits[count];
     }
     return bits;
+}
+
+// Rows of fewer than 65,536 bytes, all but the widest images, count in 16
+// bits: four pixels of tables take the cache space of two in 32 bits.
+template <std::size_t kPixelBytes>
+double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<double>& countBits) {
+    if (n <= 0xFFFF) {
+        return countedEntropyBits<std::uint16_t, 4 * kPixelBytes>(bytes, n, countBits);
+    }
+    return countedEntropyBits<std::uint32_t, 2 * kPixelBytes>(bytes, n, countBits);
 }
 
 template <std::size_t kPixelBytes>
