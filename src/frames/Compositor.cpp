@@ -41,6 +41,12 @@ void composeRow(const Raster& screenshot, const LoadedFrame& frame, std::int64_t
             continue;
         }
         const std::uint8_t* shot = shotRow + (x - left) * 4;
+        if (frameAlpha == 0) {
+            // The opening itself: a clear frame pixel adds nothing, and the
+            // screenshot's pixel times 255 / 255 is itself.
+            std::memcpy(out + x * 4, shot, 4);
+            continue;
+        }
         const unsigned rest = 255 - frameAlpha;
         for (std::size_t c = 0; c < 4; ++c) {
             out[x * 4 + c] =

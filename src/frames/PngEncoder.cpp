@@ -52,19 +52,20 @@ int stripLevel(std::size_t index, double bits, std::size_t bytes) {
 const char* const kCannotCreate = "Unable to create PNG data.";
 
 // Straight alpha from premultiplied: the inverse of c × a / 255, rounded.
+// Runs of opaque pixels, most of a framed screenshot, are copied as they are.
 void unpremultiplyRow(const std::uint8_t* source, std::uint8_t* target, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels * 4; i += 4) {
-        const unsigned alpha = source[i + 3];
-        target[i + 3] = static_cast<std::uint8_t>(alpha);
-        if (alpha == 255) {
-            target[i] = source[i];
-            target[i + 1] = source[i + 1];
-            target[i + 2] = source[i + 2];
-        } else if (alpha == 0) {
-            target[i] = target[i + 1] = target[i + 2] = 0;
-        } else {
+    const std::size_t bytes = pixels * 4;
+    for (std::size_t i = 0; i < bytes;) {
+        std::size_t opaque = i;
+        while (opaque < bytes && source[opaque + 3] == 255) {
+            opaque += 4;
+        }
+        std::memcpy(target + i, source + i, opaque - i);
+        for (i = opaque; i < bytes && source[i + 3] != 255; i += 4) {
+            const unsigned alpha = source[i + 3];
+            target[i + 3] = static_cast<std::uint8_t>(alpha);
             for (std::size_t c = 0; c < 3; ++c) {
-                const unsigned value = (source[i + c] * 255u + alpha / 2) / alpha;
+                const unsigned value = alpha == 0 ? 0 : (source[i + c] * 255u + alpha / 2) / alpha;
                 target[i + c] = static_cast<std::uint8_t>(value > 255 ? 255 : value);
             }
         }
