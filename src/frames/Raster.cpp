@@ -54,6 +54,14 @@ bool hasPngFraming(std::span<const std::uint8_t> png) {
            std::equal(kIendTrailer.begin(), kIendTrailer.end(), png.end() - kIendTrailer.size());
 }
 
+// Grey or RGB without a transparent colour: every pixel decodes opaque.
+bool isOpaque(spng_ctx* ctx, const spng_ihdr& header) {
+    spng_trns key{};
+    return (header.color_type == SPNG_COLOR_TYPE_GRAYSCALE ||
+            header.color_type == SPNG_COLOR_TYPE_TRUECOLOR) &&
+           spng_get_trns(ctx, &key) != 0;
+}
+
 // 8-bit RGBA, or RGB without a transparent colour, not interlaced: what
 // screenshots almost always are, and what unfilterToRgba turns into RGBA8
 // exactly as the decoder would.
@@ -61,9 +69,8 @@ bool isPlainRgb(spng_ctx* ctx, const spng_ihdr& header) {
     if (header.bit_depth != 8 || header.interlace_method != 0) {
         return false;
     }
-    spng_trns key{};
     return header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
-           (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR && spng_get_trns(ctx, &key) != 0);
+           (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR && isOpaque(ctx, header));
 }
 
 void premultiply(std::vector<std::uint8_t>& pixels) {
@@ -173,7 +180,9 @@ Raster Raster::decode(std::span<const std::uint8_t> png) {
                       {reinterpret_cast<const std::uint8_t*>(profile.profile), profile.profile_len},
                       grey);
     }
-    premultiply(raster.pixels);
+    if (!isOpaque(ctx, header)) {
+        premultiply(raster.pixels); // nothing to do where every alpha is 255
+    }
     return raster;
 }
 
