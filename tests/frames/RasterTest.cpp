@@ -160,8 +160,9 @@ TEST(Raster, DecodesEveryLayoutToPremultipliedRgba) {
 }
 
 TEST(Raster, EveryRowFilterOfEightBitColourDecodesExactly) {
-    // Busy enough that each filter sees different left, up and up-left bytes.
-    RgbaImage image(37, 23);
+    // Busy enough that each filter sees different left, up and up-left bytes,
+    // and more pixels than RGB is spread to RGBA at a time.
+    RgbaImage image(97, 61);
     for (std::uint32_t y = 0; y < image.height; ++y) {
         for (std::uint32_t x = 0; x < image.width; ++x) {
             const std::uint32_t v = (x * 73 + y * 151) ^ (x * y * 29);
