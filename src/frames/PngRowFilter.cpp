@@ -14,8 +14,9 @@ namespace {
 // strides, and the Paeth choice is written as selects, not branches, on
 // arrays that do not overlap, so that the loop runs on vector registers.
 template <std::size_t kPixelBytes>
-void predict(const std::uint8_t* __restrict row, const std::uint8_t* __restrict up, std::size_t n,
-             std::uint8_t* candidates) {
+[[gnu::always_inline]] inline void predict(const std::uint8_t* __restrict row,
+                                           const std::uint8_t* __restrict up, std::size_t n,
+                                           std::uint8_t* candidates) {
     std::uint8_t* __restrict sub = candidates;
     std::uint8_t* __restrict vertical = sub + n;
     std::uint8_t* __restrict average = vertical + n;
@@ -48,8 +49,8 @@ void predict(const std::uint8_t* __restrict row, const std::uint8_t* __restrict 
 // consecutive bytes, so that runs of equal bytes (an opaque alpha channel, a
 // flat area) do not wait on the same counter.
 template <typename Count, std::size_t kLanes>
-double countedEntropyBits(const std::uint8_t* bytes, std::size_t n,
-                          const std::vector<double>& countBits) {
+[[gnu::always_inline]] inline double countedEntropyBits(const std::uint8_t* bytes, std::size_t n,
+                                                        const std::vector<double>& countBits) {
     std::array<std::array<Count, 256>, kLanes> counts{};
     std::size_t i = 0;
     for (; i + kLanes <= n; i += kLanes) {
@@ -76,7 +77,8 @@ double countedEntropyBits(const std::uint8_t* bytes, std::size_t n,
 // Rows of fewer than 65,536 bytes, all but the widest images, count in 16
 // bits: four pixels of tables take the cache space of two in 32 bits.
 template <std::size_t kPixelBytes>
-double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<double>& countBits) {
+[[gnu::always_inline]] inline double entropyBits(const std::uint8_t* bytes, std::size_t n,
+                                                 const std::vector<double>& countBits) {
     if (n <= 0xFFFF) {
         return countedEntropyBits<std::uint16_t, 4 * kPixelBytes>(bytes, n, countBits);
     }
@@ -84,9 +86,9 @@ double entropyBits(const std::uint8_t* bytes, std::size_t n, const std::vector<d
 }
 
 template <std::size_t kPixelBytes>
-std::uint8_t choose(const std::uint8_t* row, const std::uint8_t* up, std::size_t n,
-                    std::uint8_t* candidates, const std::vector<double>& countBits,
-                    const std::uint8_t*& best, double& bestBits) {
+[[gnu::always_inline]] inline std::uint8_t
+choose(const std::uint8_t* row, const std::uint8_t* up, std::size_t n, std::uint8_t* candidates,
+       const std::vector<double>& countBits, const std::uint8_t*& best, double& bestBits) {
     predict<kPixelBytes>(row, up, n, candidates);
     best = row;
     std::uint8_t bestType = 0;
@@ -113,7 +115,14 @@ PngRowFilter::PngRowFilter(std::size_t rowBytes, std::size_t pixelBytes)
     }
 }
 
-double PngRowFilter::filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out) {
+// On x86-64 the filter is also built for AVX2, chosen when the processor has
+// it: the candidates are then made 32 bytes at a time instead of 16. Both
+// builds choose the same filters.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+double
+PngRowFilter::filter(const std::uint8_t* row, const std::uint8_t* above, std::uint8_t* out) {
     const std::size_t n = rowBytes_;
     if (above != nullptr && std::memcmp(row, above, n) == 0) {
         out[0] = 2;
