@@ -1,8 +1,9 @@
 #include "PngRowFilter.h"
 
+#include "PngPaeth.h"
+
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace cadrelle {
@@ -32,11 +33,7 @@ template <std::size_t kPixelBytes>
         const int left = row[i - kPixelBytes];
         const int above = up[i];
         const int aboveLeft = up[i - kPixelBytes];
-        const int pa = std::abs(above - aboveLeft);
-        const int pb = std::abs(left - aboveLeft);
-        const int pc = std::abs(left + above - 2 * aboveLeft);
-        const int nearer = pb <= pc ? above : aboveLeft;
-        const int paeth = pa <= pb && pa <= pc ? left : nearer;
+        const int paeth = paethPredictor(left, above, aboveLeft);
         sub[i] = static_cast<std::uint8_t>(row[i] - left);
         vertical[i] = static_cast<std::uint8_t>(row[i] - above);
         average[i] = static_cast<std::uint8_t>(row[i] - ((left + above) >> 1));

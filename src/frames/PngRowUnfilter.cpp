@@ -1,21 +1,14 @@
 #include "PngRowUnfilter.h"
 
+#include "PngPaeth.h"
+
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace cadrelle {
 
 namespace {
-
-int paeth(int left, int up, int upLeft) {
-    const int toLeft = std::abs(up - upLeft);
-    const int toUp = std::abs(left - upLeft);
-    const int toUpLeft = std::abs(left + up - 2 * upLeft);
-    const int nearer = toUp <= toUpLeft ? up : upLeft;
-    return toLeft <= toUp && toLeft <= toUpLeft ? left : nearer;
-}
 
 // Undoes one row's filter from `in` into `row`, kStep bytes a pixel. The
 // pixel to the left is carried in locals, so that a byte never waits for the
@@ -56,7 +49,7 @@ bool unfilterRow(std::uint8_t type, const std::uint8_t* in, std::uint8_t* row,
         for (std::size_t i = 0; i < bytes; i += kStep) {
             for (std::size_t c = 0; c < kStep; ++c) {
                 const int up = above[i + c];
-                left[c] = (in[i + c] + paeth(left[c], up, upLeft[c])) & 0xFF;
+                left[c] = (in[i + c] + paethPredictor(left[c], up, upLeft[c])) & 0xFF;
                 upLeft[c] = up;
                 row[i + c] = static_cast<std::uint8_t>(left[c]);
             }
