@@ -1,12 +1,13 @@
 #include "DeflateStrip.h"
 
+#include "DeflateBlocks.h"
+
 #include "core/AppError.h"
 
 #include <libdeflate.h>
-#include <zlib.h>
 
-#include <cstring>
 #include <memory>
+#include <optional>
 
 namespace cadrelle {
 
@@ -21,68 +22,6 @@ struct CompressorDeleter {
         libdeflate_free_compressor(compressor);
     }
 };
-
-class Inflater {
-public:
-    Inflater() {
-        if (inflateInit2(&stream_, -15) != Z_OK) {
-            unableToFinish();
-        }
-    }
-    ~Inflater() { inflateEnd(&stream_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-
-    z_stream& stream() { return stream_; }
-
-private:
-    z_stream stream_{};
-};
-
-// Where the header of the stream's final block starts, and how many bits of
-// padding follow its end in the last byte. Inflating with Z_BLOCK stops at
-// every block boundary (the way zlib's gzjoin example finds the last block);
-// the inflated bytes must be exactly `original`.
-struct FinalBlock {
-    std::size_t headerByte = 0;
-    unsigned headerBit = 0;
-    unsigned paddingBits = 0;
-};
-
-FinalBlock findFinalBlock(std::span<std::uint8_t> deflated,
-                          std::span<const std::uint8_t> original) {
-    Inflater inflater;
-    z_stream& z = inflater.stream();
-    std::vector<std::uint8_t> inflated(original.size() + 1);
-    z.next_in = deflated.data();
-    z.avail_in = static_cast<uInt>(deflated.size());
-    z.next_out = inflated.data();
-    z.avail_out = static_cast<uInt>(inflated.size());
-    FinalBlock block;
-    for (;;) {
-        if (inflate(&z, Z_BLOCK) != Z_OK) {
-            unableToFinish();
-        }
-        if ((z.data_type & 128) == 0) {
-            continue;
-        }
-        // Between blocks; the bits of the last byte used so far are known.
-        const unsigned unused = static_cast<unsigned>(z.data_type) & 7;
-        if ((z.data_type & 64) != 0) {
-            // Right after the final block, before inflate skips its padding.
-            block.paddingBits = unused;
-            break;
-        }
-        const auto consumed = static_cast<std::size_t>(z.next_in - deflated.data());
-        block.headerByte = unused != 0 ? consumed - 1 : consumed;
-        block.headerBit = unused != 0 ? 8 - unused : 0;
-    }
-    if (z.avail_in != 0 || z.total_out != original.size() ||
-        std::memcmp(inflated.data(), original.data(), original.size()) != 0) {
-        unableToFinish();
-    }
-    return block;
-}
 
 } // namespace
 
@@ -113,13 +52,16 @@ std::vector<std::uint8_t> deflateStrip(std::span<const std::uint8_t> input, bool
     if (last) {
         return out;
     }
-    const FinalBlock block = findFinalBlock(out, input);
-    out[block.headerByte] &= static_cast<std::uint8_t>(~(1u << block.headerBit));
+    const std::optional<FinalBlock> block = findFinalBlock(out, input.size());
+    if (!block) {
+        unableToFinish();
+    }
+    out[block->headerByte] &= static_cast<std::uint8_t>(~(1u << block->headerBit));
     // An empty stored block: three zero header bits, zeros up to the byte
     // boundary, then LEN 0 and NLEN 0xFFFF. The header fits in the padding
     // of the last byte when at least three bits are free.
-    out.back() &= static_cast<std::uint8_t>(0xFFu >> block.paddingBits);
-    if (block.paddingBits < 3) {
+    out.back() &= static_cast<std::uint8_t>(0xFFu >> block->paddingBits);
+    if (block->paddingBits < 3) {
         out.push_back(0);
     }
     out.insert(out.end(), {0x00, 0x00, 0xFF, 0xFF});
