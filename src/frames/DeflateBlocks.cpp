@@ -16,9 +16,9 @@ constexpr unsigned kMaxCodeBits = 15;
 // `overrun` tells when that happened, which the walk checks after every
 // block. Every loop that reads is bounded by the symbols it counts, so the
 // zeros cannot keep it going.
-class BitReader {
+class DeflateBitReader {
 public:
-    explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit DeflateBitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     // At least 56 bits are buffered afterwards.
     void refill() {
@@ -150,7 +150,7 @@ public:
 
     // The next symbol, or -1 when the input matches no code. Needs 15
     // buffered bits.
-    int decode(BitReader& in) const {
+    int decode(DeflateBitReader& in) const {
         const std::uint32_t found = entry(in.peek());
         const unsigned length = found & 15u;
         if (length == 0) {
@@ -200,7 +200,7 @@ bool buildFixedCodes(Codes& codes) {
 }
 
 // Reads the code lengths of a dynamic block and builds its two codes.
-bool readDynamicCodes(BitReader& in, Codes& codes, HuffmanCode& lengthCode) {
+bool readDynamicCodes(DeflateBitReader& in, Codes& codes, HuffmanCode& lengthCode) {
     in.refill();
     const unsigned literalCount = in.take(5) + 257;
     const unsigned distanceCount = in.take(5) + 1;
@@ -257,9 +257,9 @@ bool readDynamicCodes(BitReader& in, Codes& codes, HuffmanCode& lengthCode) {
 // before, so that the lookup and the refill's read overlap: a full buffer
 // holds a 15-bit literal code and then 41 bits, and a length code with its
 // 5 extra bits, a 15-bit distance code and its 13 extra bits take 48.
-bool walkHuffmanBlock(BitReader& reader, const Codes& codes, std::size_t& inflated,
+bool walkHuffmanBlock(DeflateBitReader& reader, const Codes& codes, std::size_t& inflated,
                       std::size_t limit) {
-    BitReader in = reader;
+    DeflateBitReader in = reader;
     std::size_t count = inflated;
     bool sound = false;
     const auto extraBits = [&in](unsigned bits) {
@@ -318,7 +318,7 @@ bool walkHuffmanBlock(BitReader& reader, const Codes& codes, std::size_t& inflat
 
 std::optional<FinalBlock> findFinalBlock(std::span<const std::uint8_t> deflated,
                                          std::size_t inflatedBytes) {
-    BitReader in(deflated);
+    DeflateBitReader in(deflated);
     // Large tables: kept off the stack of the worker threads.
     const auto codes = std::make_unique_for_overwrite<Codes>();
     const auto lengthCode = std::make_unique_for_overwrite<HuffmanCode>();
